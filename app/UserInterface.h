@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string_view>
+
+// The narrow interfaces through which the core reaches the user. The Qt GUI
+// implements them with real windows, the CLI with standard output and error,
+// the tests with recorders. Every method may be called from a worker thread:
+// an implementation that owns windows marshals to its own thread.
+
+enum class MessageIcon {
+    Stop,        // errors
+    Warning,     // busy refusals
+    Information, // plain notices
+};
+
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
+    // A modal box with one OK button; returns when the user has closed it.
+    virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
+};
+
+class IMessageLog {
+public:
+    virtual ~IMessageLog() = default;
+    // Appends text to the scrolling message log; the text carries its own line ends.
+    virtual void AppendLog(std::string_view text) = 0;
+};
+
+// The modeless transfer progress box: a caption and a bar of range 0..100.
+class ITransferProgress {
+public:
+    virtual ~ITransferProgress() = default;
+    virtual void OpenProgress(std::string_view caption) = 0;
+    virtual void SetProgress(int percent) = 0;
+    virtual void CloseProgress() = 0;
+};
