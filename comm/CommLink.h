@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,6 +46,8 @@ public:
     // The stored IP address, most significant octet first.
     const std::uint8_t* GetIPAddress() const { return ipAddr_; }
     bool IsSerialOpen() const;
+    // Lowers the table bound for a caller that knows its table is small.
+    void SetTableLimit(std::size_t bytes) { tableLimit_ = std::min(bytes, MaxTableSize); }
 
     // `reply` may be null: the line is sent and nothing is read.
     LinkResult Transact(const std::string* command, std::string* reply);
@@ -85,4 +89,5 @@ private:
     int gpibAddr_ = 12;
     std::uint8_t ipAddr_[4] = {0, 0, 0, 0};
     int ipPort_ = 5000;
+    std::size_t tableLimit_ = MaxTableSize;
 };

@@ -1,0 +1,118 @@
+// tundrix-cli: the utility's operations without a window, for scripts and lab
+// automation. The port comes from --port or, as in the GUI, from the settings.
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "app/SettingsStore.h"
+#include "app/VantorCore.h"
+#include "cli/CliUi.h"
+#include "comm/ResourceString.h"
+
+namespace {
+
+// Exit statuses: 0 success; 1 a transaction failed; 2 bad usage or resource.
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+// Reads one line of standard input without its line end; longer lines are cut
+// at `limit` characters (far beyond any command the link accepts).
+bool ReadLine(std::string& line, std::size_t limit = 4096) {
+    line.clear();
+    int c;
+    while ((c = std::getchar()) != EOF && c != '\n')
+        if (line.size() < limit)
+            line += static_cast<char>(c);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return c != EOF || !line.empty();
+}
+
+void ReportFailure(const char* what, const std::string& command, LinkResult result) {
+    std::fprintf(stderr, "tundrix-cli: %s \"%s\" failed: LinkResult %d\n", what, command.c_str(),
+                 result);
+}
+
+int RunTransaction(CVantorCore& core, const char* what, const std::string& command,
+                   bool readReply) {
+    std::unique_lock lock(core.TransactionMutex(), std::defer_lock);
+    if (!lock.try_lock_for(CVantorCore::LockWait)) {
+        std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+        return ExitFailed;
+    }
+    std::string reply;
+    LinkResult result = core.Link().Transact(command, readReply ? &reply : nullptr);
+    if (result != Link::Success) {
+        ReportFailure(what, command, result);
+        return ExitFailed;
+    }
+    std::fwrite(reply.data(), 1, reply.size(), stdout);
+    return 0;
+}
+
+int RunTerminal(CVantorCore& core) {
+    int status = 0;
+    std::string line;
+    while (ReadLine(line)) {
+        auto result = core.TerminalCommand(line);
+        if (result && *result != Link::Success) {
+            ReportFailure("command", line, *result);
+            status = ExitFailed;
+        }
+    }
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Tundrix command line: talk to one temperature controller."};
+    app.footer("RESOURCE: ASRL/dev/ttyUSB0::INSTR, ASRL3::INSTR (COM3 of the port list),\n"
+               "optionally with a line speed: ASRL/dev/ttyUSB0::INSTR@9600.\n"
+               "Without --port the settings file chooses the port, as in the utility.");
+    std::string port;
+    std::string settingsPath;
+    app.add_option("--port", port, "the instrument's port as a resource string");
+    app.add_option("--settings", settingsPath,
+                   "settings file (default $TUNDRIX_SETTINGS, else "
+                   "$XDG_CONFIG_HOME/Arktronic/Tundrix.INI)");
+    app.require_subcommand(1);
+
+    std::string command;
+    auto* query = app.add_subcommand("query", "send a query and print its reply exactly as received");
+    query->add_option("CMD", command, "the query line, for example \"*IDN?\"")->required();
+    auto* send = app.add_subcommand("send", "send a command line; nothing is read");
+    send->add_option("CMD", command, "the command line")->required();
+    auto* terminal = app.add_subcommand(
+        "terminal", "send each line of standard input and log every exchange on standard output");
+
+    CLI11_PARSE(app, argc, argv);
+
+    CSettingsStore settings(ResolveSettingsPath(settingsPath));
+    settings.Load();
+    CCliUi ui;
+    if (terminal->parsed())
+        ui.SetLogStream(stdout);
+    CVantorCore core(settings, ui, ui, ui);
+
+    if (port.empty()) {
+        core.Link().LoadSettings();
+    } else {
+        std::string error;
+        auto resource = ParseResource(port, settings, error);
+        if (!resource) {
+            std::fprintf(stderr, "tundrix-cli: --port: %s\n", error.c_str());
+            return ExitUsage;
+        }
+        core.Link().UseSerialDevice(resource->device, resource->baudIndex);
+    }
+
+    if (query->parsed())
+        return RunTransaction(core, "query", command, true);
+    if (send->parsed())
+        return RunTransaction(core, "send", command, false);
+    return RunTerminal(core);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class CSettingsStore;
+
+// A VISA-style resource string naming the instrument's port, as lab users know
+// them from their other tools:
+//   ASRL/dev/ttyUSB0::INSTR      a serial device by path
+//   ASRL3::INSTR                 COM3 of the port list (resolved like the GUI's list)
+//   ASRL/dev/pts/3::INSTR@9600   with a line speed (default 115200)
+struct InstrumentResource {
+    std::string device; // resolved tty path
+    int baudIndex = 0;  // index in the baud list: 0 = 115200 ... 7 = 1200
+};
+
+// Baud list index of a line speed, or -1 for a speed the list does not hold.
+int BaudIndexForSpeed(int baud);
+
+// Parses `text`; on failure returns nullopt and says why in `error`.
+std::optional<InstrumentResource> ParseResource(std::string_view text,
+                                                const CSettingsStore& settings,
+                                                std::string& error);
