@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs the whole test suite: once as
+# shipped (warnings are errors), once under AddressSanitizer + UBSan, and the
+# threaded core suites under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export ASAN_OPTIONS=detect_leaks=1
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
+
+step() { printf '\n== %s ==\n' "$*"; }
+
+step "build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON >/dev/null
+cmake --build build
+step "tests"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+step "build with AddressSanitizer + UBSan"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
+  -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build-asan
+step "tests under AddressSanitizer + UBSan"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+step "build with ThreadSanitizer (core)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
+  -DTUNDRIX_SANITIZE=thread -DTUNDRIX_BUILD_GUI=OFF -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build-tsan
+step "threaded tests under ThreadSanitizer"
+ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threads
