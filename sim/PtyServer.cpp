@@ -1,0 +1,145 @@
+#include "sim/PtyServer.h"
+
+#include "sim/SimController.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Failure(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+bool SetFlags(int fd, int statusFlags) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags | statusFlags) == 0 &&
+           ::fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
+}
+
+bool MakeRaw(int fd) {
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0) {
+        return false;
+    }
+    settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                               ICRNL | IXON | IXOFF);
+    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
+    settings.c_cflag |= CS8 | CREAD | CLOCAL;
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    return ::tcsetattr(fd, TCSANOW, &settings) == 0;
+}
+
+} // namespace
+
+CPtyServer::CPtyServer(CSimController& controller, std::chrono::milliseconds replyDelay)
+    : controller_(controller), replies_(replyDelay) {}
+
+CPtyServer::~CPtyServer() {
+    Close();
+}
+
+bool CPtyServer::Open(std::string& error) {
+    Close();
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0) {
+        error = Failure("posix_openpt");
+        return false;
+    }
+    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+        error = Failure("grantpt/unlockpt");
+        Close();
+        return false;
+    }
+    // ptsname is not reentrant; the pseudo-terminal is opened before any second thread runs.
+    const char* name = ::ptsname(master_);
+    if (name == nullptr) {
+        error = Failure("ptsname");
+        Close();
+        return false;
+    }
+    slavePath_ = name;
+    slave_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave_ < 0) {
+        error = Failure(("open " + slavePath_).c_str());
+        Close();
+        return false;
+    }
+    if (!MakeRaw(slave_)) {
+        error = Failure("tcsetattr");
+        Close();
+        return false;
+    }
+    if (!SetFlags(master_, O_NONBLOCK)) {
+        error = Failure("fcntl");
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void CPtyServer::Close() {
+    if (slave_ >= 0) {
+        ::close(slave_);
+        slave_ = -1;
+    }
+    if (master_ >= 0) {
+        ::close(master_);
+        master_ = -1;
+    }
+    slavePath_.clear();
+    lines_.Reset();
+    replies_.Clear();
+}
+
+void CPtyServer::AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) {
+    short events = POLLIN;
+    if (replies_.WantsWrite(now)) {
+        events |= POLLOUT;
+    }
+    fds.push_back({master_, events, 0});
+}
+
+void CPtyServer::HandlePoll(std::span<const pollfd> fds, Clock::time_point now) {
+    if (master_ < 0) {
+        return;
+    }
+    if (!fds.empty() && (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
+        ReadCommands(now);
+    }
+    replies_.Flush(master_, now);
+}
+
+std::optional<CSimTransport::Clock::time_point>
+CPtyServer::NextWakeup(Clock::time_point now) const {
+    return replies_.NextWakeup(now);
+}
+
+void CPtyServer::ReadCommands(Clock::time_point now) {
+    // Bounded per wake-up so that one chatty client cannot starve the other transports.
+    char buffer[4096];
+    for (int round = 0; round < 16; ++round) {
+        const ssize_t count = ::read(master_, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return;
+        }
+        lines_.Feed(
+            std::string_view(buffer, static_cast<std::size_t>(count)),
+            [&](std::string_view line) {
+                if (std::optional<std::string> reply = controller_.Execute(line)) {
+                    replies_.Push(*reply + "\r\n", now);
+                }
+            },
+            [&] { controller_.ReportInputOverrun(); });
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "sim/SimLineAssembler.h"
+#include "sim/SimReplyQueue.h"
+#include "sim/SimTransport.h"
+
+#include <chrono>
+#include <string>
+
+class CSimController;
+
+// Serves the controller on a pseudo-terminal, as a serial instrument would
+// answer on its RS232 port: command lines end with LF, replies with CR LF.
+//
+// The slave side is put in raw mode without echo before its name is given
+// out, and one descriptor of it stays open here: otherwise the master would
+// read EIO each time a client closes the device, and replies would echo back
+// as commands.
+class CPtyServer : public CSimTransport {
+public:
+    explicit CPtyServer(CSimController& controller,
+                        std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0));
+    ~CPtyServer() override;
+    CPtyServer(const CPtyServer&) = delete;
+    CPtyServer& operator=(const CPtyServer&) = delete;
+
+    // Creates the pseudo-terminal; false with `error` telling why.
+    bool Open(std::string& error);
+    void Close();
+    // The device a client opens, "/dev/pts/N".
+    const std::string& SlavePath() const { return slavePath_; }
+
+    void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
+    void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;
+    std::optional<Clock::time_point> NextWakeup(Clock::time_point now) const override;
+
+private:
+    void ReadCommands(Clock::time_point now);
+
+    CSimController& controller_;
+    int master_ = -1;
+    int slave_ = -1;
+    std::string slavePath_;
+    CSimLineAssembler lines_;
+    CSimReplyQueue replies_;
+};

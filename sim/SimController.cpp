@@ -1,0 +1,85 @@
+#include "sim/SimController.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+SimClock SteadyClock() {
+    const auto start = std::chrono::steady_clock::now();
+    return [start] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+}
+
+// Major, minor and patch of the firmware text, which "SYST:IDEF?" reports as numbers.
+int FirmwarePart(int index) {
+    int parts[3] = {0, 0, 0};
+    std::sscanf(CSimController::Firmware, "%d.%d.%d", &parts[0], &parts[1], &parts[2]);
+    return parts[index];
+}
+
+} // namespace
+
+CSimController::CSimController(const SimModel& model, SimClock clock)
+    : model_(model), clock_(clock ? std::move(clock) : SteadyClock()),
+      parser_([this](std::string_view keyword) { return table_.TakesSuffix(keyword); }),
+      inputs_(model.inputCount) {
+    RegisterCommon();
+    inputs_.Register(table_);
+}
+
+void CSimController::RegisterCommon() {
+    auto answer = [](std::string text) {
+        return [text](const SimRequest&, std::string& reply) {
+            reply = text;
+            return 0;
+        };
+    };
+
+    table_.AddQuery("*IDN", answer(std::string(Maker) + "," + model_.name + ",SN" +
+                                   std::to_string(model_.serial) + "," + Firmware));
+
+    char identity[96];
+    std::snprintf(identity, sizeof identity, "%d,%lu,%d,%d,%d,%d,%d", model_.code, model_.serial,
+                  FirmwarePart(0), FirmwarePart(1), FirmwarePart(2), model_.inputCount,
+                  model_.HeaterLoopCount());
+    table_.AddQuery("SYST|SYSTEM:IDEF", answer(identity));
+
+    table_.AddQuery("SYST|SYSTEM:ERR|ERROR", [this](const SimRequest&, std::string& reply) {
+        reply = errors_.Pop();
+        return 0;
+    });
+    table_.AddSet("*CLS", SimArgument::None, [this](const SimRequest&) {
+        errors_.Clear();
+        return 0;
+    });
+    // Like the instrument, a reset restores the settings but keeps the error queue.
+    table_.AddSet("*RST", SimArgument::None, [this](const SimRequest&) {
+        inputs_.Reset();
+        return 0;
+    });
+}
+
+std::optional<std::string> CSimController::Execute(std::string_view line) {
+    std::lock_guard lock(mutex_);
+    const double now = clock_();
+    std::optional<std::string> joined;
+    for (const SimCommand& command : parser_.Parse(line)) {
+        std::string reply;
+        const int error = command.error != 0 ? command.error : table_.Run(command, now, reply);
+        if (error != 0) {
+            errors_.Push(error);
+            continue;
+        }
+        if (command.query) {
+            joined = joined ? *joined + ";" + reply : reply;
+        }
+    }
+    return joined;
+}
+
+void CSimController::ReportInputOverrun() {
+    std::lock_guard lock(mutex_);
+    errors_.Push(SimErrorInputOverrun);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "sim/SimCommandParser.h"
+#include "sim/SimCommandTable.h"
+#include "sim/SimErrorQueue.h"
+#include "sim/SimInputs.h"
+#include "sim/SimModel.h"
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Seconds on a steady clock; tests pass their own to make readings repeatable.
+using SimClock = std::function<double()>;
+
+// The simulated controller: one model of the family, its state, and the
+// command language. Transports hand it one line at a time; one controller may
+// sit behind several transports at once, so Execute is safe from any thread.
+class CSimController {
+public:
+    static constexpr const char* Maker = "ARKTRONIC";
+    static constexpr const char* Firmware = "1.4.2";
+
+    // `clock` defaults to a steady clock that starts at zero here.
+    explicit CSimController(const SimModel& model, SimClock clock = {});
+
+    // Runs one command line (without its line end). The replies of its queries
+    // are joined with ";" into one reply; a line none of whose queries was
+    // answered (no query, or each one in error) gets no reply.
+    std::optional<std::string> Execute(std::string_view line);
+
+    // A line longer than the instrument's input buffer was thrown away.
+    void ReportInputOverrun();
+
+    const SimModel& Model() const { return model_; }
+
+private:
+    void RegisterCommon();
+
+    const SimModel& model_;
+    SimClock clock_;
+    CSimCommandTable table_;
+    CSimCommandParser parser_;
+    CSimErrorQueue errors_;
+    CSimInputs inputs_;
+    std::mutex mutex_;
+};

@@ -1,0 +1,77 @@
+#include "sim/SimReplyQueue.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+CSimReplyQueue::CSimReplyQueue(std::chrono::milliseconds delay, std::chrono::milliseconds lifetime,
+                               std::size_t capacity)
+    : delay_(delay), lifetime_(lifetime), capacity_(capacity) {}
+
+void CSimReplyQueue::Push(std::string bytes, Clock::time_point now) {
+    if (bytes.empty()) {
+        return;
+    }
+    if (pendingBytes_ + bytes.size() > capacity_) {
+        ++dropped_;
+        return;
+    }
+    pendingBytes_ += bytes.size();
+    const Clock::time_point due = now + delay_;
+    pending_.push_back({std::move(bytes), 0, due, due + lifetime_});
+}
+
+bool CSimReplyQueue::WantsWrite(Clock::time_point now) const {
+    return !pending_.empty() && pending_.front().due <= now;
+}
+
+int CSimReplyQueue::Flush(int fd, Clock::time_point now) {
+    while (!pending_.empty() && pending_.front().due <= now) {
+        Pending& reply = pending_.front();
+        if (reply.expires <= now) {
+            DropFront();
+            continue;
+        }
+        const ssize_t count =
+            ::write(fd, reply.bytes.data() + reply.written, reply.bytes.size() - reply.written);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                return 0;
+            }
+            const int error = errno;
+            DropFront();
+            return error;
+        }
+        if (count == 0) {
+            return 0;
+        }
+        reply.written += static_cast<std::size_t>(count);
+        if (reply.written == reply.bytes.size()) {
+            pendingBytes_ -= reply.bytes.size();
+            pending_.pop_front();
+        }
+    }
+    return 0;
+}
+
+std::optional<CSimReplyQueue::Clock::time_point>
+CSimReplyQueue::NextWakeup(Clock::time_point now) const {
+    if (pending_.empty()) {
+        return std::nullopt;
+    }
+    const Pending& front = pending_.front();
+    return front.due > now ? front.due : front.expires;
+}
+
+void CSimReplyQueue::Clear() {
+    pending_.clear();
+    pendingBytes_ = 0;
+}
+
+void CSimReplyQueue::DropFront() {
+    pendingBytes_ -= pending_.front().bytes.size();
+    pending_.pop_front();
+    ++dropped_;
+}

@@ -1,0 +1,186 @@
+// tundrix-sim: a simulated controller of the family, for trying the utility
+// and running its tests without an instrument.
+
+#include "sim/PtyServer.h"
+#include "sim/SimController.h"
+#include "sim/SimModel.h"
+#include "sim/SimServerLoop.h"
+
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* HelpText =
+    "Usage: tundrix-sim --pty [--model N] [--reply-delay MS]\n"
+    "\n"
+    "A simulated temperature controller that answers the controller's command\n"
+    "language, for using the Tundrix utility without an instrument.\n"
+    "\n"
+    "Options:\n"
+    "  --pty              serve a pseudo-terminal (raw, no echo). The first line\n"
+    "                     of standard output is then \"pty: /dev/pts/N\"; open that\n"
+    "                     device and send command lines ended by LF (a CR before\n"
+    "                     it is ignored). Replies end with CR LF.\n"
+    "  --model N          model code 27..35 (default 28)\n"
+    "  --reply-delay MS   answer every query MS milliseconds late, 0..60000\n"
+    "                     (a slow instrument, for testing time-outs)\n"
+    "  -h, --help         show this text and exit\n"
+    "\n"
+    "The simulator serves until it receives SIGTERM or SIGINT, or until its\n"
+    "standard input reaches end of file: start it with its input from a pipe\n"
+    "or a terminal, not from /dev/null.\n"
+    "\n"
+    "Exit status: 0 after a normal end, 1 when the service could not be set up,\n"
+    "2 for a wrong command line.\n";
+
+struct Options {
+    bool pty = false;
+    int model = 28;
+    int replyDelayMs = 0;
+};
+
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "tundrix-sim: %s\nTry 'tundrix-sim --help'.\n", message.c_str());
+    return 2;
+}
+
+bool ParseInt(std::string_view text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+// 0 to go on, else the exit status (help shown, or a wrong command line).
+int ParseArguments(int argc, char** argv, Options& options, bool& help) {
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        std::string_view value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); arg.starts_with("--") && equals != arg.npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+            hasValue = true;
+        }
+        auto takeValue = [&]() -> bool {
+            if (!hasValue && i + 1 < argc) {
+                value = argv[++i];
+                hasValue = true;
+            }
+            return hasValue;
+        };
+
+        if (arg == "-h" || arg == "--help") {
+            help = true;
+            return 0;
+        }
+        if (arg == "--pty" && !hasValue) {
+            options.pty = true;
+        } else if (arg == "--model") {
+            if (!takeValue() || !ParseInt(value, options.model) ||
+                SimModel::Find(options.model) == nullptr) {
+                return Usage("--model needs a model code from 27 to 35");
+            }
+        } else if (arg == "--reply-delay") {
+            if (!takeValue() || !ParseInt(value, options.replyDelayMs) ||
+                options.replyDelayMs < 0 || options.replyDelayMs > 60000) {
+                return Usage("--reply-delay needs a number of milliseconds from 0 to 60000");
+            }
+        } else {
+            return Usage("unknown option '" + std::string(argv[i]) + "'");
+        }
+    }
+    if (!options.pty) {
+        return Usage("nothing to serve: give --pty");
+    }
+    return 0;
+}
+
+bool InstallSignals() {
+    if (::pipe(signalPipe) != 0) {
+        return false;
+    }
+    for (const int fd : signalPipe) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    // SIGPIPE: a reader of our output that went away is not a reason to die.
+    // SIGTTIN: reading a terminal from the background must fail, not stop us.
+    return ::sigaction(SIGTERM, &action, nullptr) == 0 &&
+           ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGPIPE, &ignore, nullptr) == 0 &&
+           ::sigaction(SIGTTIN, &ignore, nullptr) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    bool help = false;
+    if (const int status = ParseArguments(argc, argv, options, help); status != 0) {
+        return status;
+    }
+    if (help) {
+        std::fputs(HelpText, stdout);
+        return 0;
+    }
+
+    // Without a standard input there is no end of file to wait for; keep
+    // descriptor 0 taken so the pseudo-terminal cannot land on it.
+    const bool watchInput = ::fcntl(STDIN_FILENO, F_GETFD) >= 0;
+    if (!watchInput && ::open("/dev/null", O_RDONLY) != STDIN_FILENO) {
+        std::fprintf(stderr, "tundrix-sim: cannot open /dev/null: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (!InstallSignals()) {
+        std::fprintf(stderr, "tundrix-sim: cannot set up signals: %s\n", std::strerror(errno));
+        return 1;
+    }
+
+    CSimController controller(*SimModel::Find(options.model));
+    CSimServerLoop loop;
+    CPtyServer pty(controller, std::chrono::milliseconds(options.replyDelayMs));
+    if (options.pty) {
+        std::string error;
+        if (!pty.Open(error)) {
+            std::fprintf(stderr, "tundrix-sim: cannot create a pseudo-terminal: %s\n",
+                         error.c_str());
+            return 1;
+        }
+        loop.AddTransport(pty);
+        std::printf("pty: %s\n", pty.SlavePath().c_str());
+    }
+    std::fflush(stdout);
+
+    loop.AddStopDescriptor(signalPipe[0], CSimServerLoop::StopWhen::AnyInput);
+    if (watchInput) {
+        loop.AddStopDescriptor(STDIN_FILENO, CSimServerLoop::StopWhen::EndOfFile);
+    }
+    if (const int error = loop.Run(); error != 0) {
+        std::fprintf(stderr, "tundrix-sim: poll failed: %s\n", std::strerror(error));
+        return 1;
+    }
+    return 0;
+}
