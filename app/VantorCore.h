@@ -2,13 +2,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/Event.h"
 #include "app/MonitorTable.h"
+#include "app/TransactionMutex.h"
 #include "comm/CommLink.h"
 
 class CSettingsStore;
@@ -29,7 +29,7 @@ public:
 
     CSettingsStore& Settings() { return settings_; }
     CCommLink& Link() { return link_; }
-    std::timed_mutex& TransactionMutex() { return transactionMutex_; }
+    CTransactionMutex& TransactionMutex() { return transactionMutex_; }
     CEvent& StopEvent() { return stopEvent_; }
     CEvent& SampleEvent() { return sampleEvent_; }
     CMonitorFlags& MonitorFlags() { return monitorFlags_; }
@@ -45,7 +45,7 @@ private:
     CSettingsStore& settings_;
     IMessageLog& log_;
     CCommLink link_;
-    std::timed_mutex transactionMutex_;
+    CTransactionMutex transactionMutex_;
     CEvent stopEvent_;
     CEvent sampleEvent_;
     CMonitorFlags monitorFlags_;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "app/Event.h"
 #include "app/MonitorTable.h"
 #include "app/SettingsStore.h"
+#include "app/TransactionMutex.h"
 #include "app/VantorCore.h"
 #include "support/PtyPeer.h"
 #include "support/TestUi.h"
@@ -57,6 +59,29 @@ TEST(Events, WaitAnyReportsWhichEventWasSetAndStopWins) {
     EXPECT_FALSE(sample.Wait(5ms));
 }
 
+TEST(TransactionMutexWaits, TryFailsAtOnceATimedWaitGetsTheLockWhenReleased) {
+    CTransactionMutex mutex;
+    std::unique_lock held(mutex);
+    std::atomic<bool> tried{false};
+    std::atomic<bool> timedOut{true};
+    std::thread other([&] {
+        tried = mutex.try_lock();
+        auto start = std::chrono::steady_clock::now();
+        timedOut = !mutex.try_lock_for(1000ms);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
+        if (!timedOut)
+            mutex.unlock();
+    });
+    std::this_thread::sleep_for(50ms);
+    held.unlock();
+    other.join();
+    EXPECT_FALSE(tried);
+    EXPECT_FALSE(timedOut);
+    EXPECT_TRUE(mutex.try_lock());
+    EXPECT_FALSE(mutex.try_lock_for(20ms));
+    mutex.unlock();
+}
+
 class TerminalTransaction : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -66,6 +91,7 @@ protected:
             return line == "*IDN?" ? std::string("ARKTRONIC,TX-28,SN1,1.0\r\n") : std::string();
         });
     }
+    void TearDown() override { peer_.StopResponder(); }
 
     PtyPeer peer_;
     CSettingsStore settings_{""};

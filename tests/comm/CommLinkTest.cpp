@@ -24,6 +24,8 @@ protected:
         link_.LoadSettings();
         ASSERT_TRUE(link_.IsSerialOpen());
     }
+    // Responders may use the test's locals: stop them before those go.
+    void TearDown() override { peer_.StopResponder(); }
 
     std::string Query(const std::string& command, LinkResult expected = Link::Success) {
         std::string reply;
@@ -190,6 +192,7 @@ TEST_F(LinkOnPty, ALateReplyNeverAnswersTheNextQuery) {
     peer_.Write("ARKTRONIC,TX-28,1,1.0\r\n");
     std::this_thread::sleep_for(20ms);
     EXPECT_EQ("Cold stage\r\n", Query("INP A:NAME?"));
+    peer_.StopResponder();
 }
 
 TEST_F(LinkOnPty, ReadTableCountsLineEndsLessFourAndStopsAtTheFirstSemicolon) {
@@ -208,6 +211,7 @@ TEST_F(LinkOnPty, ReadTableCountsLineEndsLessFourAndStopsAtTheFirstSemicolon) {
     EXPECT_EQ(11, link_.ReadTable(10, "Reading curve 21", &command, &reply));
     EXPECT_LT(Clock::now() - start, 1500ms);
     late.join();
+    peer_.StopResponder();
     EXPECT_EQ(table, reply);
     EXPECT_EQ(0u, reply.rfind("Sensor Model:", 0));
     EXPECT_EQ(std::vector<std::string>{"Reading curve 21"}, ui_.Captions());
@@ -227,6 +231,7 @@ TEST_F(LinkOnPty, ReadTableGathersATableLongerThanOneRead) {
     std::string reply;
     std::string command = "CRVPT? 22";
     EXPECT_EQ(61, link_.ReadTable(60, "Reading", &command, &reply));
+    peer_.StopResponder();
     EXPECT_EQ(table, reply);
     auto progress = ui_.Progress();
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
