@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QRect>
+
+#include "app/WindowRect.h"
+
+class QWidget;
+
+// Stored rectangles have exclusive right and bottom edges. Windows store and
+// restore their geometry() (the area inside the window manager's frame), the
+// same measure both ways, so a window does not creep from run to run.
+WindowRect ToWindowRect(const QRect& rect);
+QRect ToQRect(const WindowRect& rect);
+
+// Neither minimised, maximised nor full screen: only then is a window's
+// rectangle worth remembering.
+bool IsNormalState(const QWidget& window);
+
+// True when some part of the rectangle lies on one of the screens; a rectangle
+// remembered from a screen that is gone is not.
+bool IsOnAnyScreen(const QRect& rect);
+
+// A rectangle of this size, at most the screen's, centred on the available
+// area of the primary screen.
+QRect CentredOnScreen(const QSize& size);

@@ -1,0 +1,41 @@
+#include <QMessageBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/SimulatedRun.h"
+#include "app/SimulatorProcess.h"
+#include "app/VantorCore.h"
+#include "app/ui/LaunchOptions.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/VantorApp.h"
+#include "app/ui/VantorView.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// What `tundrix --simulate=30` does, on a fresh machine with no instrument: the
+// window opens on the simulator's pseudo-terminal without a complaint, and a
+// terminal query gets the simulated controller's answer in the log.
+TEST(SimulatedLaunchTest, MainWindowTalksToTheSimulatorWithoutAnyBox) {
+    CSimulatorProcess simulator;
+    ASSERT_TRUE(simulator.Start(TUNDRIX_SIM_PROGRAM, SimulatorArguments(30))) << simulator.Error();
+
+    TempDir dir;
+    CVantorApp app(dir.File("Tundrix-simulate.INI"));
+    ASSERT_TRUE(PrepareSimulatedSettings(app.Settings(), simulator.Address("pty")));
+    app.InitInstance();
+    CVantorView& view = app.MainFrame()->View();
+    QStringList boxes;
+    view.MessageBoxes().SetPresenter(
+        [&](const QString& text, QMessageBox::Icon) { boxes << text; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.IsInitialised(); }));
+
+    EXPECT_TRUE(view.Core().Link().IsSerialOpen());
+    EXPECT_EQ(view.Core().TerminalCommand("*IDN?"), 0);
+    EXPECT_TRUE(view.LogText().startsWith("\nquery:*IDN?\nresponse:"))
+        << view.LogText().toStdString();
+    EXPECT_TRUE(view.LogText().contains(",SN")) << view.LogText().toStdString();
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join(" | ").toStdString();
+}
+
+} // namespace
