@@ -15,14 +15,14 @@ export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 step() { printf '\n== %s ==\n' "$*"; }
 
 step "build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON -DTUNDRIX_SANITIZE= -DTUNDRIX_BUILD_GUI=ON >/dev/null
 cmake --build build
 step "tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 step "build with AddressSanitizer + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
-  -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
+  -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-asan
 step "tests under AddressSanitizer + UBSan"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
