@@ -14,23 +14,26 @@ class CSettingsStore;
 struct MonitorInfo {
     std::string_view title;
     std::string_view section;
+    std::string_view menuText;
+    std::string_view query; // sent exactly so: the output queries have no ";" before "NAME?"
+    bool isChannel;         // a channel's reply carries its unit; an output's unit is "%"
 };
 
 inline constexpr int MonitorCount = 12;
 
 inline constexpr std::array<MonitorInfo, MonitorCount> MonitorTable{{
-    {"Channel A", "CHAPOS"},
-    {"Channel B", "CHBPOS"},
-    {"Channel C", "CHCPOS"},
-    {"Channel D", "CHDPOS"},
-    {"Channel E", "CHEPOS"},
-    {"Channel F", "CHFPOS"},
-    {"Channel G", "CHGPOS"},
-    {"Channel H", "CHHPOS"},
-    {"Heater 1", "HTRPOS"},
-    {"Heater 2", "HTR2POS"},
-    {"Analog 1", "ANAPOS"},
-    {"Analog 2", "ANA2POS"},
+    {"Channel A", "CHAPOS", "CH A Monitor", "INP A:TEMP?;UNIT?;NAME?;", true},
+    {"Channel B", "CHBPOS", "CH B Monitor", "INP B:TEMP?;UNIT?;NAME?;", true},
+    {"Channel C", "CHCPOS", "CH C Monitor", "INP C:TEMP?;UNIT?;NAME?;", true},
+    {"Channel D", "CHDPOS", "CH D Monitor", "INP D:TEMP?;UNIT?;NAME?;", true},
+    {"Channel E", "CHEPOS", "CH E Monitor", "INP E:TEMP?;UNIT?;NAME?;", true},
+    {"Channel F", "CHFPOS", "CH F Monitor", "INP F:TEMP?;UNIT?;NAME?;", true},
+    {"Channel G", "CHGPOS", "CH G Monitor", "INP G:TEMP?;UNIT?;NAME?;", true},
+    {"Channel H", "CHHPOS", "CH H Monitor", "INP H:TEMP?;UNIT?;NAME?;", true},
+    {"Heater 1", "HTRPOS", "Heater 1  Monitor", "LOOP 1:HTRR?NAME?;", false},
+    {"Heater 2", "HTR2POS", "Heater 2 Monitor", "LOOP 2:HTRR?NAME?;", false},
+    {"Analog 1", "ANAPOS", "Analog 1 Monitor", "LOOP 3:OUTP?NAME?;", false},
+    {"Analog 2", "ANA2POS", "Analog 2 Monitor", "LOOP 4:OUTP?NAME?;", false},
 }};
 
 // The program-wide monitor-open flags (1 = the monitor window is shown). Written

@@ -1,11 +1,113 @@
 #include "app/VantorCore.h"
 
+#include <cmath>
+#include <cstdlib>
+
+#include "app/SettingsStore.h"
 #include "app/UserInterface.h"
+#include "app/WorkerEvents.h"
 #include "comm/CommandLine.h"
+#include "comm/Identify.h"
+#include "logging/MonitorWorker.h"
 
 CVantorCore::CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
                          ITransferProgress& progress)
-    : settings_(settings), log_(log), link_(settings, boxes, log, progress) {}
+    : settings_(settings), boxes_(boxes), log_(log), link_(settings, boxes, log, progress) {}
+
+CVantorCore::~CVantorCore() { StopWorkers(); }
+
+void CVantorCore::LoadLoggingInterval() {
+    std::string text = settings_.GetString("LOG", "INTERVAL", "30.0");
+    double seconds = std::strtod(text.c_str(), nullptr);
+    // A zero or unreadable interval would make the monitor worker spin.
+    loggingInterval_ = std::isfinite(seconds) && seconds > 0 ? seconds : 30.0;
+}
+
+void CVantorCore::StartWorkers(IWorkerEvents& events) {
+    if (pollingWorker_.WasStarted())
+        return;
+    pollingWorker_.Start([this] { RunPollingWorker(); });
+    monitorFlags_.ClearAll();
+    monitorWorker_.Start([this, &events] { CMonitorWorker(*this, events).Run(); });
+}
+
+void CVantorCore::StopWorkers() {
+    stopEvent_.Set();
+    monitorWorker_.Stop(WorkerStopWait);
+    pollingWorker_.Stop(WorkerStopWait);
+}
+
+void CVantorCore::SetSampler(std::function<void()> sampler) {
+    std::lock_guard lock(samplerMutex_);
+    sampler_ = std::move(sampler);
+}
+
+void CVantorCore::RunPollingWorker() {
+    for (;;) {
+        switch (CEvent::WaitAny(stopEvent_, sampleEvent_, std::chrono::hours(1))) {
+        case 0:
+            return;
+        case 1:
+            sampleEvent_.Reset();
+            if (std::lock_guard lock(samplerMutex_); sampler_)
+                sampler_();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void CVantorCore::Connect() {
+    if (monitorFlags_.AnyOpen() || loggingActive_ != 0) {
+        boxes_.ShowMessage("Please terminates all communicating activites before reconnecting.",
+                           MessageIcon::Warning);
+        return;
+    }
+    switch (link_.GetPortType()) {
+    case PortRS232:
+        if (Identify())
+            shortcutBar_.SetStatus(StatusConnected);
+        else
+            NoDevice();
+        return;
+    default:
+        // The GPIB address and LAN address dialogs come with those transports.
+        NoDevice();
+        return;
+    }
+}
+
+bool CVantorCore::Identify() {
+    std::unique_lock lock(transactionMutex_, std::try_to_lock);
+    if (!lock.owns_lock())
+        return false;
+    std::string reply;
+    // Quiet, so that a missing reply is reported once, here, with the hints.
+    bool answered = link_.TransactQuiet("*IDN?", &reply) == Link::Success;
+    if (answered) {
+        shortcutBar_.SetModelText(ModelTextFromIdn(reply), " ");
+    } else {
+        boxes_.ShowMessage("Communication Error", MessageIcon::Stop);
+        ShowRS232Hints();
+    }
+    std::string identity;
+    if (link_.TransactQuiet("SYST:IDEF?", &identity) == Link::Success)
+        if (auto code = ParseModelCode(identity))
+            modelCode_ = *code;
+    features_.ApplyModel(modelCode_);
+    return answered;
+}
+
+void CVantorCore::NoDevice() {
+    shortcutBar_.SetModelText("No Device", " ");
+    shortcutBar_.SetStatus(StatusError);
+}
+
+void CVantorCore::OnDisconnected(int status) {
+    shortcutBar_.SetStatus(status);
+    features_.ClearFeatures();
+}
 
 std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command) {
     if (command.empty())
@@ -23,4 +125,34 @@ std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command)
     }
     log_.AppendLog("\ncommand:" + line + "\n");
     return link_.TransactQuiet(line, nullptr);
+}
+
+void CVantorCore::ShowRS232Hints() {
+    if (link_.GetPortType() != PortRS232)
+        return;
+    for (const char* line : {"Please check the followings for RS232 connection:\n",
+                             "- RS232 null modem cable connection\n",
+                             "- Controller Remote I/O Port Select is RS232\n",
+                             "- Matching Baud Rates\n", "- Comm port selection\n"})
+        log_.AppendLog(line);
+}
+
+void CVantorCore::ReportFileError(int code) {
+    switch (code) {
+    case 0:
+    case 4:
+        return;
+    case 2:
+        log_.AppendLog("No File Name provided\n");
+        break;
+    case 3:
+        log_.AppendLog("Cannot open input file\n");
+        break;
+    case 5:
+        log_.AppendLog("Error! Can't open output file\n");
+        break;
+    default:
+        break;
+    }
+    transactionMutex_.unlock();
 }

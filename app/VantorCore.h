@@ -2,30 +2,42 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/Event.h"
 #include "app/MonitorTable.h"
+#include "app/ShortcutBarState.h"
 #include "app/TransactionMutex.h"
+#include "app/WorkerThread.h"
 #include "comm/CommLink.h"
+#include "comm/FeatureTable.h"
 
 class CSettingsStore;
 class IMessageBoxes;
 class IMessageLog;
 class ITransferProgress;
+class IWorkerEvents;
 
 // What the main view owns for the whole run, without any window: the one link,
-// the transaction mutex, the stop and sample events and the program-wide flags.
-// The GUI's view holds one; the CLI and the tests drive the same object.
+// the transaction mutex, the stop and sample events, the two workers, the
+// feature table, what the shortcut bar shows and the program-wide flags. The
+// GUI's view holds one; the CLI and the tests drive the same object.
 class CVantorCore {
 public:
     // Menu and message handlers wait this long for the transaction mutex.
     static constexpr std::chrono::milliseconds LockWait{1000};
+    // The view waits this long for each worker at the end.
+    static constexpr std::chrono::milliseconds WorkerStopWait{30000};
 
     CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
                 ITransferProgress& progress);
+    ~CVantorCore();
+    CVantorCore(const CVantorCore&) = delete;
+    CVantorCore& operator=(const CVantorCore&) = delete;
 
     CSettingsStore& Settings() { return settings_; }
     CCommLink& Link() { return link_; }
@@ -34,15 +46,49 @@ public:
     CEvent& SampleEvent() { return sampleEvent_; }
     CMonitorFlags& MonitorFlags() { return monitorFlags_; }
     std::atomic<int>& LoggingActive() { return loggingActive_; }
+    CFeatureTable& Features() { return features_; }
+    CShortcutBarState& ShortcutBar() { return shortcutBar_; }
+    // The model code of the last successful identification (27..35), or 0.
+    int ModelCode() const { return modelCode_; }
+
+    // Seconds between data logging samples; "LOG"/"INTERVAL", default "30.0".
+    double LoggingInterval() const { return loggingInterval_; }
+    void LoadLoggingInterval();
+
+    // Starts the polling worker, then the monitor worker. Their messages go to `events`.
+    void StartWorkers(IWorkerEvents& events);
+    // Sets the stop event and waits for the monitor worker, then the polling
+    // worker, at most WorkerStopWait each.
+    void StopWorkers();
+    bool MonitorWorkerRunning() const { return monitorWorker_.IsRunning(); }
+    // What the polling worker does on each sample event (the data logging run sets it).
+    void SetSampler(std::function<void()> sampler);
+
+    // Connect: refuses while monitors are open or data logging runs, then
+    // identifies the instrument on the selected transport.
+    void Connect();
+    // Identification with the transaction mutex tried, not waited for: true
+    // when "*IDN?" answered. Model text, status and features follow.
+    bool Identify();
+    // UM_DISCONNECTED: status shown, features cleared, LAN dropped.
+    void OnDisconnected(int status);
 
     // The terminal transaction: logs "\nquery:" / "\nresponse:" or "\ncommand:"
     // and runs TransactQuiet under the transaction mutex. An empty command is
     // ignored; a link busy beyond LockWait drops the command (returns nullopt).
-    // Returns the transaction's result for callers that report it.
     std::optional<LinkResult> TerminalCommand(std::string_view command);
 
+    // After a communication error on RS232: the five hint lines in the log.
+    void ShowRS232Hints();
+    // Logs a file reader's result and releases the transaction mutex the caller holds.
+    void ReportFileError(int code);
+
 private:
+    void NoDevice();
+    void RunPollingWorker();
+
     CSettingsStore& settings_;
+    IMessageBoxes& boxes_;
     IMessageLog& log_;
     CCommLink link_;
     CTransactionMutex transactionMutex_;
@@ -50,4 +96,12 @@ private:
     CEvent sampleEvent_;
     CMonitorFlags monitorFlags_;
     std::atomic<int> loggingActive_{0};
+    CShortcutBarState shortcutBar_;
+    CFeatureTable features_{shortcutBar_};
+    std::atomic<int> modelCode_{0};
+    std::atomic<double> loggingInterval_{30.0};
+    std::mutex samplerMutex_;
+    std::function<void()> sampler_;
+    CWorkerThread pollingWorker_;
+    CWorkerThread monitorWorker_;
 };

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+// Status codes of the shortcut bar, also the index of its lamp image.
+enum ShortcutStatus : int {
+    StatusConnected = 0,
+    StatusNotConnected = 1,
+    StatusError = 2,
+};
+
+// The buttons, top to bottom.
+enum class ShortcutButton : int {
+    CurveDownload,
+    PidDownload,
+    Interact,
+    CalGen,
+    DataLogging,
+    UploadDataLog,
+    Connect,
+};
+inline constexpr int ShortcutButtonCount = 7;
+
+// What the shortcut bar shows: transport, status with its lamp, model and
+// version texts, and which buttons are enabled. The core sets it (Connect, port
+// changes, lost connections); the bar's window draws it and is told of every
+// change. CalGen and Connect are always enabled.
+class CShortcutBarState {
+public:
+    struct Snapshot {
+        std::string commType;
+        std::string statusText = "Not Connected";
+        int status = StatusNotConnected;
+        std::string modelText = "No Device";
+        std::string versionText;
+        std::array<bool, ShortcutButtonCount> enabled{};
+    };
+
+    CShortcutBarState();
+
+    void SetStatus(int status);
+    void SetModelText(std::string_view model, std::string_view version);
+    // Any port type other than 0, 2 and 3 changes nothing.
+    void SetCommType(int portType);
+    void ResetButtons();
+    void EnableButton(ShortcutButton button, bool enabled);
+
+    Snapshot Get() const;
+    // Called after every change, on the thread that made it.
+    void SetListener(std::function<void()> listener);
+
+private:
+    void Changed();
+
+    mutable std::mutex mutex_;
+    Snapshot state_;
+    std::function<void()> listener_;
+};

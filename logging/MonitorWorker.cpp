@@ -1,0 +1,56 @@
+#include "logging/MonitorWorker.h"
+
+#include "app/ShortcutBarState.h"
+#include "app/VantorCore.h"
+
+MonitorReading ParseMonitorReply(const std::string& reply, bool isChannel) {
+    MonitorReading reading;
+    std::string rest = reply;
+    auto take = [&rest]() {
+        auto semicolon = rest.find(';');
+        if (semicolon == std::string::npos)
+            return std::string();
+        std::string part = rest.substr(0, semicolon);
+        rest.erase(0, semicolon + 1);
+        return part;
+    };
+    reading.value = take();
+    reading.unit = isChannel ? take() : std::string("%");
+    reading.name = rest;
+    return reading;
+}
+
+std::chrono::milliseconds MonitorSlotWait(double intervalSeconds, int openMonitors) {
+    if (openMonitors < 1)
+        openMonitors = 1;
+    return std::chrono::milliseconds(static_cast<long long>(intervalSeconds * 1000.0 / openMonitors));
+}
+
+void CMonitorWorker::Run() {
+    int index = 0;
+    for (;;) {
+        int open = 0;
+        for (int i = 0; i < MonitorCount; ++i)
+            open += core_.MonitorFlags().Get(i) != 0;
+        if (core_.StopEvent().Wait(MonitorSlotWait(core_.LoggingInterval(), open)))
+            return;
+        index = (index + 1) % MonitorCount;
+        if (core_.MonitorFlags().Get(index) != 0)
+            Query(index);
+    }
+}
+
+void CMonitorWorker::Query(int index) {
+    const MonitorInfo& monitor = MonitorTable[static_cast<std::size_t>(index)];
+    std::string reply;
+    bool answered = false;
+    {
+        std::unique_lock lock(core_.TransactionMutex(), std::defer_lock);
+        if (lock.try_lock_for(CVantorCore::LockWait))
+            answered = core_.Link().Transact(std::string(monitor.query), &reply) >= 0;
+    }
+    if (answered)
+        events_.MonitorReadingArrived(index, ParseMonitorReply(reply, monitor.isChannel));
+    else
+        events_.Disconnected(StatusError);
+}
