@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "app/CommandRules.h"
+#include "app/MonitorTable.h"
+#include "app/ShortcutBarState.h"
+#include "comm/FeatureTable.h"
+
+namespace {
+
+class Rules : public ::testing::Test {
+protected:
+    bool Enabled(MenuCommand command) {
+        CommandContext context{features_, monitors_, logging_, portType_, shortcutShown_, workerRunning_};
+        return IsCommandEnabled(command, context);
+    }
+
+    CShortcutBarState bar_;
+    CFeatureTable features_{bar_};
+    CMonitorFlags monitors_;
+    bool logging_ = false;
+    int portType_ = 0;
+    bool shortcutShown_ = true;
+    bool workerRunning_ = true;
+};
+
+const MenuCommand AlwaysEnabled[] = {
+    MenuCommand::Connect,          MenuCommand::PortSelect,
+    MenuCommand::CurveConvert,     MenuCommand::CalGenDiode1Point300K,
+    MenuCommand::CalGenDiode2Points, MenuCommand::CalGenDiode3Points,
+    MenuCommand::CalGenDiode1Point42K, MenuCommand::CalGenPlatinum,
+    MenuCommand::StatusBar,        MenuCommand::About,
+    MenuCommand::Exit,
+};
+const MenuCommand RuleG[] = {MenuCommand::Interact, MenuCommand::CurveDownload,
+                             MenuCommand::CurveUpload, MenuCommand::SendCommandFile,
+                             MenuCommand::DataLoggingStart};
+const MenuCommand RuleP[] = {MenuCommand::PidDownload, MenuCommand::PidUpload};
+
+} // namespace
+
+TEST_F(Rules, BeforeConnectOnlyTheAlwaysCommandsAreEnabled) {
+    for (MenuCommand c : AlwaysEnabled)
+        EXPECT_TRUE(Enabled(c)) << static_cast<int>(c);
+    for (MenuCommand c : RuleG)
+        EXPECT_FALSE(Enabled(c)) << static_cast<int>(c);
+    for (MenuCommand c : RuleP)
+        EXPECT_FALSE(Enabled(c));
+    for (int m = 0; m < MonitorCount; ++m)
+        EXPECT_FALSE(Enabled(MonitorCommand(m))) << m;
+    EXPECT_FALSE(Enabled(MenuCommand::UploadInternalDataLog));
+    EXPECT_TRUE(Enabled(MenuCommand::RS232SetUp));
+    EXPECT_FALSE(Enabled(MenuCommand::Shortcut));
+}
+
+TEST_F(Rules, Model28EnablesEverythingOfClass2WithTwoAnalogOutputs) {
+    features_.ApplyModel(28);
+    for (MenuCommand c : RuleG)
+        EXPECT_TRUE(Enabled(c));
+    for (MenuCommand c : RuleP)
+        EXPECT_TRUE(Enabled(c));
+    EXPECT_TRUE(Enabled(MenuCommand::UploadInternalDataLog));
+    for (int m = 0; m < MonitorCount; ++m)
+        EXPECT_EQ(m < 4 || m >= 8, Enabled(MonitorCommand(m))) << MonitorTable[m].title;
+}
+
+TEST_F(Rules, Model29HasEightInputsAndNoHeaters) {
+    features_.ApplyModel(29);
+    for (int m = 0; m < MonitorCount; ++m)
+        EXPECT_EQ(m < 8, Enabled(MonitorCommand(m))) << MonitorTable[m].title;
+    for (MenuCommand c : RuleP)
+        EXPECT_FALSE(Enabled(c));
+    EXPECT_TRUE(Enabled(MenuCommand::Interact));
+}
+
+TEST_F(Rules, Model31HasTwoInputsAndModel27OneAnalogOutput) {
+    features_.ApplyModel(31);
+    for (int m = 0; m < MonitorCount; ++m)
+        EXPECT_EQ(m < 2, Enabled(MonitorCommand(m))) << MonitorTable[m].title;
+    features_.ApplyModel(27);
+    EXPECT_TRUE(Enabled(MenuCommand::MonitorAnalog1));
+    EXPECT_FALSE(Enabled(MenuCommand::MonitorAnalog2));
+    features_.ApplyModel(32);
+    EXPECT_FALSE(Enabled(MenuCommand::MonitorChannelC));
+    EXPECT_TRUE(Enabled(MenuCommand::MonitorAnalog2));
+}
+
+TEST_F(Rules, LoggingAnOpenMonitorAndAStoppedWorkerDisableTheirCommands) {
+    features_.ApplyModel(28);
+    monitors_.Set(0, 1);
+    EXPECT_FALSE(Enabled(MenuCommand::MonitorChannelA));
+    EXPECT_TRUE(Enabled(MenuCommand::MonitorChannelB));
+    logging_ = true;
+    for (MenuCommand c : RuleG)
+        EXPECT_FALSE(Enabled(c));
+    for (MenuCommand c : RuleP)
+        EXPECT_FALSE(Enabled(c));
+    EXPECT_TRUE(Enabled(MenuCommand::UploadInternalDataLog));
+    EXPECT_TRUE(Enabled(MenuCommand::MonitorChannelB));
+    workerRunning_ = false;
+    EXPECT_FALSE(Enabled(MenuCommand::MonitorChannelB));
+}
+
+TEST_F(Rules, RS232SetUpFollowsThePortAndShortcutTheBar) {
+    portType_ = 2;
+    EXPECT_FALSE(Enabled(MenuCommand::RS232SetUp));
+    portType_ = 3;
+    EXPECT_FALSE(Enabled(MenuCommand::RS232SetUp));
+    shortcutShown_ = false;
+    EXPECT_TRUE(Enabled(MenuCommand::Shortcut));
+}
+
+TEST(FeatureTableRows, EveryModelCodeHasItsRowAndOthersAreUnidentified) {
+    struct Expected {
+        int code, modelClass, inputs, analog;
+    };
+    for (Expected e : {Expected{27, 2, 4, 3}, {28, 2, 4, 4}, {29, 1, 8, 0}, {30, 1, 4, 0},
+                       {31, 1, 2, 0}, {32, 2, 2, 4}, {33, 0, 4, 2}, {34, 2, 4, 4},
+                       {35, 1, 8, 0}, {0, 0, 4, 2}, {36, 0, 4, 2}}) {
+        FeatureRow row = CFeatureTable::RowFor(e.code);
+        EXPECT_EQ(e.modelClass, row.modelClass) << e.code;
+        EXPECT_EQ(e.inputs, row.inputCount) << e.code;
+        EXPECT_EQ(e.analog, row.analogKind) << e.code;
+    }
+}
+
+TEST(FeatureTableRows, ApplyAndClearDriveTheShortcutButtons) {
+    CShortcutBarState bar;
+    CFeatureTable features(bar);
+    auto enabled = [&](ShortcutButton b) { return bar.Get().enabled[static_cast<int>(b)]; };
+    features.ApplyModel(30);
+    EXPECT_FALSE(enabled(ShortcutButton::PidDownload));
+    EXPECT_TRUE(enabled(ShortcutButton::UploadDataLog));
+    EXPECT_TRUE(enabled(ShortcutButton::CurveDownload));
+    EXPECT_TRUE(enabled(ShortcutButton::DataLogging));
+    EXPECT_TRUE(enabled(ShortcutButton::Interact));
+    EXPECT_EQ(1, features.Known());
+
+    features.ApplyModel(33);
+    EXPECT_FALSE(enabled(ShortcutButton::UploadDataLog));
+    EXPECT_TRUE(enabled(ShortcutButton::Interact));
+    EXPECT_EQ(0, features.Known());
+
+    bar.SetModelText("ARKTRONIC,TX-28", " ");
+    features.ClearFeatures();
+    auto state = bar.Get();
+    EXPECT_EQ("No Device", state.modelText);
+    EXPECT_EQ("", state.versionText);
+    for (int b = 0; b < ShortcutButtonCount; ++b)
+        EXPECT_EQ(b == static_cast<int>(ShortcutButton::CalGen) ||
+                      b == static_cast<int>(ShortcutButton::Connect),
+                  state.enabled[b])
+            << b;
+    EXPECT_EQ(0, features.InputCount());
+    EXPECT_EQ(0, features.ModelClass());
+}
+
+TEST(ShortcutBar, StatusAndCommTypeTexts) {
+    CShortcutBarState bar;
+    int changes = 0;
+    bar.SetListener([&] { ++changes; });
+    EXPECT_EQ("Not Connected", bar.Get().statusText);
+    EXPECT_EQ(StatusNotConnected, bar.Get().status);
+    bar.SetStatus(StatusConnected);
+    EXPECT_EQ("Connected", bar.Get().statusText);
+    bar.SetStatus(StatusError);
+    EXPECT_EQ("Error", bar.Get().statusText);
+    EXPECT_EQ(StatusError, bar.Get().status);
+    bar.SetCommType(0);
+    EXPECT_EQ("RS232", bar.Get().commType);
+    bar.SetCommType(2);
+    EXPECT_EQ("GPIB", bar.Get().commType);
+    bar.SetCommType(3);
+    EXPECT_EQ("LAN", bar.Get().commType);
+    bar.SetCommType(1);
+    EXPECT_EQ("LAN", bar.Get().commType);
+    EXPECT_EQ(5, changes);
+}
