@@ -53,6 +53,21 @@ int RunTransaction(CVantorCore& core, const char* what, const std::string& comma
     return 0;
 }
 
+// The utility's identification, without dialogs: model text, code and features.
+int RunIdentify(CVantorCore& core) {
+    if (!core.Identify()) {
+        std::fprintf(stderr, "tundrix-cli: No Device\n");
+        return ExitFailed;
+    }
+    const CFeatureTable& features = core.Features();
+    std::printf("Model: %s\n", core.ShortcutBar().Get().modelText.c_str());
+    std::printf("Model code: %d%s\n", core.ModelCode(),
+                features.IsModelKnown() ? "" : " (not recognised)");
+    std::printf("Model class: %d\nInputs: %d\nAnalog kind: %d\n", features.ModelClass(),
+                features.InputCount(), features.AnalogKind());
+    return 0;
+}
+
 int RunTerminal(CVantorCore& core) {
     int status = 0;
     std::string line;
@@ -86,6 +101,8 @@ int main(int argc, char** argv) {
     query->add_option("CMD", command, "the query line, for example \"*IDN?\"")->required();
     auto* send = app.add_subcommand("send", "send a command line; nothing is read");
     send->add_option("CMD", command, "the command line")->required();
+    auto* identify = app.add_subcommand(
+        "identify", "identify the instrument: model text, model code and its features");
     auto* terminal = app.add_subcommand(
         "terminal", "send each line of standard input and log every exchange on standard output");
 
@@ -114,5 +131,7 @@ int main(int argc, char** argv) {
         return RunTransaction(core, "query", command, true);
     if (send->parsed())
         return RunTransaction(core, "send", command, false);
+    if (identify->parsed())
+        return RunIdentify(core);
     return RunTerminal(core);
 }

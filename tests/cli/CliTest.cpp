@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SimulatorProcess.h"
+#include "support/PtyPeer.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -64,6 +65,26 @@ TEST_F(CliAgainstSimulator, TerminalReportsFailuresOnStandardErrorAndExitsNonZer
     EXPECT_EQ(1, run.exitCode);
     EXPECT_NE(std::string::npos, run.err.find("LinkResult -2"));
     EXPECT_NE(std::string::npos, run.out.find("\nresponse:ARKTRONIC,"));
+}
+
+TEST_F(CliAgainstSimulator, IdentifyPrintsModelCodeAndFeatureRow) {
+    auto run = Cli({"identify"});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("Model: ARKTRONIC,TX-28\nModel code: 28\nModel class: 2\nInputs: 4\n"
+              "Analog kind: 4\n",
+              run.out);
+}
+
+TEST(Cli, IdentifyWithoutAnInstrumentSaysNoDevice) {
+    PtyPeer silent;
+    TempDir dir;
+    auto run = RunProgram(TUNDRIX_CLI_PROGRAM, {"--settings", dir.File("Tundrix.INI"), "--port",
+                                                "ASRL" + silent.Device() + "::INSTR", "identify"});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ("", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("Communication Error"));
+    EXPECT_NE(std::string::npos, run.err.find("- Matching Baud Rates"));
+    EXPECT_NE(std::string::npos, run.err.find("No Device"));
 }
 
 TEST(Cli, APortThatCannotOpenFailsWithTheLinksMessageAndCode) {
