@@ -35,3 +35,11 @@ public:
     virtual void SetProgress(int percent) = 0;
     virtual void CloseProgress() = 0;
 };
+
+// Lets the user interface stay alive while the GUI thread waits for a long
+// transfer: the GUI processes its pending events, other front ends do nothing.
+class IEventPump {
+public:
+    virtual ~IEventPump() = default;
+    virtual void ProcessEvents() = 0;
+};

@@ -8,6 +8,7 @@
 #include "app/WorkerEvents.h"
 #include "comm/CommandLine.h"
 #include "comm/Identify.h"
+#include "comm/LinkDialogs.h"
 #include "logging/MonitorWorker.h"
 
 CVantorCore::CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
@@ -65,17 +66,38 @@ void CVantorCore::Connect() {
         return;
     }
     switch (link_.GetPortType()) {
-    case PortRS232:
-        if (Identify())
-            shortcutBar_.SetStatus(StatusConnected);
-        else
-            NoDevice();
-        return;
-    default:
-        // The GPIB address and LAN address dialogs come with those transports.
-        NoDevice();
-        return;
+    case PortGPIB: {
+        int address = link_.GetGPIBAddress();
+        ILinkDialogs* dialogs = link_.Dialogs();
+        DialogOutcome outcome =
+            dialogs ? dialogs->RunGPIBAddress(address) : DialogOutcome::NotCreated;
+        if (outcome == DialogOutcome::NotCreated)
+            boxes_.ShowMessage("Could not create dialog box", MessageIcon::Stop);
+        if (outcome != DialogOutcome::Confirmed)
+            return NoDevice();
+        link_.SetGPIBAddress(address);
+        break;
     }
+    case PortLAN: {
+        if (!link_.EditIPAddress())
+            return NoDevice();
+        int connected = link_.ConnectLAN();
+        if (connected == 0)
+            return NoDevice();
+        if (connected != 1) {
+            // Already connected: no new identification.
+            shortcutBar_.SetStatus(StatusConnected);
+            return;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    if (Identify())
+        shortcutBar_.SetStatus(StatusConnected);
+    else
+        NoDevice();
 }
 
 bool CVantorCore::Identify() {
@@ -107,6 +129,7 @@ void CVantorCore::NoDevice() {
 void CVantorCore::OnDisconnected(int status) {
     shortcutBar_.SetStatus(status);
     features_.ClearFeatures();
+    link_.DisconnectLAN();
 }
 
 std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command) {

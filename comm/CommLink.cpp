@@ -1,10 +1,14 @@
 #include "comm/CommLink.h"
 
-#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <thread>
 
 #include "app/SettingsStore.h"
 #include "app/UserInterface.h"
 #include "comm/CommandLine.h"
+#include "comm/GpibLibrary.h"
+#include "comm/LinkDialogs.h"
 #include "comm/SerialDevices.h"
 #include "comm/SerialPort.h"
 
@@ -14,8 +18,11 @@ constexpr const char* Section = "CommunicationSetup";
 constexpr const char* CommunicationErrorText = "Communication Error";
 constexpr const char* SerialCreateFailed = "Failed to create RS232 serial port";
 constexpr const char* SettingsWriteFailed = "Unable to Write to Initialization File";
+constexpr const char* DialogNotCreated = "Could not create dialog box";
 // RS232 replies are paced by this wait before every read, not by an end marker.
 constexpr std::chrono::milliseconds ReplyWait{200};
+// GPIB and LAN replies are read in pieces of at most this many bytes.
+constexpr std::size_t PieceSize = 100;
 
 // Progress of a table read: lines received / expected * 100, truncated, kept
 // inside the bar's 0..100 range (a table may announce no lines, or run over).
@@ -54,7 +61,12 @@ CCommLink::CCommLink(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog
                      ITransferProgress& progress)
     : settings_(settings), boxes_(boxes), log_(log), progress_(progress) {}
 
-CCommLink::~CCommLink() { CloseSerial(); }
+CCommLink::~CCommLink() {
+    CloseSerial();
+    if (gpibDescriptor_ > 0)
+        GpibOffline();
+    lan_.Disconnect();
+}
 
 void CCommLink::LoadSettings() {
     baudRate_ = settings_.GetInt(Section, "Baudrate", 0);
@@ -64,9 +76,10 @@ void CCommLink::LoadSettings() {
         portType_ = PortLAN;
     gpibAddr_ = settings_.GetInt(Section, "GPIBAddr", 12);
     static constexpr int DefaultOctets[4] = {192, 168, 0, 4};
+    int octets[4];
     for (int i = 0; i < 4; ++i)
-        ipAddr_[i] = static_cast<std::uint8_t>(
-            settings_.GetInt(Section, "IPAddr" + std::to_string(i), DefaultOctets[i]));
+        octets[i] = settings_.GetInt(Section, "IPAddr" + std::to_string(i), DefaultOctets[i]);
+    ipAddress_ = MyIPAddr::FromOctets(octets[0], octets[1], octets[2], octets[3]);
     ipPort_ = settings_.GetInt(Section, "IPPort", 5000);
 
     CloseSerial();
@@ -81,6 +94,19 @@ bool CCommLink::UseSerialDevice(const std::string& devicePath, int baudIndex) {
     CloseSerial();
     OpenSerial(devicePath, 8 - baudIndex);
     return IsSerialOpen();
+}
+
+void CCommLink::UseGpibAddress(int address) {
+    CloseSerial();
+    portType_ = PortGPIB;
+    gpibAddr_ = address;
+}
+
+void CCommLink::UseLanAddress(const MyIPAddr& address, int port) {
+    CloseSerial();
+    portType_ = PortLAN;
+    ipAddress_ = address;
+    ipPort_ = port;
 }
 
 void CCommLink::OpenSerial(const std::string& devicePath, int rateCode) {
@@ -98,17 +124,114 @@ void CCommLink::CloseSerial() { serial_.reset(); }
 
 bool CCommLink::IsSerialOpen() const { return serial_ && serial_->IsOpen(); }
 
+bool CCommLink::WriteSetting(const char* key, int value) {
+    if (settings_.WriteInt(Section, key, value))
+        return true;
+    boxes_.ShowMessage(SettingsWriteFailed, MessageIcon::Stop);
+    return false;
+}
+
 void CCommLink::SetGPIBAddress(int address) {
     gpibAddr_ = address;
     WriteSetting("GPIBAddr", address);
 }
 
-void CCommLink::WriteSetting(const char* key, int value) {
-    if (!settings_.WriteInt(Section, key, value))
-        boxes_.ShowMessage(SettingsWriteFailed, MessageIcon::Stop);
+int CCommLink::SelectPort() {
+    int chosen = portType_;
+    DialogOutcome outcome = dialogs_ ? dialogs_->RunPortSelect(chosen) : DialogOutcome::NotCreated;
+    if (outcome == DialogOutcome::NotCreated)
+        boxes_.ShowMessage(DialogNotCreated, MessageIcon::Stop);
+    if (outcome != DialogOutcome::Confirmed)
+        return 0;
+    const int old = portType_;
+    if (chosen != PortRS232 && chosen != PortGPIB && chosen != PortLAN)
+        return 1; // the old type stays
+    portType_ = chosen;
+    WriteSetting("PortType", chosen);
+    switch (chosen) {
+    case PortRS232:
+        SetupSerial();
+        if (old == PortGPIB)
+            GpibOffline();
+        if (old == PortLAN)
+            lan_.Disconnect();
+        break;
+    case PortGPIB:
+        if (old == PortGPIB && gpibDescriptor_ > 0) {
+            GpibOffline();
+            std::this_thread::sleep_for(GpibReselectWait);
+        } else if (old == PortLAN) {
+            lan_.Disconnect();
+        } else if (old == PortRS232) {
+            CloseSerial();
+        }
+        break;
+    case PortLAN:
+        if (old == PortGPIB)
+            GpibOffline();
+        else if (old == PortRS232)
+            CloseSerial();
+        break;
+    }
+    return 1;
 }
 
-void CCommLink::CommunicationError() { boxes_.ShowMessage(CommunicationErrorText, MessageIcon::Stop); }
+void CCommLink::SetupSerial() {
+    int port = settings_.GetInt(Section, "CommPort", 1);
+    int baud = settings_.GetInt(Section, "BaudRate", 0);
+    DialogOutcome outcome =
+        dialogs_ ? dialogs_->RunCommSetup(port, baud) : DialogOutcome::NotCreated;
+    if (outcome == DialogOutcome::NotCreated)
+        boxes_.ShowMessage(DialogNotCreated, MessageIcon::Stop);
+    if (outcome != DialogOutcome::Confirmed)
+        return;
+    if (!WriteSetting("BaudRate", baud) || !WriteSetting("CommPort", port))
+        return;
+    baudRate_ = baud;
+    commPort_ = port;
+    CloseSerial();
+    OpenSerial(SerialDevicePath(settings_, commPort_ + 1), 8 - baudRate_);
+}
+
+int CCommLink::EditIPAddress() {
+    MyIPAddr address = ipAddress_;
+    int port = ipPort_;
+    DialogOutcome outcome =
+        dialogs_ ? dialogs_->RunIPEdit(address, port) : DialogOutcome::NotCreated;
+    if (outcome == DialogOutcome::NotCreated)
+        boxes_.ShowMessage(DialogNotCreated, MessageIcon::Stop);
+    if (outcome != DialogOutcome::Confirmed)
+        return 0;
+    ipAddress_ = address;
+    ipPort_ = port;
+    bool stored = true;
+    for (int i = 0; i < 4 && stored; ++i)
+        stored = settings_.WriteInt(Section, "IPAddr" + std::to_string(i), address.Octet(i));
+    if (!stored || !settings_.WriteInt(Section, "IPPort", port))
+        boxes_.ShowMessage(SettingsWriteFailed, MessageIcon::Stop);
+    return 1;
+}
+
+int CCommLink::ConnectLAN() {
+    auto text = ipAddress_.Get_Addr_Str();
+    if (!text)
+        return 0;
+    int result = lan_.Connect(*text, ipPort_);
+    if (result == 0) {
+        log_.AppendLog(lan_.LastError() + "\n");
+        boxes_.ShowMessage("Failed to connect to server.", MessageIcon::Stop);
+    }
+    return result;
+}
+
+void CCommLink::DisconnectLAN() {
+    if (portType_ == PortLAN)
+        lan_.Disconnect();
+}
+
+void CCommLink::CommunicationError() {
+    boxes_.ShowMessage(CommunicationErrorText, MessageIcon::Stop);
+}
 
 LinkResult CCommLink::Transact(const std::string* command, std::string* reply) {
     return Run(command, reply, false);
@@ -125,11 +248,9 @@ LinkResult CCommLink::Run(const std::string* command, std::string* reply, bool q
     case PortRS232:
         return RunSerial(command, reply, quiet);
     case PortGPIB:
-        // The GPIB binding is not part of this build yet: no device can be opened.
-        return Link::GpibFailure;
+        return RunGpib(command, reply, quiet);
     case PortLAN:
-        // The LAN connection is not part of this build yet: every send fails.
-        return Link::LanFailure;
+        return RunLan(command, reply, quiet);
     default:
         return Link::NoTransport;
     }
@@ -160,6 +281,54 @@ LinkResult CCommLink::RunSerial(const std::string* command, std::string* reply, 
     return Link::Success;
 }
 
+LinkResult CCommLink::RunGpib(const std::string* command, std::string* reply, bool quiet) {
+    if (command && WriteGPIB(*command) != Link::Success)
+        return Link::GpibFailure;
+    if (!reply || !command || !IsQueryLine(*command))
+        return Link::Success;
+    // The reply is every piece up to the read that times out.
+    reply->clear();
+    for (;;) {
+        std::string piece;
+        if (ReadGPIB(piece) != Link::Success || reply->size() + piece.size() > tableLimit_) {
+            if (!quiet)
+                CommunicationError();
+            return Link::GpibFailure;
+        }
+        if (piece.empty())
+            return Link::Success;
+        *reply += piece;
+    }
+}
+
+LinkResult CCommLink::RunLan(const std::string* command, std::string* reply, bool quiet) {
+    if (command) {
+        int status = lan_.Send(command->data(), command->size(), 1);
+        if (status == 1) {
+            if (!quiet)
+                CommunicationError();
+            return Link::LanFailure;
+        }
+        if (status == 2)
+            return Link::LanRefused;
+    }
+    if (!reply || !command || !IsQueryLine(*command))
+        return Link::Success;
+    reply->clear();
+    for (;;) {
+        char piece[PieceSize];
+        piece[0] = '\0';
+        if (!lan_.Read(piece, sizeof piece) || reply->size() > tableLimit_) {
+            if (!quiet)
+                CommunicationError();
+            return Link::LanFailure;
+        }
+        if (piece[0] == '\0')
+            return Link::Success;
+        *reply += piece;
+    }
+}
+
 LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
                                 const std::string* command, std::string* reply) {
     if (!command)
@@ -173,9 +342,9 @@ LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
     case PortRS232:
         return ReadTableSerial(expectedLines, *command, *reply);
     case PortGPIB:
-        return Link::GpibFailure;
+        return ReadTableGpib(expectedLines, *command, *reply);
     case PortLAN:
-        return Link::LanFailure;
+        return ReadTableLan(expectedLines, *command, *reply);
     default:
         return Link::NoTransport;
     }
@@ -211,4 +380,117 @@ LinkResult CCommLink::ReadTableSerial(int expectedLines, const std::string& comm
         serial_->Idle(ReplyWait);
     }
     return static_cast<LinkResult>(lineEnds - 4);
+}
+
+LinkResult CCommLink::ReadTableGpib(int expectedLines, const std::string& command,
+                                    std::string& reply) {
+    if (WriteGPIB(command) != Link::Success)
+        return Link::GpibFailure;
+    reply.clear();
+    int lines = 0;
+    for (;;) {
+        std::string piece;
+        if (ReadGPIB(piece) != Link::Success || reply.size() + piece.size() > tableLimit_) {
+            CommunicationError();
+            return Link::GpibFailure;
+        }
+        if (piece.empty() || piece.front() == ';')
+            return lines;
+        reply += piece;
+        reply += '\n';
+        ++lines;
+        progress_.SetProgress(ProgressPercent(lines, expectedLines));
+    }
+}
+
+LinkResult CCommLink::ReadTableLan(int expectedLines, const std::string& command,
+                                   std::string& reply) {
+    if (!lan_.Get_Table(command.data(), command.size())) {
+        CommunicationError();
+        return Link::LanFailure;
+    }
+    int count = 0;
+    if (!lan_.Get_Table_In_Progress() || !lan_.Get_Received_Counter(&count))
+        return Link::LanFailure;
+    while (count < expectedLines) {
+        // A table that ends short would otherwise be waited for without end.
+        if (lan_.Table_Finished())
+            break;
+        if (pump_)
+            pump_->ProcessEvents();
+        progress_.SetProgress(ProgressPercent(count, expectedLines));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!lan_.Get_Received_Counter(&count))
+            return Link::LanFailure;
+    }
+    progress_.SetProgress(ProgressPercent(count, expectedLines));
+    if (!lan_.Table_Ready() || !lan_.Get_Received_Buffer(reply))
+        return Link::LanFailure;
+    return count;
+}
+
+CGpibLibrary& CCommLink::Gpib() {
+    if (!gpib_)
+        gpib_ = std::make_unique<CGpibLibrary>(CGpibLibrary::LibraryName(settings_));
+    return *gpib_;
+}
+
+LinkResult CCommLink::OpenGPIB() {
+    if (gpibDescriptor_ > 0)
+        return Link::Success;
+    CGpibLibrary& gpib = Gpib();
+    gpibDescriptor_ = gpib.ibdev(0, gpibAddr_, 0, GpibT1s, 1, 0);
+    if (gpibDescriptor_ < 0 || (gpib.Status() & GpibErr)) {
+        if (!gpib.LoadError().empty()) {
+            if (!gpibLoadReported_)
+                log_.AppendLog("GPIB library: " + gpib.LoadError() + "\n");
+            gpibLoadReported_ = true;
+        } else if (gpib.Error() == GpibEdvr && (gpib.Count() == EACCES || gpib.Count() == EPERM)) {
+            log_.AppendLog("GPIB board 0: permission denied. The user must be in the 'gpib' "
+                           "group (sudo usermod -aG gpib $USER, then log in again).\n");
+        }
+        GpibOffline();
+        return Link::GpibFailure;
+    }
+    if (gpib.ibclr(gpibDescriptor_) & GpibErr) {
+        GpibOffline();
+        return Link::GpibFailure;
+    }
+    return Link::Success;
+}
+
+LinkResult CCommLink::WriteGPIB(const std::string& command) {
+    if (OpenGPIB() != Link::Success)
+        return Link::GpibFailure;
+    if (Gpib().ibwrt(gpibDescriptor_, command.data(), static_cast<long>(command.size())) &
+        GpibErr) {
+        GpibOffline();
+        return Link::GpibFailure;
+    }
+    return Link::Success;
+}
+
+LinkResult CCommLink::ReadGPIB(std::string& text) {
+    text.clear();
+    if (OpenGPIB() != Link::Success)
+        return Link::GpibFailure;
+    char buffer[PieceSize];
+    CGpibLibrary& gpib = Gpib();
+    int status = gpib.ibrd(gpibDescriptor_, buffer, static_cast<long>(sizeof buffer));
+    if (!(status & GpibErr)) {
+        long count = std::clamp<long>(gpib.Count(), 0, static_cast<long>(sizeof buffer));
+        text.assign(buffer, static_cast<std::size_t>(count));
+        return Link::Success;
+    }
+    // Nothing more within the time-out: the reply is over; clear the device for the next.
+    if ((status & GpibTimo) && !(gpib.ibclr(gpibDescriptor_) & GpibErr))
+        return Link::Success;
+    GpibOffline();
+    return Link::GpibFailure;
+}
+
+void CCommLink::GpibOffline() {
+    if (gpibDescriptor_ >= 0 && gpib_)
+        gpib_->ibonl(gpibDescriptor_, 0);
+    gpibDescriptor_ = -1;
 }

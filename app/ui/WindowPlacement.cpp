@@ -34,3 +34,15 @@ QRect CentredOnScreen(const QSize& size) {
     rect.moveCenter(available.center());
     return rect;
 }
+
+QPoint ShortcutBarPlace(const QSize& bar, const QRect& mainWindow, const QRect& screen) {
+    constexpr int Inside = 50;
+    const int mainRight = mainWindow.x() + mainWindow.width();
+    const QPoint place(bar.width() < mainWindow.width() ? mainRight - bar.width() : mainRight,
+                       mainWindow.y());
+    if (place.x() - screen.x() < screen.width() - Inside &&
+        place.y() - screen.y() < screen.height() - Inside)
+        return place;
+    return {screen.x() + (screen.width() - bar.width()) / 2,
+            screen.y() + (screen.height() - bar.height()) / 2};
+}

@@ -23,3 +23,10 @@ bool IsOnAnyScreen(const QRect& rect);
 // A rectangle of this size, at most the screen's, centred on the available
 // area of the primary screen.
 QRect CentredOnScreen(const QSize& size);
+
+// Where the shortcut bar of this size goes beside the main window (both as
+// frame rectangles): narrower than the main window, inside its top-right corner;
+// otherwise just right of it; tops equal. A place whose left edge or top lies
+// 50 pixels or less inside the screen's width or height gives way to the
+// screen's centre. Returns the bar's top-left corner.
+QPoint ShortcutBarPlace(const QSize& bar, const QRect& mainWindow, const QRect& screen);

@@ -61,11 +61,7 @@ TEST(CommLinkSettings, AFreshSettingsFileTalksRS232OnCom2At115200) {
     EXPECT_EQ(1, link.GetCommPort());
     EXPECT_EQ(0, link.GetBaudRate());
     EXPECT_EQ(12, link.GetGPIBAddress());
-    const std::uint8_t* ip = link.GetIPAddress();
-    EXPECT_EQ(192, ip[0]);
-    EXPECT_EQ(168, ip[1]);
-    EXPECT_EQ(0, ip[2]);
-    EXPECT_EQ(4, ip[3]);
+    EXPECT_EQ("192.168.0.4", link.GetIPAddress().Get_Addr_Str());
     EXPECT_EQ(5000, link.GetIPPort());
 }
 

@@ -1,0 +1,95 @@
+#include "app/ui/CommandTable.h"
+
+#include <algorithm>
+
+#include "app/MonitorTable.h"
+
+namespace {
+
+constexpr std::string_view Comm = "&Comm";
+constexpr std::string_view Curve = "&Operations/Sensor Curve";
+constexpr std::string_view Pid = "&Operations/PID Table";
+constexpr std::string_view CalGen = "&Operations/CalGen";
+constexpr std::string_view Diode = "&Operations/CalGen/Diode";
+constexpr std::string_view Operations = "&Operations";
+constexpr std::string_view Logging = "&Data Logging";
+constexpr std::string_view View = "&View";
+constexpr std::string_view Help = "&Help";
+constexpr std::string_view Options = "&User Options";
+
+constexpr std::string_view MonitorPrompt(int index) {
+    constexpr std::array<std::string_view, 8> Prompts{
+        "Channel A temperature monitor at Datalogging time interval",
+        "Channel B temperature monitor at Datalogging time interval",
+        "Channel C temperature monitor at Datalogging time interval",
+        "Channel D temperature monitor at Datalogging time interval",
+        "Channel E temperature monitor at Datalogging time interval",
+        "Channel F temperature monitor at Datalogging time interval",
+        "Channel G temperature monitor at Datalogging time interval",
+        "Channel H temperature monitor at Datalogging time interval",
+    };
+    return index < 8 ? Prompts[static_cast<std::size_t>(index)] : std::string_view();
+}
+
+constexpr CommandInfo Monitor(int index, bool built, bool separatorBefore = false) {
+    const auto command =
+        static_cast<MenuCommand>(static_cast<int>(MenuCommand::MonitorChannelA) + index);
+    return {command, View, MonitorTable[static_cast<std::size_t>(index)].menuText,
+            MonitorPrompt(index), built, separatorBefore};
+}
+
+} // namespace
+
+// clang-format off
+constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
+    {MenuCommand::Connect, Comm, "&Connect", "", true},
+    {MenuCommand::PortSelect, Comm, "&Port Select...", "", false},
+    {MenuCommand::RS232SetUp, Comm, "&RS232 Set Up...", "", false},
+    {MenuCommand::Exit, Comm, "E&xit", "", true, true},
+
+    {MenuCommand::CurveDownload, Curve, "&Download", "", false},
+    {MenuCommand::CurveUpload, Curve, "&Upload", "", false},
+    {MenuCommand::CurveConvert, Curve, "&Convert", "Convert a text based sensor curve to Tundrix CRV file", false},
+    {MenuCommand::PidDownload, Pid, "&Download", "", false},
+    {MenuCommand::PidUpload, Pid, "&Upload", "", false},
+    {MenuCommand::CalGenDiode1Point300K, Diode, "1 Point (300K)", "Modify diode sensor curve at 300K", false},
+    {MenuCommand::CalGenDiode2Points, Diode, "2 Points", "Modify diode sensor at 2 points on the curve", false},
+    {MenuCommand::CalGenDiode3Points, Diode, "3 Points", "Modify diode sensor at 3 points on the curve", false},
+    {MenuCommand::CalGenDiode1Point42K, Diode, "1 Point (4.2K)", "Modify diode sensor curve at 4.2K", false},
+    {MenuCommand::CalGenPlatinum, CalGen, "&Platinum", "Modify platinum sensor curve", false},
+    {MenuCommand::SendCommandFile, Operations, "Send Command File", "Send a XML formatted command file", false, true},
+
+    {MenuCommand::DataLoggingStart, Logging, "&Start", "Start the data logging process", false},
+    {MenuCommand::UploadInternalDataLog, Logging, "&Upload Internal DataLog", "Upload data logged in device", false},
+
+    {MenuCommand::StatusBar, View, "&Status Bar", "", true},
+    {MenuCommand::Shortcut, View, "&Shortcut", "", true},
+    Monitor(0, false, true), Monitor(1, false), Monitor(2, false), Monitor(3, false),
+    Monitor(4, false), Monitor(5, false), Monitor(6, false), Monitor(7, false),
+    Monitor(8, false), Monitor(9, false), Monitor(10, false), Monitor(11, false),
+
+    {MenuCommand::About, Help, "&About ..", "", true},
+
+    {MenuCommand::Interact, Options, "&Interact", "", true},
+}};
+// clang-format on
+
+namespace {
+
+// CommandInfoOf relies on it.
+constexpr bool EveryCommandOnce() {
+    for (int i = 0; i < MenuCommandCount; ++i)
+        if (std::count_if(CommandTable.begin(), CommandTable.end(), [i](const CommandInfo& info) {
+                return static_cast<int>(info.command) == i;
+            }) != 1)
+            return false;
+    return true;
+}
+static_assert(EveryCommandOnce(), "every menu command has exactly one row");
+
+} // namespace
+
+const CommandInfo& CommandInfoOf(MenuCommand command) {
+    return *std::find_if(CommandTable.begin(), CommandTable.end(),
+                         [command](const CommandInfo& info) { return info.command == command; });
+}

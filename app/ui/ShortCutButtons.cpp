@@ -1,0 +1,201 @@
+#include "app/ui/ShortCutButtons.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <mutex>
+
+#include "app/UserInterface.h"
+#include "app/ui/SelectCalGenType.h"
+#include "app/ui/UiText.h"
+
+namespace {
+
+constexpr int LampSize = 16;
+constexpr int LampCount = 3;
+
+} // namespace
+
+// The state's listener reaches the bar through this, so that a change made on
+// a worker thread while the bar is being destroyed finds no bar rather than a
+// dangling one.
+struct CShortCutButtons::Observer {
+    std::mutex mutex;
+    CShortCutButtons* bar = nullptr;
+};
+
+CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxes,
+                                   QWidget* parent, const QImage& lampStrip)
+    : QWidget(parent, Qt::Tool), state_(state), commType_(new QLabel), lamp_(new QLabel),
+      status_(new QLabel), model_(new QLabel), version_(new QLabel),
+      observer_(std::make_shared<Observer>()) {
+    setWindowTitle(QStringLiteral("Short Cuts"));
+
+    static constexpr std::array<const char*, ShortcutButtonCount> Texts{
+        "Sensor Curve    Download", "PID Table Download",      "Interact", "CalGen",
+        "Data Logging",             "Upload Internal DataLog", "Connect"};
+    auto* layout = new QVBoxLayout(this);
+    for (int i = 0; i < ShortcutButtonCount; ++i) {
+        buttons_[i] = new QPushButton(QString::fromLatin1(Texts[i]));
+        layout->addWidget(buttons_[i]);
+    }
+    connect(Button(ShortcutButton::CurveDownload), &QPushButton::clicked, this,
+            &CShortCutButtons::CurveDownloadRequested);
+    connect(Button(ShortcutButton::PidDownload), &QPushButton::clicked, this,
+            &CShortCutButtons::PidDownloadRequested);
+    connect(Button(ShortcutButton::Interact), &QPushButton::clicked, this,
+            &CShortCutButtons::ShowTerminalRequested);
+    connect(Button(ShortcutButton::CalGen), &QPushButton::clicked, this,
+            &CShortCutButtons::OnCalGen);
+    connect(Button(ShortcutButton::DataLogging), &QPushButton::clicked, this,
+            &CShortCutButtons::StartLoggingRequested);
+    connect(Button(ShortcutButton::UploadDataLog), &QPushButton::clicked, this,
+            &CShortCutButtons::UploadDataLogRequested);
+    connect(Button(ShortcutButton::Connect), &QPushButton::clicked, this,
+            &CShortCutButtons::ConnectRequested);
+
+    auto* commRow = new QHBoxLayout;
+    commRow->addWidget(new QLabel(QStringLiteral("Comm Type:")));
+    commRow->addWidget(commType_);
+    commRow->addStretch();
+    layout->addLayout(commRow);
+
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setSpacing(5);
+    statusRow->addWidget(new QLabel(QStringLiteral("Status:")), 0, Qt::AlignTop);
+    lamp_->setFixedSize(LampSize, LampSize);
+    statusRow->addWidget(lamp_, 0, Qt::AlignTop);
+    statusRow->addWidget(status_, 0, Qt::AlignTop);
+    statusRow->addStretch();
+    layout->addLayout(statusRow);
+
+    layout->addWidget(model_);
+
+    auto* versionRow = new QHBoxLayout;
+    versionRow->addWidget(new QLabel(QStringLiteral("Ver:")));
+    versionRow->addWidget(version_);
+    versionRow->addStretch();
+    layout->addLayout(versionRow);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    lamps_ = CutLamps(lampStrip);
+    if (!lamps_) {
+        boxes.ShowMessage("Failed to load LED bitmaps", MessageIcon::Stop);
+        lamp_->hide();
+    }
+    state_.SetStatus(StatusNotConnected);
+    state_.SetModelText("No Device", state_.Get().versionText);
+
+    observer_->bar = this;
+    state_.SetListener([observer = observer_] {
+        std::lock_guard lock(observer->mutex);
+        if (observer->bar != nullptr)
+            observer->bar->ScheduleRefresh();
+    });
+    Refresh();
+}
+
+CShortCutButtons::~CShortCutButtons() {
+    std::lock_guard lock(observer_->mutex);
+    observer_->bar = nullptr;
+}
+
+QImage CShortCutButtons::DrawLampStrip() {
+    QImage strip(LampSize * LampCount, LampSize, QImage::Format_RGB32);
+    if (strip.isNull())
+        return strip;
+    // Magenta is no lamp's colour: it marks the transparent pixels. No
+    // antialiasing, so that no edge pixel is a blend of it.
+    strip.fill(QColor(255, 0, 255));
+    QPainter painter(&strip);
+    const std::array<QColor, LampCount> colours{QColor(0, 190, 0), QColor(150, 150, 150),
+                                                QColor(215, 0, 0)};
+    for (int i = 0; i < LampCount; ++i) {
+        const int left = i * LampSize;
+        painter.setPen(colours[i].darker(170));
+        painter.setBrush(colours[i]);
+        painter.drawEllipse(left + 2, 2, 11, 11);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colours[i].lighter(160));
+        painter.drawEllipse(left + 5, 4, 3, 3);
+    }
+    return strip;
+}
+
+std::optional<CShortCutButtons::LampImages> CShortCutButtons::CutLamps(const QImage& strip) {
+    if (strip.isNull() || strip.width() != LampSize * LampCount || strip.height() != LampSize)
+        return std::nullopt;
+    QImage image = strip.convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == transparent)
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    LampImages lamps;
+    for (int i = 0; i < LampCount; ++i) {
+        lamps[i] = QPixmap::fromImage(image.copy(i * LampSize, 0, LampSize, LampSize));
+        if (lamps[i].isNull())
+            return std::nullopt;
+    }
+    return lamps;
+}
+
+QPushButton* CShortCutButtons::Button(ShortcutButton button) const {
+    return buttons_[static_cast<std::size_t>(button)];
+}
+
+QString CShortCutButtons::CommTypeText() const {
+    return commType_->text();
+}
+
+QString CShortCutButtons::StatusText() const {
+    return status_->text();
+}
+
+QString CShortCutButtons::ModelText() const {
+    return model_->text();
+}
+
+QString CShortCutButtons::VersionText() const {
+    return version_->text();
+}
+
+QPixmap CShortCutButtons::Lamp() const {
+    return lamps_ ? lamp_->pixmap() : QPixmap();
+}
+
+void CShortCutButtons::ScheduleRefresh() {
+    if (QThread::currentThread() == thread()) {
+        Refresh();
+        return;
+    }
+    if (!refreshQueued_.exchange(true))
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                refreshQueued_ = false;
+                Refresh();
+            },
+            Qt::QueuedConnection);
+}
+
+void CShortCutButtons::Refresh() {
+    const CShortcutBarState::Snapshot shown = state_.Get();
+    commType_->setText(FromCoreText(shown.commType));
+    status_->setText(FromCoreText(shown.statusText));
+    model_->setText(FromCoreText(shown.modelText));
+    version_->setText(FromCoreText(shown.versionText));
+    for (int i = 0; i < ShortcutButtonCount; ++i)
+        buttons_[i]->setEnabled(shown.enabled[i]);
+    if (lamps_ && shown.status >= 0 && shown.status < LampCount)
+        lamp_->setPixmap((*lamps_)[static_cast<std::size_t>(shown.status)]);
+}
+
+void CShortCutButtons::OnCalGen() {
+    CSelectCalGenType dialog(this);
+    if (dialog.exec() == QDialog::Accepted)
+        Q_EMIT CalGenRequested(dialog.SensorIndex(), dialog.PointsIndex());
+}

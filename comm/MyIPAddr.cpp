@@ -1,0 +1,35 @@
+#include "comm/MyIPAddr.h"
+
+#include <charconv>
+
+MyIPAddr MyIPAddr::FromOctets(int a, int b, int c, int d) {
+    auto octet = [](int v) { return static_cast<std::uint32_t>(v) & 0xFF; };
+    return MyIPAddr(octet(a) << 24 | octet(b) << 16 | octet(c) << 8 | octet(d));
+}
+
+std::optional<MyIPAddr> MyIPAddr::Parse(const std::string& dotted) {
+    int octets[4];
+    const char* p = dotted.data();
+    const char* end = p + dotted.size();
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            if (p == end || *p != '.')
+                return std::nullopt;
+            ++p;
+        }
+        auto [next, ec] = std::from_chars(p, end, octets[i]);
+        if (ec != std::errc() || next == p || next - p > 3 || octets[i] < 0 || octets[i] > 255)
+            return std::nullopt;
+        p = next;
+    }
+    if (p != end)
+        return std::nullopt;
+    return FromOctets(octets[0], octets[1], octets[2], octets[3]);
+}
+
+std::optional<std::string> MyIPAddr::Get_Addr_Str() const {
+    if (!set_)
+        return std::nullopt;
+    return std::to_string(Octet(0)) + "." + std::to_string(Octet(1)) + "." +
+           std::to_string(Octet(2)) + "." + std::to_string(Octet(3));
+}

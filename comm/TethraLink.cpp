@@ -1,0 +1,267 @@
+#include "comm/TethraLink.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long Table_Ready waits for a ";" line that is on its way.
+constexpr std::chrono::milliseconds TableSettle{1000};
+
+int MillisecondsUntil(Clock::time_point when) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+} // namespace
+
+CTethraLink::~CTethraLink() { Disconnect(); }
+
+int CTethraLink::Connect(const std::string& address, int port) {
+    std::lock_guard lock(mutex_);
+    if (socket_ >= 0)
+        return 2;
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (port < 0 || port > 65535 || ::inet_pton(AF_INET, address.c_str(), &peer.sin_addr) != 1) {
+        lastError_ = address + ":" + std::to_string(port) + ": not an IPv4 address and port";
+        return 0;
+    }
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        lastError_ = std::string("socket: ") + std::strerror(errno);
+        return 0;
+    }
+    int failure = 0;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+        failure = errno;
+        if (failure == EINPROGRESS) {
+            pollfd p{fd, POLLOUT, 0};
+            int ready = ::poll(&p, 1, static_cast<int>(ConnectTimeout.count()));
+            socklen_t length = sizeof failure;
+            if (ready <= 0)
+                failure = ETIMEDOUT;
+            else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &failure, &length) != 0)
+                failure = errno;
+        }
+    }
+    if (failure != 0) {
+        lastError_ = address + ":" + std::to_string(port) + ": " + std::strerror(failure);
+        ::close(fd);
+        return 0;
+    }
+    int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    socket_ = fd;
+    pending_.clear();
+    replyEnded_ = false;
+    return 1;
+}
+
+void CTethraLink::Disconnect() {
+    StopTable();
+    std::lock_guard lock(mutex_);
+    if (socket_ >= 0)
+        ::close(socket_);
+    socket_ = -1;
+    pending_.clear();
+    replyEnded_ = false;
+}
+
+bool CTethraLink::IsConnected() const {
+    std::lock_guard lock(mutex_);
+    return socket_ >= 0;
+}
+
+std::string CTethraLink::LastError() const {
+    std::lock_guard lock(mutex_);
+    return lastError_;
+}
+
+bool CTethraLink::WaitReadable(std::chrono::milliseconds timeout) const {
+    pollfd p{socket_, POLLIN, 0};
+    int ready;
+    do
+        ready = ::poll(&p, 1, static_cast<int>(timeout.count()));
+    while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+// Adds what the socket holds to pending_, waiting up to `timeout` for the first
+// byte; false on silence, a closed connection or an error.
+bool CTethraLink::ReceiveMore(std::chrono::milliseconds timeout) {
+    if (!WaitReadable(timeout)) {
+        lastError_ = "the instrument did not answer in time";
+        return false;
+    }
+    char buffer[4096];
+    ssize_t n = ::recv(socket_, buffer, sizeof buffer, 0);
+    if (n > 0) {
+        pending_.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+    lastError_ = n == 0 ? std::string("the instrument closed the connection")
+                        : std::string("receive: ") + std::strerror(errno);
+    return false;
+}
+
+// A reply that came after its reader gave up must not answer the next command.
+void CTethraLink::DiscardInput() {
+    pending_.clear();
+    replyEnded_ = false;
+    char buffer[4096];
+    while (::recv(socket_, buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
+    }
+}
+
+int CTethraLink::Send(const char* data, std::size_t length, int terminate) {
+    std::lock_guard lock(mutex_);
+    if (socket_ < 0 || tableState_ == TableState::Running) {
+        lastError_ = "not connected";
+        return 2;
+    }
+    DiscardInput();
+    std::string line(data, length);
+    if (terminate == 1)
+        line += '\n';
+    auto deadline = Clock::now() + ReadTimeout;
+    std::size_t done = 0;
+    while (done < line.size()) {
+        ssize_t n = ::send(socket_, line.data() + done, line.size() - done, MSG_NOSIGNAL);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            lastError_ = std::string("send: ") + std::strerror(errno);
+            return 1;
+        }
+        pollfd p{socket_, POLLOUT, 0};
+        if (MillisecondsUntil(deadline) == 0 || ::poll(&p, 1, MillisecondsUntil(deadline)) <= 0) {
+            lastError_ = "send: the instrument does not take the line";
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int CTethraLink::Read(char* buffer, std::size_t size) {
+    std::lock_guard lock(mutex_);
+    if (size == 0 || socket_ < 0 || tableState_ == TableState::Running)
+        return 0;
+    buffer[0] = '\0';
+    if (replyEnded_) {
+        replyEnded_ = false;
+        return 1;
+    }
+    while (pending_.empty())
+        if (!ReceiveMore(ReadTimeout))
+            return 0;
+    std::size_t take = std::min(pending_.size(), size - 1);
+    auto lineEnd = pending_.find('\n');
+    if (lineEnd != std::string::npos && lineEnd < take) {
+        take = lineEnd + 1;
+        replyEnded_ = true;
+    }
+    std::memcpy(buffer, pending_.data(), take);
+    buffer[take] = '\0';
+    pending_.erase(0, take);
+    return 1;
+}
+
+int CTethraLink::Get_Table(const char* command, std::size_t length) {
+    StopTable();
+    if (Send(command, length, 1) != 0)
+        return 0;
+    std::lock_guard lock(mutex_);
+    table_ = std::move(pending_);
+    pending_.clear();
+    tableLines_ = 0;
+    stopTable_ = false;
+    tableState_ = TableState::Running;
+    tableThread_ = std::thread([this] { ReceiveTable(); });
+    return 1;
+}
+
+// The table thread owns the socket while the transfer runs: Send and Read refuse.
+void CTethraLink::ReceiveTable() {
+    std::size_t scanned = 0;
+    auto lastData = Clock::now();
+    for (;;) {
+        for (auto end = table_.find('\n', scanned); end != std::string::npos;
+             end = table_.find('\n', scanned)) {
+            bool last = table_[scanned] == ';';
+            scanned = end + 1;
+            if (last) {
+                tableState_ = TableState::Complete;
+                return;
+            }
+            ++tableLines_;
+        }
+        if (stopTable_ || table_.size() > MaxTableSize ||
+            Clock::now() - lastData > ReadTimeout) {
+            tableState_ = TableState::Failed;
+            return;
+        }
+        if (!WaitReadable(std::chrono::milliseconds(50)))
+            continue;
+        char buffer[8192];
+        ssize_t n = ::recv(socket_, buffer, sizeof buffer, 0);
+        if (n <= 0 && !(n < 0 && (errno == EINTR || errno == EAGAIN))) {
+            tableState_ = TableState::Failed;
+            return;
+        }
+        if (n > 0) {
+            table_.append(buffer, static_cast<std::size_t>(n));
+            lastData = Clock::now();
+        }
+    }
+}
+
+void CTethraLink::StopTable() {
+    stopTable_ = true;
+    if (tableThread_.joinable())
+        tableThread_.join();
+    stopTable_ = false;
+}
+
+int CTethraLink::Get_Table_In_Progress() const {
+    return tableState_ != TableState::Idle ? 1 : 0;
+}
+
+int CTethraLink::Get_Received_Counter(int* count) const {
+    if (!count || tableState_ == TableState::Failed || tableState_ == TableState::Idle)
+        return 0;
+    *count = tableLines_;
+    return 1;
+}
+
+int CTethraLink::Table_Ready() const {
+    auto deadline = Clock::now() + TableSettle;
+    while (tableState_ == TableState::Running && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return tableState_ == TableState::Complete ? 1 : 0;
+}
+
+int CTethraLink::Table_Finished() const {
+    TableState state = tableState_;
+    return state == TableState::Complete || state == TableState::Failed ? 1 : 0;
+}
+
+int CTethraLink::Get_Received_Buffer(std::string& table) const {
+    if (tableState_ != TableState::Complete)
+        return 0;
+    table = table_;
+    return 1;
+}
