@@ -2,6 +2,7 @@
 // the pseudo-terminal it announces, as the utility's serial port does.
 
 #include "ReplyText.h"
+#include "sim/SimErrorQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,12 @@ public:
             return "";
         }
         text.pop_back();
+        return text;
+    }
+    // Standard output up to its end (it never holds a NUL), or what came within 10 s.
+    std::string AllOutput() {
+        std::string text;
+        ReadUntil(output_, text, std::string(1, '\0'), 10s);
         return text;
     }
     std::string Errors() {
@@ -329,7 +336,12 @@ TEST(TundrixSimCommandLineTest, WrongArgumentsExitWithStatusTwo) {
     }
 
     SimProcess help({"--help"});
-    EXPECT_EQ(help.FirstLine().rfind("Usage: tundrix-sim --pty", 0), 0u);
+    const std::string text = help.AllOutput();
+    EXPECT_EQ(text.rfind("Usage: tundrix-sim --pty", 0), 0u);
+    // The help tells the error a missing input or loop queues, exactly as "SYST:ERR?" says it.
+    EXPECT_NE(text.find(std::to_string(SimErrorSuffixOutOfRange) + "," +
+                        SimErrorText(SimErrorSuffixOutOfRange) + "\n"),
+              std::string::npos);
     ASSERT_TRUE(help.WaitExit(5s));
     EXPECT_TRUE(WIFEXITED(help.Status()) && WEXITSTATUS(help.Status()) == 0);
 }

@@ -30,10 +30,15 @@ inline bool AllDigits(const std::string& text) {
     return true;
 }
 
-// A temperature reading as the instrument writes it: "77.3412", "-195.8000".
-inline bool LooksLikeReading(const std::string& text) {
+// A number with a fixed count of decimals: "45.20" has two.
+inline bool LooksLikeFixed(const std::string& text, std::size_t decimals) {
     const std::size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
     const std::size_t point = text.find('.');
-    return point != std::string::npos && point + 5 == text.size() &&
+    return point != std::string::npos && point + 1 + decimals == text.size() &&
            AllDigits(text.substr(start, point - start)) && AllDigits(text.substr(point + 1));
+}
+
+// A temperature reading as the instrument writes it: "77.3412", "-195.8000".
+inline bool LooksLikeReading(const std::string& text) {
+    return LooksLikeFixed(text, 4);
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -183,23 +184,198 @@ TEST_F(SimControllerTest, ErrorQueueIsBoundedAndKeepsTheOldest) {
     EXPECT_EQ(NextError(), "0,No error");
 }
 
-TEST_F(SimControllerTest, InputsBeyondTheModelAreErrors) {
-    for (const SimModel& model : SimModel::All()) {
-        SCOPED_TRACE(model.code);
-        Make(model.code);
-        const std::string last(1, static_cast<char>('A' + model.inputCount - 1));
-        const std::string beyond(1, static_cast<char>('A' + model.inputCount));
+TEST_F(SimControllerTest, EachModelHasItsInputsAndLoopsAndRefusesTheRest) {
+    // The family as the instruments are built: inputs, then loops (1-2 heaters, 3-4 analog).
+    struct Row {
+        int code, inputs, loops;
+    };
+    const Row family[] = {{27, 4, 3}, {28, 4, 4}, {29, 8, 0}, {30, 4, 0}, {31, 2, 0},
+                          {32, 2, 4}, {33, 4, 3}, {34, 4, 4}, {35, 8, 0}};
+    const char* loopNames[] = {"Heater 1", "Heater 2", "Analog 1", "Analog 2"};
+    const char* loopCommands[] = {"OUTP?", "HTRR?",   "RANGE?",  "SETPT?",    "NAME?",
+                                  "INP?",  "RANGE 1", "SETPT 5", "NAME Cold", "INP A"};
+    const std::string outOfRange = "-114,Header suffix out of range";
+
+    for (const Row& row : family) {
+        SCOPED_TRACE(row.code);
+        Make(row.code);
+        EXPECT_EQ(Fields(Ask("*IDN?"), ',').at(1), "TX-" + std::to_string(row.code));
+        EXPECT_EQ(Ask("SYST:IDEF?").substr(0, 3), std::to_string(row.code) + ",");
+
+        const std::string last(1, static_cast<char>('A' + row.inputs - 1));
+        const std::string beyond(1, static_cast<char>('A' + row.inputs));
         EXPECT_EQ(Ask("INP " + last + ":NAME?"), "Input " + last);
         EXPECT_FALSE(controller_->Execute("INP " + beyond + ":TEMP?;UNIT?;NAME?;").has_value());
         for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(NextError(), "-114,Header suffix out of range");
+            EXPECT_EQ(NextError(), outOfRange);
         }
         EXPECT_FALSE(controller_->Execute("INP " + beyond + ":NAME X").has_value());
-        EXPECT_EQ(NextError(), "-114,Header suffix out of range");
+        EXPECT_EQ(NextError(), outOfRange);
+
+        for (int n = 1; n <= 4; ++n) {
+            SCOPED_TRACE(n);
+            const std::string loop = "LOOP " + std::to_string(n) + ":";
+            if (n <= row.loops) {
+                EXPECT_EQ(Ask(loop + "NAME?"), loopNames[n - 1]);
+                EXPECT_EQ(NextError(), "0,No error");
+                continue;
+            }
+            for (const char* command : loopCommands) {
+                EXPECT_FALSE(controller_->Execute(loop + command).has_value()) << command;
+                EXPECT_EQ(NextError(), outOfRange) << command;
+            }
+        }
+        // A heater's range readback means nothing on an analog output.
+        if (row.loops >= 3) {
+            EXPECT_FALSE(controller_->Execute("LOOP 3:HTRR?").has_value());
+            EXPECT_EQ(NextError(), outOfRange);
+        }
+        EXPECT_FALSE(controller_->Execute("LOOP 0:NAME?").has_value());
+        EXPECT_EQ(NextError(), outOfRange);
+        EXPECT_EQ(NextError(), "0,No error");
     }
     Make(28);
     EXPECT_FALSE(controller_->Execute("INP 1:TEMP?").has_value());
-    EXPECT_EQ(NextError(), "-114,Header suffix out of range");
+    EXPECT_EQ(NextError(), outOfRange);
+}
+
+TEST_F(SimControllerTest, OutputQueriesAnswerAsTheUtilitySendsThem) {
+    Make(28);
+    // The output monitors: no ";" between the two queries, value first, then the name.
+    const std::vector<std::pair<std::string, std::string>> monitors = {
+        {"LOOP 1:HTRR?NAME?;", "Heater 1"},
+        {"LOOP 2:HTRR?NAME?;", "Heater 2"},
+        {"LOOP 3:OUTP?NAME?;", "Analog 1"},
+        {"LOOP 4:OUTP?NAME?;", "Analog 2"}};
+    for (const auto& [query, name] : monitors) {
+        const std::vector<std::string> reply = Fields(Ask(query), ';');
+        ASSERT_EQ(reply.size(), 2u) << query;
+        EXPECT_TRUE(LooksLikeFixed(reply[0], query.find("HTRR") != std::string::npos ? 1 : 2))
+            << reply[0];
+        EXPECT_EQ(reply[1], name);
+    }
+
+    // A logging sample with every output and set point chosen, in its two batches.
+    const std::vector<std::string> outputs =
+        Fields(Ask("LOOP 1:OUTP?;RANGE?;:LOOP 2:OUTP?;RANGE?;:LOOP 3:OUTP?;"), ';');
+    ASSERT_EQ(outputs.size(), 5u);
+    for (const std::size_t i : {0u, 2u, 4u}) {
+        EXPECT_TRUE(LooksLikeFixed(outputs[i], 2)) << outputs[i];
+        const double percent = std::stod(outputs[i]);
+        EXPECT_GT(percent, 0.0);
+        EXPECT_LT(percent, 100.0);
+    }
+    EXPECT_EQ(outputs[1], "1");
+    EXPECT_EQ(outputs[3], "1");
+    const std::vector<std::string> setpoints =
+        Fields(Ask("LOOP 4:OUTP?;:LOOP 1:SETPT?;:LOOP 2:SETPT?;:LOOP 3:SETPT?;"), ';');
+    ASSERT_EQ(setpoints.size(), 4u);
+    EXPECT_TRUE(LooksLikeFixed(setpoints[0], 2)) << setpoints[0];
+    for (std::size_t i = 1; i < setpoints.size(); ++i) {
+        EXPECT_TRUE(LooksLikeFixed(setpoints[i], 3)) << setpoints[i];
+    }
+    EXPECT_EQ(Ask("LOOP 4:NAME?;"), "Analog 2");
+
+    // The heater readback is the output to one decimal, and both move with the input.
+    std::vector<std::string> seen;
+    for (now_ = 0.0; now_ < 600.0; now_ += 11.0) {
+        const std::vector<std::string> both = Fields(Ask("LOOP 1:OUTP?;HTRR?"), ';');
+        ASSERT_EQ(both.size(), 2u);
+        EXPECT_NEAR(std::stod(both[1]), std::stod(both[0]), 0.0501) << both[0] << " " << both[1];
+        seen.push_back(both[0]);
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_GT(std::unique(seen.begin(), seen.end()) - seen.begin(), 10) << "output never moves";
+    EXPECT_EQ(NextError(), "0,No error");
+}
+
+TEST_F(SimControllerTest, LoopSettingsReadBackAndRefuseBadValues) {
+    Make(34);
+    EXPECT_FALSE(controller_->Execute("LOOP 2:RANGE 5;SETPT 12.5;NAME Cold plate").has_value());
+    EXPECT_EQ(Ask("LOOP 2:RANGE?;SETPT?;NAME?"), "5;12.500;Cold plate");
+    EXPECT_EQ(Ask("loop 2:setpoint +300;Setpt?"), "300.000");
+    EXPECT_EQ(Ask("LOOP 2:NAME \"a;b\";NAME?"), "a;b");
+    EXPECT_EQ(Ask("LOOP 2:NAME A name far too long;NAME?"), "A name far too ");
+    EXPECT_EQ(Ask("LOOP 2:INP d;INPUT?"), "D");
+    EXPECT_EQ(Ask("LOOP 4:RANGE 0;RANGE?;OUTP?"), "0;0.00");
+    EXPECT_EQ(Ask("LOOP 1:RANGE 0;HTRR?"), "0.0");
+    EXPECT_EQ(NextError(), "0,No error");
+
+    const std::vector<std::string> refused = {
+        "LOOP 1:RANGE 6", "LOOP 1:RANGE -1",   "LOOP 1:RANGE 1.5", "LOOP 3:RANGE 2",
+        "LOOP 1:SETPT 0", "LOOP 1:SETPT 1501", "LOOP 1:SETPT abc", "LOOP 1:SETPT nan",
+        "LOOP 1:INP E",   "LOOP 1:INP AB"};
+    for (const std::string& line : refused) {
+        EXPECT_FALSE(controller_->Execute(line).has_value()) << line;
+        EXPECT_EQ(NextError(), "-224,Illegal parameter value") << line;
+    }
+    EXPECT_EQ(Ask("LOOP 1:RANGE?;SETPT?;INP?;:LOOP 3:RANGE?"), "0;77.350;A;1");
+
+    EXPECT_FALSE(controller_->Execute("LOOP 1:SETPT").has_value());
+    EXPECT_EQ(NextError(), "-109,Missing parameter");
+    EXPECT_FALSE(controller_->Execute("LOOP 1:OUTP 50").has_value());
+    EXPECT_EQ(NextError(), "-113,Undefined header");
+
+    // A reset brings back the power-on loops: on, each holding its own input where it is.
+    EXPECT_FALSE(controller_->Execute("*RST").has_value());
+    EXPECT_EQ(Ask("LOOP 1:NAME?;RANGE?;SETPT?;INP?;:LOOP 2:NAME?;RANGE?;INP?;:LOOP 4:RANGE?"),
+              "Heater 1;1;77.350;A;Heater 2;1;B;1");
+    EXPECT_EQ(NextError(), "0,No error");
+}
+
+TEST_F(SimControllerTest, SetPointDrawsItsInputWithAFirstOrderLag) {
+    Make(28);
+    // An untouched twin on the same clock shows where each input would be without the loop.
+    CSimController twin(*SimModel::Find(28), [this] { return now_; });
+    auto shift = [&](char input) {
+        const std::string query = std::string("INP ") + input + ":TEMP?";
+        return std::stod(Ask(query)) - std::stod(twin.Execute(query).value());
+    };
+    // Drift and noise scale with the temperature, so they scale the shift by a few per mille.
+    auto expectShift = [&](char input, double expected) {
+        EXPECT_NEAR(shift(input), expected, 0.0025 * std::abs(expected) + 0.0002)
+            << input << " at " << now_;
+    };
+    const double tau = CSimInputs::PullSeconds;
+    const double step = 120.0 - 77.35;
+
+    now_ = 1000.0;
+    EXPECT_FALSE(controller_->Execute("LOOP 1:SETPT 120").has_value());
+    expectShift('A', 0.0);
+    EXPECT_EQ(Ask("LOOP 1:OUTP?;HTRR?"), "100.00;100.0");
+    for (const double elapsed : {5.0, 20.0, 60.0, 200.0}) {
+        now_ = 1000.0 + elapsed;
+        expectShift('A', step * (1.0 - std::exp(-elapsed / tau)));
+        for (const char other : {'B', 'C', 'D'}) {
+            EXPECT_EQ(shift(other), 0.0) << other;
+        }
+    }
+    // Settled: the heater holds the stage with part of its power.
+    const double holding = std::stod(Ask("LOOP 1:OUTP?"));
+    EXPECT_GT(holding, 10.0);
+    EXPECT_LT(holding, 90.0);
+
+    // Switched off, the input falls back to its natural course with the same lag.
+    const double held = step * (1.0 - std::exp(-200.0 / tau));
+    EXPECT_FALSE(controller_->Execute("LOOP 1:RANGE 0").has_value());
+    now_ += tau;
+    expectShift('A', held * std::exp(-1.0));
+
+    // A loop moved to another input leaves the first one alone and draws the new one,
+    // ahead of loop 2, which holds that input from power-on.
+    now_ = 2000.0;
+    EXPECT_FALSE(controller_->Execute("LOOP 1:RANGE 2;INP B").has_value());
+    now_ += 2.0 * tau;
+    expectShift('A', held * std::exp(-(now_ - 1200.0) / tau));
+    const double drawn = (120.0 - 4.21) * (1.0 - std::exp(-2.0));
+    expectShift('B', drawn);
+
+    // A reset restores the set points, but a stage cannot jump: B starts back from where it is.
+    EXPECT_FALSE(controller_->Execute("*RST").has_value());
+    expectShift('B', drawn);
+    now_ += 10.0 * tau;
+    expectShift('B', drawn * std::exp(-10.0));
+    EXPECT_EQ(NextError(), "0,No error");
 }
 
 TEST_F(SimControllerTest, ReadingsLookLiveAndRepeatForAFixedClock) {

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <termios.h>
+#include <thread>
+
+#include "app/SettingsStore.h"
+#include "app/VantorCore.h"
+#include "comm/CommLink.h"
+#include "support/PtyPeer.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TcpPeer.h"
+#include "support/TempDir.h"
+#include "support/TestUi.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::vector<std::string> CommunicationErrorBox{"Communication Error"};
+
+class LinkOnLan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        link_.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"), peer_.Port());
+        ASSERT_EQ(1, link_.ConnectLAN());
+        ASSERT_TRUE(peer_.Accept());
+    }
+
+    TcpPeer peer_;
+    CSettingsStore settings_{""};
+    TestUi ui_;
+    CCommLink link_{settings_, ui_, ui_, ui_};
+};
+
+} // namespace
+
+TEST_F(LinkOnLan, AQueryIsSentWithoutTerminatorByTheLinkAndItsReplyJoined) {
+    std::thread instrument([this] {
+        EXPECT_EQ("*IDN?\n", peer_.Read());
+        peer_.Write(std::string(150, 'i') + "\r\n");
+    });
+    std::string reply;
+    EXPECT_EQ(Link::Success, link_.Transact("*IDN?", &reply));
+    instrument.join();
+    EXPECT_EQ(std::string(150, 'i') + "\r\n", reply);
+    EXPECT_EQ(Link::Success, link_.Transact("INP A:NAME Cold", &reply));
+    EXPECT_EQ("INP A:NAME Cold\n", peer_.Read());
+    EXPECT_TRUE(ui_.Boxes().empty());
+}
+
+TEST_F(LinkOnLan, ASilentInstrumentIsACommunicationErrorQuietOnlyForTransactQuiet) {
+    std::string reply;
+    EXPECT_EQ(Link::LanFailure, link_.Transact("*IDN?", &reply));
+    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+    ui_.Clear();
+    EXPECT_EQ(Link::LanFailure, link_.TransactQuiet("*IDN?", &reply));
+    EXPECT_TRUE(ui_.Boxes().empty());
+}
+
+TEST_F(LinkOnLan, WithoutAConnectionTheSendIsRefusedSilently) {
+    link_.DisconnectLAN();
+    std::string reply;
+    EXPECT_EQ(Link::LanRefused, link_.Transact("*IDN?", &reply));
+    EXPECT_TRUE(ui_.Boxes().empty());
+}
+
+TEST_F(LinkOnLan, ReadTableWaitsForTheExpectedLinesWhileTheEventsAreProcessed) {
+    struct Pump : IEventPump {
+        std::atomic<int> calls{0};
+        void ProcessEvents() override { ++calls; }
+    } pump;
+    link_.SetEventPump(&pump);
+    std::thread instrument([this] {
+        EXPECT_EQ("CRVPT? 21\n", peer_.Read());
+        for (int i = 1; i <= 5; ++i) {
+            peer_.Write(std::to_string(i) + " 0.5 " + std::to_string(300 - i) + "\r\n");
+            std::this_thread::sleep_for(30ms);
+        }
+        peer_.Write(";\r\n");
+    });
+    std::string reply;
+    std::string command = "CRVPT? 21";
+    EXPECT_EQ(5, link_.ReadTable(5, "Reading curve", &command, &reply));
+    instrument.join();
+    EXPECT_EQ(0u, reply.find("1 0.5 299\r\n"));
+    EXPECT_GT(pump.calls, 0);
+    EXPECT_EQ(100, ui_.Progress().back());
+    EXPECT_FALSE(ui_.ProgressOpen());
+}
+
+TEST_F(LinkOnLan, ATableThatEndsShortReturnsWhatCameAndABrokenOneFails) {
+    std::thread instrument([this] {
+        peer_.Read();
+        peer_.Write("1 0.5 299\r\n;\r\n");
+    });
+    std::string reply;
+    std::string command = "CRVPT? 21";
+    EXPECT_EQ(1, link_.ReadTable(200, "Reading", &command, &reply));
+    instrument.join();
+
+    peer_.CloseClient();
+    EXPECT_EQ(Link::LanFailure, link_.ReadTable(200, "Reading", &command, &reply));
+    EXPECT_FALSE(ui_.ProgressOpen());
+}
+
+TEST(LinkGpib, WithoutTheGpibLibraryEveryTransactionFailsAndTheLogSaysWhy) {
+    ::setenv("TUNDRIX_GPIB_LIBRARY", "/nonexistent/libgpib.so.0", 1);
+    CSettingsStore settings("");
+    settings.WriteInt("CommunicationSetup", "PortType", 2);
+    TestUi ui;
+    CCommLink link(settings, ui, ui, ui);
+    link.LoadSettings();
+    std::string reply;
+    EXPECT_EQ(Link::GpibFailure, link.Transact("*IDN?", &reply));
+    EXPECT_EQ(Link::GpibFailure, link.Transact("*IDN?", &reply));
+    EXPECT_FALSE(link.HoldsGpibDevice());
+    EXPECT_TRUE(ui.Boxes().empty());
+    // Said once, not on every transaction.
+    const std::string log = ui.Log();
+    EXPECT_EQ(0u, log.find("GPIB library: /nonexistent/libgpib.so.0"));
+    EXPECT_EQ(1, std::count(log.begin(), log.end(), '\n'));
+    ::unsetenv("TUNDRIX_GPIB_LIBRARY");
+}
+
+namespace {
+
+class PortChanges : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings_.Load();
+        settings_.WriteString("SerialDevices", "COM2", peer_.Device());
+        settings_.WriteString("SerialDevices", "COM3", other_.Device());
+        link_.SetDialogs(&dialogs_);
+        link_.LoadSettings();
+    }
+
+    TempDir dir_;
+    PtyPeer peer_;
+    PtyPeer other_;
+    CSettingsStore settings_{dir_.File("Tundrix.INI")};
+    ScriptedDialogs dialogs_;
+    TestUi ui_;
+    CCommLink link_{settings_, ui_, ui_, ui_};
+};
+
+} // namespace
+
+TEST_F(PortChanges, ChoosingLanClosesTheSerialPortAndStoresTheType) {
+    dialogs_.portType = PortLAN;
+    EXPECT_EQ(1, link_.SelectPort());
+    EXPECT_EQ(PortRS232, dialogs_.presetPortType);
+    EXPECT_EQ(PortLAN, link_.GetPortType());
+    EXPECT_FALSE(link_.IsSerialOpen());
+    EXPECT_EQ(3, settings_.GetInt("CommunicationSetup", "PortType", 0));
+    // OK without a change keeps LAN and releases nothing.
+    EXPECT_EQ(1, link_.SelectPort());
+    EXPECT_EQ(PortLAN, dialogs_.presetPortType);
+    EXPECT_EQ(PortLAN, link_.GetPortType());
+}
+
+TEST_F(PortChanges, ChoosingRS232RunsTheSerialSetupAndOpensTheChosenPort) {
+    dialogs_.portType = PortGPIB;
+    link_.SelectPort();
+    EXPECT_FALSE(link_.IsSerialOpen());
+    dialogs_.portType = PortRS232;
+    dialogs_.portIndex = 2;
+    dialogs_.baudIndex = 4;
+    EXPECT_EQ(1, link_.SelectPort());
+    EXPECT_EQ(1, dialogs_.presetPortIndex);
+    EXPECT_EQ(0, dialogs_.presetBaudIndex);
+    EXPECT_TRUE(link_.IsSerialOpen());
+    EXPECT_EQ(2, settings_.GetInt("CommunicationSetup", "CommPort", 0));
+    EXPECT_EQ(4, settings_.GetInt("CommunicationSetup", "BaudRate", 0));
+    EXPECT_EQ(Link::Success, link_.Transact("*CLS", nullptr));
+    EXPECT_EQ("*CLS\n", other_.Read());
+    termios tio{};
+    ::tcgetattr(other_.Master(), &tio);
+    EXPECT_EQ(B9600, ::cfgetospeed(&tio));
+}
+
+TEST_F(PortChanges, CancelledOrMissingDialogsChangeNothing) {
+    dialogs_.outcome = DialogOutcome::Cancelled;
+    dialogs_.portType = PortLAN;
+    EXPECT_EQ(0, link_.SelectPort());
+    EXPECT_EQ(PortRS232, link_.GetPortType());
+    EXPECT_TRUE(link_.IsSerialOpen());
+    EXPECT_EQ(0, link_.EditIPAddress());
+    EXPECT_TRUE(ui_.Boxes().empty());
+
+    link_.SetDialogs(nullptr);
+    EXPECT_EQ(0, link_.SelectPort());
+    link_.SetupSerial();
+    EXPECT_EQ(0, link_.EditIPAddress());
+    EXPECT_EQ(std::vector<std::string>(3, "Could not create dialog box"), ui_.BoxTexts());
+    EXPECT_TRUE(link_.IsSerialOpen());
+}
+
+TEST_F(PortChanges, TheIPAddressIsStoredOctetByOctet) {
+    dialogs_.ipAddress = MyIPAddr::Parse("10.1.2.3");
+    dialogs_.ipPort = 7777;
+    EXPECT_EQ(1, link_.EditIPAddress());
+    EXPECT_EQ("192.168.0.4", dialogs_.presetIpAddress.Get_Addr_Str());
+    EXPECT_EQ(5000, dialogs_.presetIpPort);
+    EXPECT_EQ(10, settings_.GetInt("CommunicationSetup", "IPAddr0", 0));
+    EXPECT_EQ(3, settings_.GetInt("CommunicationSetup", "IPAddr3", 0));
+    EXPECT_EQ(7777, settings_.GetInt("CommunicationSetup", "IPPort", 0));
+    EXPECT_EQ("10.1.2.3", link_.GetIPAddress().Get_Addr_Str());
+}
+
+TEST(ConnectOverLan, TheAddressDialogThenTheConnectionThenIdentification) {
+    TcpPeer peer;
+    CSettingsStore settings("");
+    settings.WriteInt("CommunicationSetup", "PortType", 3);
+    TestUi ui;
+    ScriptedDialogs dialogs;
+    dialogs.ipAddress = MyIPAddr::Parse("127.0.0.1");
+    dialogs.ipPort = peer.Port();
+    CVantorCore core(settings, ui, ui, ui);
+    core.Link().SetDialogs(&dialogs);
+    core.Link().LoadSettings();
+    std::thread instrument([&peer] {
+        ASSERT_TRUE(peer.Accept());
+        EXPECT_EQ("*IDN?\n", peer.Read());
+        peer.Write("ARKTRONIC,TX-30,SN1,1.0\r\n");
+        EXPECT_EQ("SYST:IDEF?\n", peer.Read());
+        peer.Write("30,1,1,0,0,4,0\r\n");
+    });
+    core.Connect();
+    instrument.join();
+    EXPECT_EQ("Connected", core.ShortcutBar().Get().statusText);
+    EXPECT_EQ("ARKTRONIC,TX-30", core.ShortcutBar().Get().modelText);
+    EXPECT_EQ(30, core.ModelCode());
+    // Connect again while connected: no new identification.
+    core.Connect();
+    EXPECT_EQ("", peer.Read(50ms, 300ms));
+    EXPECT_EQ("Connected", core.ShortcutBar().Get().statusText);
+}
+
+TEST(ConnectOverLan, ARefusedConnectionIsShownAndGivesNoDevice) {
+    int port;
+    {
+        TcpPeer closed;
+        port = closed.Port();
+    }
+    CSettingsStore settings("");
+    settings.WriteInt("CommunicationSetup", "PortType", 3);
+    TestUi ui;
+    ScriptedDialogs dialogs;
+    dialogs.ipAddress = MyIPAddr::Parse("127.0.0.1");
+    dialogs.ipPort = port;
+    CVantorCore core(settings, ui, ui, ui);
+    core.Link().SetDialogs(&dialogs);
+    core.Link().LoadSettings();
+    core.Connect();
+    EXPECT_EQ(std::vector<std::string>{"Failed to connect to server."}, ui.BoxTexts());
+    EXPECT_EQ("No Device", core.ShortcutBar().Get().modelText);
+    EXPECT_EQ("Error", core.ShortcutBar().Get().statusText);
+
+    dialogs.outcome = DialogOutcome::Cancelled;
+    core.Connect();
+    EXPECT_EQ(1u, ui.Boxes().size());
+}
+
+TEST(ConnectOverGpib, CancellingTheAddressDialogKeepsTheAddressAndGivesNoDevice) {
+    CSettingsStore settings("");
+    settings.WriteInt("CommunicationSetup", "PortType", 2);
+    TestUi ui;
+    ScriptedDialogs dialogs;
+    dialogs.outcome = DialogOutcome::Cancelled;
+    dialogs.gpibAddress = 5;
+    CVantorCore core(settings, ui, ui, ui);
+    core.Link().SetDialogs(&dialogs);
+    core.Link().LoadSettings();
+    core.Connect();
+    EXPECT_EQ(12, dialogs.presetGpibAddress);
+    EXPECT_EQ(12, core.Link().GetGPIBAddress());
+    EXPECT_EQ("No Device", core.ShortcutBar().Get().modelText);
+    EXPECT_TRUE(ui.Boxes().empty());
+}
