@@ -10,6 +10,7 @@
 #include "app/SettingsStore.h"
 #include "app/VantorCore.h"
 #include "cli/CliUi.h"
+#include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
 
 namespace {
@@ -86,7 +87,8 @@ int RunTerminal(CVantorCore& core) {
 int main(int argc, char** argv) {
     CLI::App app{"Tundrix command line: talk to one temperature controller."};
     app.footer("RESOURCE: ASRL/dev/ttyUSB0::INSTR, ASRL3::INSTR (COM3 of the port list),\n"
-               "optionally with a line speed: ASRL/dev/ttyUSB0::INSTR@9600.\n"
+               "optionally with a line speed: ASRL/dev/ttyUSB0::INSTR@9600;\n"
+               "GPIB0::12::INSTR; TCPIP::192.168.0.4::5000::SOCKET.\n"
                "Without --port the settings file chooses the port, as in the utility.");
     std::string port;
     std::string settingsPath;
@@ -124,7 +126,19 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tundrix-cli: --port: %s\n", error.c_str());
             return ExitUsage;
         }
-        core.Link().UseSerialDevice(resource->device, resource->baudIndex);
+        switch (resource->portType) {
+        case PortGPIB:
+            core.Link().UseGpibAddress(resource->gpibAddress);
+            break;
+        case PortLAN:
+            core.Link().UseLanAddress(*MyIPAddr::Parse(resource->ipAddress), resource->ipPort);
+            if (core.Link().ConnectLAN() == 0)
+                return ExitFailed;
+            break;
+        default:
+            core.Link().UseSerialDevice(resource->device, resource->baudIndex);
+            break;
+        }
     }
 
     if (query->parsed())

@@ -2,7 +2,10 @@
 
 #include <charconv>
 #include <strings.h>
+#include <vector>
 
+#include "comm/LinkResult.h"
+#include "comm/MyIPAddr.h"
 #include "comm/SerialDevices.h"
 
 namespace {
@@ -30,9 +33,69 @@ int BaudIndexForSpeed(int baud) {
     return -1;
 }
 
+namespace {
+
+// The fields between "::" separators.
+std::vector<std::string_view> Fields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    for (auto sep = text.find("::"); sep != std::string_view::npos; sep = text.find("::")) {
+        fields.push_back(text.substr(0, sep));
+        text.remove_prefix(sep + 2);
+    }
+    fields.push_back(text);
+    return fields;
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::optional<InstrumentResource> ParseGpib(std::string_view text, std::string& error) {
+    auto fields = Fields(text);
+    int address = -1;
+    if (fields.size() == 3)
+        address = ParseNumber(fields[1]).value_or(-1);
+    if (!SameNoCase(fields[0], "GPIB0") && !SameNoCase(fields[0], "GPIB")) {
+        error = "only GPIB board 0 is supported (GPIB0::ADDRESS::INSTR)";
+        return std::nullopt;
+    }
+    if (address < 0 || address > 31 || !SameNoCase(fields[2], "INSTR")) {
+        error = "\"" + std::string(text) + "\" is not a GPIB resource (expected GPIB0::12::INSTR)";
+        return std::nullopt;
+    }
+    InstrumentResource resource;
+    resource.portType = PortGPIB;
+    resource.gpibAddress = address;
+    return resource;
+}
+
+std::optional<InstrumentResource> ParseLan(std::string_view text, std::string& error) {
+    auto fields = Fields(text);
+    int port = -1;
+    if (fields.size() == 4)
+        port = ParseNumber(fields[2]).value_or(-1);
+    if (port < 0 || port > 65535 || !SameNoCase(fields[3], "SOCKET") ||
+        !MyIPAddr::Parse(std::string(fields[1]))) {
+        error = "\"" + std::string(text) +
+                "\" is not a LAN resource (expected TCPIP::192.168.0.4::5000::SOCKET)";
+        return std::nullopt;
+    }
+    InstrumentResource resource;
+    resource.portType = PortLAN;
+    resource.ipAddress = std::string(fields[1]);
+    resource.ipPort = port;
+    return resource;
+}
+
+} // namespace
+
 std::optional<InstrumentResource> ParseResource(std::string_view text,
                                                 const CSettingsStore& settings,
                                                 std::string& error) {
+    if (StartsWithNoCase(text, "GPIB"))
+        return ParseGpib(text, error);
+    if (StartsWithNoCase(text, "TCPIP"))
+        return ParseLan(text, error);
     InstrumentResource resource;
     if (auto at = text.rfind('@'); at != std::string_view::npos) {
         auto speed = ParseNumber(text.substr(at + 1));
@@ -47,11 +110,8 @@ std::optional<InstrumentResource> ParseResource(std::string_view text,
     constexpr std::string_view Suffix = "::INSTR";
     if (!StartsWithNoCase(text, "ASRL") || text.size() <= 4 + Suffix.size() ||
         strncasecmp(text.data() + text.size() - Suffix.size(), Suffix.data(), Suffix.size()) != 0) {
-        if (StartsWithNoCase(text, "GPIB") || StartsWithNoCase(text, "TCPIP"))
-            error = "GPIB and LAN resources are not supported by this version; use ASRL";
-        else
-            error = "\"" + std::string(text) +
-                    "\" is not a resource (expected for example ASRL/dev/ttyUSB0::INSTR)";
+        error = "\"" + std::string(text) +
+                "\" is not a resource (expected for example ASRL/dev/ttyUSB0::INSTR)";
         return std::nullopt;
     }
     std::string_view port = text.substr(4, text.size() - 4 - Suffix.size());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SettingsStore.h"
+#include "comm/LinkResult.h"
 #include "comm/ResourceString.h"
 
 namespace {
@@ -43,6 +44,24 @@ TEST(ResourceString, RejectsWhatItCannotOpenAndSaysWhy) {
     EXPECT_FALSE(Parse("ASRLfoo::INSTR", &error));
     EXPECT_FALSE(Parse("ASRL11::INSTR", &error));
     EXPECT_NE(std::string::npos, error.find("COM11"));
-    EXPECT_FALSE(Parse("GPIB0::12::INSTR", &error));
-    EXPECT_NE(std::string::npos, error.find("GPIB"));
+    EXPECT_FALSE(Parse("GPIB1::12::INSTR", &error));
+    EXPECT_NE(std::string::npos, error.find("board 0"));
+    EXPECT_FALSE(Parse("GPIB0::32::INSTR", &error));
+    EXPECT_FALSE(Parse("GPIB0::12", &error));
+    EXPECT_FALSE(Parse("TCPIP::localhost::5000::SOCKET", &error));
+    EXPECT_NE(std::string::npos, error.find("LAN resource"));
+    EXPECT_FALSE(Parse("TCPIP::10.0.0.1::70000::SOCKET", &error));
+    EXPECT_FALSE(Parse("TCPIP::10.0.0.1::5000::INSTR", &error));
+}
+
+TEST(ResourceString, GpibAndLanResources) {
+    auto gpib = Parse("GPIB0::12::INSTR");
+    ASSERT_TRUE(gpib);
+    EXPECT_EQ(PortGPIB, gpib->portType);
+    EXPECT_EQ(12, gpib->gpibAddress);
+    auto lan = Parse("tcpip0::192.168.0.4::5000::socket");
+    ASSERT_TRUE(lan);
+    EXPECT_EQ(PortLAN, lan->portType);
+    EXPECT_EQ("192.168.0.4", lan->ipAddress);
+    EXPECT_EQ(5000, lan->ipPort);
 }
