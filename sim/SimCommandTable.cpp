@@ -30,6 +30,13 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
 
 } // namespace
 
+std::string SimRequest::Text() const {
+    if (argument.size() >= 2 && argument.front() == '"' && argument.back() == '"') {
+        return argument.substr(1, argument.size() - 2);
+    }
+    return argument;
+}
+
 CSimCommandTable::Row& CSimCommandTable::RowFor(std::string_view pattern) {
     std::vector<Node> nodes;
     for (std::string_view part : Split(pattern, ':')) {

@@ -13,6 +13,9 @@ struct SimRequest {
     std::vector<std::string> suffixes;
     std::string argument;
     double now = 0.0;
+
+    // The argument of a text setting without the double quotes that may enclose it.
+    std::string Text() const;
 };
 
 enum class SimArgument { None, Required };

@@ -24,9 +24,10 @@ int FirmwarePart(int index) {
 CSimController::CSimController(const SimModel& model, SimClock clock)
     : model_(model), clock_(clock ? std::move(clock) : SteadyClock()),
       parser_([this](std::string_view keyword) { return table_.TakesSuffix(keyword); }),
-      inputs_(model.inputCount) {
+      inputs_(model.inputCount), loops_(model.LoopCount(), inputs_) {
     RegisterCommon();
     inputs_.Register(table_);
+    loops_.Register(table_);
 }
 
 void CSimController::RegisterCommon() {
@@ -55,8 +56,9 @@ void CSimController::RegisterCommon() {
         return 0;
     });
     // Like the instrument, a reset restores the settings but keeps the error queue.
-    table_.AddSet("*RST", SimArgument::None, [this](const SimRequest&) {
+    table_.AddSet("*RST", SimArgument::None, [this](const SimRequest& request) {
         inputs_.Reset();
+        loops_.Reset(request.now);
         return 0;
     });
 }

@@ -4,6 +4,7 @@
 #include "sim/SimCommandTable.h"
 #include "sim/SimErrorQueue.h"
 #include "sim/SimInputs.h"
+#include "sim/SimLoops.h"
 #include "sim/SimModel.h"
 
 #include <functional>
@@ -28,7 +29,8 @@ public:
 
     // Runs one command line (without its line end). The replies of its queries
     // are joined with ";" into one reply; a line none of whose queries was
-    // answered (no query, or each one in error) gets no reply.
+    // answered (no query, or each one in error) gets no reply. A command in
+    // error is not carried out and its error goes to the queue "SYST:ERR?" reads.
     std::optional<std::string> Execute(std::string_view line);
 
     // A line longer than the instrument's input buffer was thrown away.
@@ -45,5 +47,6 @@ private:
     CSimCommandParser parser_;
     CSimErrorQueue errors_;
     CSimInputs inputs_;
+    CSimLoops loops_; // after inputs_, which it steers
     std::mutex mutex_;
 };

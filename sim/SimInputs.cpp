@@ -15,7 +15,7 @@ constexpr int MaxInputs = 8;
 
 // Cold-stage temperatures a cryostat typically shows, so that each channel
 // looks different on a strip chart.
-constexpr double BaseKelvin[MaxInputs] = {77.35, 4.21, 295.40, 19.85, 1.52, 40.10, 120.75, 9.80};
+constexpr double StageKelvin[MaxInputs] = {77.35, 4.21, 295.40, 19.85, 1.52, 40.10, 120.75, 9.80};
 
 constexpr double Pi = 3.14159265358979323846;
 
@@ -40,13 +40,6 @@ std::string Format(double value) {
     return text;
 }
 
-std::string Unquoted(const std::string& text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        return text.substr(1, text.size() - 2);
-    }
-    return text;
-}
-
 } // namespace
 
 CSimInputs::CSimInputs(int inputCount) {
@@ -62,18 +55,40 @@ void CSimInputs::Reset() {
         Input& input = inputs_[i];
         input.name = std::string("Input ") + static_cast<char>('A' + i);
         input.unit = 'K';
-        input.baseKelvin = BaseKelvin[i];
+        input.baseKelvin = StageKelvin[i];
         input.sensor = i % 2 == 0 ? SensorKind::Diode : SensorKind::Resistor;
     }
 }
 
+double CSimInputs::BaseKelvin(int index) const {
+    return inputs_.at(static_cast<std::size_t>(index)).baseKelvin;
+}
+
+double CSimInputs::Offset(const Input& input, double now) {
+    // A clock that went back (a test rewinding it) freezes the lag instead of running it backwards.
+    const double elapsed = std::max(0.0, now - input.since);
+    return input.target + (input.offset - input.target) * std::exp(-elapsed / PullSeconds);
+}
+
 double CSimInputs::Kelvin(int index, double now) const {
     const Input& input = inputs_.at(static_cast<std::size_t>(index));
+    // Drift and noise scale with the temperature, so a stage held cold by a loop stays calm.
+    const double level = input.baseKelvin + Offset(input, now);
     const double period = 300.0 + 37.0 * index;
-    const double drift =
-        (0.002 * input.baseKelvin + 0.01) * std::sin(2.0 * Pi * now / period + index);
-    const double noise = (0.0002 * input.baseKelvin + 0.0005) * Noise(index, now);
-    return input.baseKelvin + drift + noise;
+    const double drift = (0.002 * level + 0.01) * std::sin(2.0 * Pi * now / period + index);
+    const double noise = (0.0002 * level + 0.0005) * Noise(index, now);
+    return level + drift + noise;
+}
+
+void CSimInputs::Pull(int index, std::optional<double> kelvin, double now) {
+    Input& input = inputs_.at(static_cast<std::size_t>(index));
+    const double target = kelvin ? *kelvin - input.baseKelvin : 0.0;
+    if (target == input.target) {
+        return;
+    }
+    input.offset = Offset(input, now);
+    input.since = now;
+    input.target = target;
 }
 
 std::string CSimInputs::Reading(int index, double now) const {
@@ -103,7 +118,11 @@ int CSimInputs::IndexOf(const std::string& suffix) const {
 }
 
 void CSimInputs::Register(CSimCommandTable& table) {
-    // Every "INP x:" handler starts by finding its input; one out of range is an error.
+    // Every "INP x:" handler starts by finding its input. One the model lacks
+    // ("INP E:" on a four-input model) is the controller's error: the command
+    // is not carried out, a query is not answered (a line with no answered
+    // query gets no reply at all), and "SYST:ERR?" reports
+    // "-114,Header suffix out of range".
     auto withInput = [this](auto body) {
         return [this, body](const SimRequest& request, auto&... out) {
             const int index = IndexOf(request.suffixes.at(0));
@@ -121,7 +140,7 @@ void CSimInputs::Register(CSimCommandTable& table) {
             return 0;
         }));
     table.AddQuery("INP|INPUT#:UNIT|UNITS",
-                   withInput([](Input& input, int, const SimRequest&, std::string& reply) {
+                   withInput([](const Input& input, int, const SimRequest&, std::string& reply) {
                        reply = std::string(1, input.unit);
                        return 0;
                    }));
@@ -138,14 +157,14 @@ void CSimInputs::Register(CSimCommandTable& table) {
                      return 0;
                  }));
     table.AddQuery("INP|INPUT#:NAME",
-                   withInput([](Input& input, int, const SimRequest&, std::string& reply) {
+                   withInput([](const Input& input, int, const SimRequest&, std::string& reply) {
                        reply = input.name;
                        return 0;
                    }));
     table.AddSet("INP|INPUT#:NAME", SimArgument::Required,
                  withInput([](Input& input, int, const SimRequest& request) {
                      // The instrument keeps the first NameLength characters.
-                     input.name = Unquoted(request.argument).substr(0, NameLength);
+                     input.name = request.Text().substr(0, NameLength);
                      return 0;
                  }));
 }

@@ -13,7 +13,11 @@ struct SimModel {
     unsigned long serial = 0;
 
     int HeaterLoopCount() const { return modelClass == 2 ? 2 : 0; }
-    int AnalogOutputCount() const { return analogKind == 4 ? 2 : analogKind == 3 ? 1 : 0; }
+    int AnalogOutputCount() const {
+        return modelClass != 2 ? 0 : analogKind == 4 ? 2 : analogKind == 3 ? 1 : 0;
+    }
+    // Loops 1 and 2 drive the heaters, loops 3 and 4 the analog outputs.
+    int LoopCount() const { return HeaterLoopCount() + AnalogOutputCount(); }
 
     // The whole family, codes 27..35 in order.
     static std::span<const SimModel> All();

@@ -3,6 +3,8 @@
 
 #include "sim/PtyServer.h"
 #include "sim/SimController.h"
+#include "sim/SimInputs.h"
+#include "sim/SimLoops.h"
 #include "sim/SimModel.h"
 #include "sim/SimServerLoop.h"
 
@@ -34,12 +36,50 @@ constexpr const char* HelpText =
     "                     (a slow instrument, for testing time-outs)\n"
     "  -h, --help         show this text and exit\n"
     "\n"
+    "Models (loops 1-2 drive heaters, loops 3-4 analog outputs):\n"
+    "  27, 33  inputs A-D, loops 1-3       28, 34  inputs A-D, loops 1-4\n"
+    "  29, 35  inputs A-H, no loops        30      inputs A-D, no loops\n"
+    "  31      inputs A-B, no loops        32      inputs A-B, loops 1-4\n"
+    "\n"
+    "Commands (any case; chained with \";\", a leading \":\" starts again at the root):\n"
+    "  *IDN?  SYST:IDEF?  SYST:ERR?  *CLS  *RST\n"
+    "  INP x:TEMP?                  reading in the input's unit, \"77.3412\"\n"
+    "  INP x:UNIT? | UNIT K|C|F|S   unit (S: volts or ohms of the sensor)\n"
+    "  INP x:NAME? | NAME text      name, up to 15 characters\n"
+    "  LOOP n:OUTP?                 output in percent, \"45.20\"\n"
+    "  LOOP n:HTRR?                 loops 1-2: heater output in % of range, \"45.2\"\n"
+    "  LOOP n:RANGE? | RANGE r      0 = off; heaters 1-5, analog outputs 1\n"
+    "  LOOP n:SETPT? | SETPT k      set point in kelvin, 0.1 to 1500, \"77.350\"\n"
+    "  LOOP n:NAME? | NAME text     name, up to 15 characters (\"Heater 1\" ..)\n"
+    "  LOOP n:INP? | INP x          the input the loop controls\n"
+    "A loop whose range is not 0 draws its input toward the set point with a\n"
+    "time constant of 20 s. \"LOOP 1:HTRR?NAME?\" asks two queries, as the\n"
+    "utility's output monitors send them.\n"
+    "\n"
+    "Errors: a command the controller cannot carry out is not answered and its\n"
+    "error is queued for \"SYST:ERR?\", which replies \"code,text\" (\"0,No error\"\n"
+    "when the queue is empty). A line none of whose queries is answered gets no\n"
+    "reply at all: its sender waits until its own time-out. An input or loop the\n"
+    "model lacks (\"INP E:TEMP?\" on a four-input model, any \"LOOP n:\" command\n"
+    "on a model without loops, \"HTRR?\" on loops 3-4) is queued as\n"
+    "  -114,Header suffix out of range\n"
+    "Other errors: -102 Syntax error, -108 Parameter not allowed, -109 Missing\n"
+    "parameter, -113 Undefined header, -224 Illegal parameter value, -350 Queue\n"
+    "overflow (the queue holds 16), -363 Input buffer overrun.\n"
+    "\n"
     "The simulator serves until it receives SIGTERM or SIGINT, or until its\n"
     "standard input reaches end of file: start it with its input from a pipe\n"
     "or a terminal, not from /dev/null.\n"
     "\n"
     "Exit status: 0 after a normal end, 1 when the service could not be set up,\n"
     "2 for a wrong command line.\n";
+
+// The help gives these figures in words.
+static_assert(CSimInputs::PullSeconds == 20.0 && CSimInputs::NameLength == 15 &&
+              CSimLoops::NameLength == 15);
+static_assert(CSimLoops::MinSetpoint == 0.1 && CSimLoops::MaxSetpoint == 1500.0);
+static_assert(CSimLoops::MaxHeaterRange == 5 && CSimLoops::MaxAnalogRange == 1 &&
+              CSimErrorQueue::Capacity == 16);
 
 struct Options {
     bool pty = false;
