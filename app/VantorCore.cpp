@@ -126,6 +126,37 @@ void CVantorCore::NoDevice() {
     shortcutBar_.SetStatus(StatusError);
 }
 
+void CVantorCore::PortSelect() {
+    if (monitorFlags_.AnyOpen() || loggingActive_ != 0) {
+        boxes_.ShowMessage("Please terminates all communicating activites before switching port.",
+                           MessageIcon::Warning);
+        return;
+    }
+    // No worker talks to the instrument now: no monitor is open, no logging runs.
+    if (!link_.SelectPort())
+        return;
+    shortcutBar_.SetStatus(StatusNotConnected);
+    features_.ClearFeatures();
+    const int type = link_.GetPortType();
+    shortcutBar_.SetCommType(type);
+    switch (type) {
+    case PortRS232: log_.AppendLog("Changed to RS232 port.\n"); break;
+    case PortGPIB: log_.AppendLog("Changed to GPIB port.\n"); break;
+    case PortLAN: log_.AppendLog("Changed to LAN port.\n"); break;
+    default: break;
+    }
+}
+
+void CVantorCore::SetupSerial() {
+    int port = 0;
+    int baud = 0;
+    if (!link_.AskSerialSetup(port, baud))
+        return;
+    std::unique_lock lock(transactionMutex_, std::defer_lock);
+    if (lock.try_lock_for(LockWait))
+        link_.ApplySerialSetup(port, baud);
+}
+
 void CVantorCore::OnDisconnected(int status) {
     shortcutBar_.SetStatus(status);
     features_.ClearFeatures();

@@ -70,6 +70,12 @@ public:
     // Identification with the transaction mutex tried, not waited for: true
     // when "*IDN?" answered. Model text, status and features follow.
     bool Identify();
+    // Port Select: refused while monitors are open or data logging runs; after a
+    // confirmed change the bar shows "Not Connected" and the new transport.
+    void PortSelect();
+    // "RS232 Set Up...": the serial setup; the port is reopened under the
+    // transaction mutex so that a worker's transaction never loses it half-way.
+    void SetupSerial();
     // UM_DISCONNECTED: status shown, features cleared, LAN dropped.
     void OnDisconnected(int status);
 

@@ -177,14 +177,23 @@ int CCommLink::SelectPort() {
 }
 
 void CCommLink::SetupSerial() {
-    int port = settings_.GetInt(Section, "CommPort", 1);
-    int baud = settings_.GetInt(Section, "BaudRate", 0);
+    int port = 0;
+    int baud = 0;
+    if (AskSerialSetup(port, baud))
+        ApplySerialSetup(port, baud);
+}
+
+bool CCommLink::AskSerialSetup(int& port, int& baud) {
+    port = settings_.GetInt(Section, "CommPort", 1);
+    baud = settings_.GetInt(Section, "BaudRate", 0);
     DialogOutcome outcome =
         dialogs_ ? dialogs_->RunCommSetup(port, baud) : DialogOutcome::NotCreated;
     if (outcome == DialogOutcome::NotCreated)
         boxes_.ShowMessage(DialogNotCreated, MessageIcon::Stop);
-    if (outcome != DialogOutcome::Confirmed)
-        return;
+    return outcome == DialogOutcome::Confirmed;
+}
+
+void CCommLink::ApplySerialSetup(int port, int baud) {
     if (!WriteSetting("BaudRate", baud) || !WriteSetting("CommPort", port))
         return;
     baudRate_ = baud;

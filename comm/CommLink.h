@@ -55,6 +55,10 @@ public:
 
     int SelectPort();
     void SetupSerial();
+    // The two halves of SetupSerial: the dialog (false when cancelled or not
+    // created), then storing the choice and reopening the port.
+    bool AskSerialSetup(int& portIndex, int& baudIndex);
+    void ApplySerialSetup(int portIndex, int baudIndex);
     int EditIPAddress();
     void SetGPIBAddress(int address);
     int ConnectLAN();

@@ -10,7 +10,10 @@
 #include "app/SettingsStore.h"
 #include "app/WindowRect.h"
 #include "app/ui/AppIcon.h"
+#include "app/ui/CommandTable.h"
+#include "app/ui/MenuStyle.h"
 #include "app/ui/Titles.h"
+#include "app/ui/UiText.h"
 #include "app/ui/VantorView.h"
 #include "app/ui/WindowPlacement.h"
 
@@ -32,8 +35,9 @@ private:
 
 } // namespace
 
-CMainFrame::CMainFrame(CSettingsStore& settings, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), view_(new CVantorView(settings)) {
+CMainFrame::CMainFrame(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), view_(new CVantorView(settings, doc)),
+      menuStyle_(new CMenuStyle) {
     setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromLatin1(DocumentTitle),
                                                  QString::fromLatin1(AppTitle)));
     setCentralWidget(view_);
@@ -44,18 +48,69 @@ CMainFrame::CMainFrame(CSettingsStore& settings, QWidget* parent)
 }
 
 void CMainFrame::CreateMenus() {
-    commMenu_ = menuBar()->addMenu(QStringLiteral("&Comm"));
-    AddCommand(commMenu_, QStringLiteral("E&xit"), [this] { close(); });
+    for (std::string_view title : MenuTitles)
+        MenuAt(title);
+    for (const CommandInfo& info : CommandTable) {
+        QMenu* menu = MenuAt(info.menu);
+        if (info.separatorBefore)
+            menu->addSeparator();
+        const MenuCommand command = info.command;
+        QAction* action = AddCommand(
+            menu, FromCoreText(info.text), [this, command] { RunCommand(command); },
+            [this, command] { return IsCommandOffered(command); });
+        action->setStatusTip(FromCoreText(info.prompt));
+        commands_[static_cast<std::size_t>(command)] = action;
+    }
 
-    viewMenu_ = menuBar()->addMenu(QStringLiteral("&View"));
-    QAction* statusBarCommand = viewMenu_->addAction(QStringLiteral("&Status Bar"));
+    QAction* statusBarCommand = CommandAction(MenuCommand::StatusBar);
     statusBarCommand->setCheckable(true);
     statusBarCommand->setChecked(true);
-    connect(statusBarCommand, &QAction::toggled, this,
-            [this](bool shown) { statusBar()->setVisible(shown); });
 
-    helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
-    AddCommand(helpMenu_, QStringLiteral("&About .."), [this] { Q_EMIT AboutRequested(); });
+    for (QMenu* menu : std::as_const(menusWithEnablers_))
+        UpdateCommands(menu);
+    // A child made after the menus goes after them.
+    menuStyle_->setParent(this);
+}
+
+QMenu* CMainFrame::MenuAt(std::string_view path) {
+    const QString key = FromCoreText(path);
+    if (QMenu* menu = menus_.value(key))
+        return menu;
+    const std::size_t slash = path.rfind('/');
+    QMenu* menu = slash == std::string_view::npos
+                      ? menuBar()->addMenu(key)
+                      : MenuAt(path.substr(0, slash))->addMenu(FromCoreText(path.substr(slash + 1)));
+    menu->setStyle(menuStyle_);
+    menus_.insert(key, menu);
+    return menu;
+}
+
+QAction* CMainFrame::CommandAction(MenuCommand command) const {
+    return commands_[static_cast<std::size_t>(command)];
+}
+
+bool CMainFrame::IsCommandOffered(MenuCommand command) const {
+    return CommandInfoOf(command).built && IsCommandEnabled(command, view_->Context());
+}
+
+void CMainFrame::RunCommand(MenuCommand command) {
+    // The state may have changed since the menu opened.
+    if (!IsCommandOffered(command))
+        return;
+    switch (command) {
+    case MenuCommand::StatusBar:
+        statusBar()->setVisible(CommandAction(MenuCommand::StatusBar)->isChecked());
+        break;
+    case MenuCommand::About:
+        Q_EMIT AboutRequested();
+        break;
+    case MenuCommand::Exit:
+        close();
+        break;
+    default:
+        view_->OnCommand(command);
+        break;
+    }
 }
 
 QAction* CMainFrame::AddCommand(QMenu* menu, const QString& text, std::function<void()> handler,

@@ -1,28 +1,40 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <array>
 #include <functional>
+#include <string_view>
+
+#include "app/CommandRules.h"
 
 class CSettingsStore;
+class CVantorDoc;
+class CMenuStyle;
 class CVantorView;
 class QMenu;
 
-// The top-level window: the menu bar, a one-pane status bar and the view, at
-// the rectangle remembered in section "MAINVIEWPOS".
+// The top-level window: the menus of CommandTable, a one-pane status bar that
+// shows the highlighted item's prompt, and the view, at the rectangle
+// remembered in section "MAINVIEWPOS".
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
     static constexpr char PlacementSection[] = "MAINVIEWPOS";
 
-    explicit CMainFrame(CSettingsStore& settings, QWidget* parent = nullptr);
+    CMainFrame(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent = nullptr);
 
     CVantorView& View() { return *view_; }
 
-    QMenu* CommMenu() const { return commMenu_; }
-    QMenu* ViewMenu() const { return viewMenu_; }
-    QMenu* HelpMenu() const { return helpMenu_; }
+    QAction* CommandAction(MenuCommand command) const;
+    // A menu by its path as CommandTable writes it ("&Operations/CalGen"), or null.
+    QMenu* Menu(const QString& path) const { return menus_.value(path); }
+
+    // Offered means enabled: the command's operation is in the program and its
+    // enabling rule allows it now.
+    bool IsCommandOffered(MenuCommand command) const;
 
     // Adds a menu command. `enabledWhen`, when given, is asked every time the
     // menu opens, so a command follows the state it depends on. Placed before
@@ -38,6 +50,8 @@ protected:
 
 private:
     void CreateMenus();
+    QMenu* MenuAt(std::string_view path);
+    void RunCommand(MenuCommand command);
     void CreateStatusBar();
     void RestorePlacement();
     void SavePlacement();
@@ -45,8 +59,8 @@ private:
 
     CSettingsStore& settings_;
     CVantorView* view_;
-    QMenu* commMenu_ = nullptr;
-    QMenu* viewMenu_ = nullptr;
-    QMenu* helpMenu_ = nullptr;
+    CMenuStyle* menuStyle_;
+    QHash<QString, QMenu*> menus_;
+    std::array<QAction*, MenuCommandCount> commands_{};
     QList<QMenu*> menusWithEnablers_;
 };

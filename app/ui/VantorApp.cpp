@@ -13,11 +13,11 @@ CVantorApp::CVantorApp(const std::string& settingsPath) : settings_(settingsPath
 }
 
 // Members go in reverse order: the frame, whose view ends the workers, before
-// the settings they use.
+// the document and the settings they use.
 CVantorApp::~CVantorApp() = default;
 
 void CVantorApp::InitInstance() {
-    mainFrame_ = std::make_unique<CMainFrame>(settings_);
+    mainFrame_ = std::make_unique<CMainFrame>(settings_, doc_);
     connect(mainFrame_.get(), &CMainFrame::AboutRequested, this, &CVantorApp::OnAppAbout);
     mainFrame_->show();
 }

@@ -8,12 +8,13 @@
 
 #include "app/MonitorTable.h"
 #include "app/SettingsStore.h"
+#include "app/VantorDoc.h"
 #include "app/WindowRect.h"
 
 class CMainFrame;
 
-// The program object: the settings store, the twelve monitor titles and the
-// main frame with its view. Lives for the whole run, after the QApplication.
+// The program object: the settings store, the document, the twelve monitor
+// titles and the main frame with its view. Lives for the whole run, after the QApplication.
 class CVantorApp : public QObject {
     Q_OBJECT
 
@@ -26,6 +27,7 @@ public:
     void InitInstance();
 
     CSettingsStore& Settings() { return settings_; }
+    CVantorDoc& Doc() { return doc_; }
     // Null before InitInstance.
     CMainFrame* MainFrame() const { return mainFrame_.get(); }
 
@@ -42,6 +44,7 @@ public:
 
 private:
     CSettingsStore settings_;
+    CVantorDoc doc_;
     std::array<QString, MonitorCount> monitorTitles_;
     std::unique_ptr<CMainFrame> mainFrame_;
 };

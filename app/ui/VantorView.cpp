@@ -1,76 +1,81 @@
 #include "app/ui/VantorView.h"
 
-#include <QFontDatabase>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QThread>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/VantorCore.h"
+#include "app/VantorDoc.h"
+#include "app/ui/GuiThreadCall.h"
+#include "app/ui/MessageLogView.h"
+#include "app/ui/SerialTerminal.h"
+#include "app/ui/ShortCutButtons.h"
 #include "app/ui/UiText.h"
+#include "app/ui/WindowPlacement.h"
 
-CVantorView::CVantorView(CSettingsStore& settings, QWidget* parent)
-    : QWidget(parent), log_(new QPlainTextEdit), boxes_(*this), progress_(*this),
+CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
+    : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
+      boxes_(*this), progress_(*this),
       core_(std::make_unique<CVantorCore>(settings, boxes_, *this, progress_)) {
     boxes_.SetAbandonEvent(&core_->StopEvent());
 
-    log_->setReadOnly(true);
-    log_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    log_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    log_->setFrameShape(QFrame::NoFrame);
-
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(log_);
+    layout->addWidget(logView_);
+    setFocusProxy(logView_);
 }
 
 CVantorView::~CVantorView() {
-    // Workers waiting for a box give up now; the core then ends them.
-    core_->StopEvent().Set();
+    core_->StopWorkers();
+    delete shortcutBar_;
+    delete terminal_;
     core_.reset();
     boxes_.SetAbandonEvent(nullptr);
 }
 
 void CVantorView::AppendLog(std::string_view text) {
-    const QString converted = FromCoreText(text);
-    bool flushPending = false;
-    {
-        std::lock_guard lock(pendingMutex_);
-        flushPending = !pendingLog_.isEmpty();
-        pendingLog_ += converted;
-    }
-    // The GUI thread draws at once, after any worker text still waiting, so the
-    // log keeps the order of the calls.
-    if (QThread::currentThread() == thread())
-        FlushLog();
-    else if (!flushPending)
-        QMetaObject::invokeMethod(this, &CVantorView::FlushLog, Qt::QueuedConnection);
-}
-
-void CVantorView::FlushLog() {
-    QString text;
-    {
-        std::lock_guard lock(pendingMutex_);
-        text.swap(pendingLog_);
-    }
-    if (!text.isEmpty())
-        AppendToLog(text);
-}
-
-void CVantorView::AppendToLog(const QString& text) {
-    // Log texts carry their own line ends, CR LF, LF or a lone CR.
-    QString normalised = text;
-    normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    normalised.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QTextCursor cursor(log_->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(normalised);
-    log_->verticalScrollBar()->setValue(log_->verticalScrollBar()->maximum());
+    doc_.Log().Append(text);
+    logView_->ScheduleRefresh();
 }
 
 QString CVantorView::LogText() const {
-    return log_->toPlainText();
+    QStringList lines;
+    for (const std::string& line : doc_.Log().Lines())
+        lines << FromCoreText(line);
+    return lines.join(QLatin1Char('\n'));
+}
+
+CommandContext CVantorView::Context() const {
+    return CommandContext{
+        .features = core_->Features(),
+        .monitorOpen = core_->MonitorFlags(),
+        .loggingActive = core_->LoggingActive() != 0,
+        .portType = core_->Link().GetPortType(),
+        // Before the first show there is no bar to show again.
+        .shortcutBarShown = shortcutBar_ == nullptr || shortcutBar_->isVisible(),
+        .monitorWorkerRunning = core_->MonitorWorkerRunning(),
+    };
+}
+
+void CVantorView::OnCommand(MenuCommand command) {
+    switch (command) {
+    case MenuCommand::Connect:
+        core_->Connect();
+        break;
+    case MenuCommand::Interact:
+        ShowTerminal();
+        break;
+    case MenuCommand::Shortcut:
+        ShowShortcutBar();
+        break;
+    default:
+        // The frame's own commands, and operations that are not in the program yet.
+        break;
+    }
+}
+
+void CVantorView::Disconnected(int status) {
+    CallOnGuiThread(*this, &core_->StopEvent(), [this, status] { core_->OnDisconnected(status); });
 }
 
 void CVantorView::showEvent(QShowEvent* event) {
@@ -83,6 +88,55 @@ void CVantorView::showEvent(QShowEvent* event) {
 }
 
 void CVantorView::OnInitialUpdate() {
+    logView_->TakeLineHeight();
+    core_->LoadLoggingInterval();
+    // The stop and sample events and the transaction mutex came with the core.
+    core_->StartWorkers(*this);
+
+    terminal_ = new CSerialTerminal(settings_, this);
+    connect(terminal_, &CSerialTerminal::CommandEntered, this, &CVantorView::OnTerminalCommand);
+    CreateShortcutBar();
+
+    core_->LoggingActive() = 0;
     core_->Link().LoadSettings();
+    core_->ShortcutBar().SetCommType(core_->Link().GetPortType());
+    core_->ShortcutBar().ResetButtons();
+    // The feature table came with the core.
     initialised_ = true;
+}
+
+void CVantorView::CreateShortcutBar() {
+    shortcutBar_ = new CShortCutButtons(core_->ShortcutBar(), boxes_, this);
+    connect(shortcutBar_, &CShortCutButtons::ConnectRequested, this,
+            [this] { core_->Connect(); });
+    connect(shortcutBar_, &CShortCutButtons::ShowTerminalRequested, this,
+            &CVantorView::ShowTerminal);
+    // The curve, PID table, CalGen, data logging and datalog upload requests
+    // have no operation to start in this program yet.
+
+    shortcutBar_->adjustSize();
+    const QWidget* frame = window();
+    const QRect screen = frame->screen()->geometry();
+    shortcutBar_->move(
+        ShortcutBarPlace(shortcutBar_->frameGeometry().size(), frame->frameGeometry(), screen));
+    shortcutBar_->show();
+}
+
+void CVantorView::ShowTerminal() {
+    if (terminal_ == nullptr)
+        return;
+    terminal_->show();
+    terminal_->raise();
+    terminal_->activateWindow();
+}
+
+void CVantorView::ShowShortcutBar() {
+    if (shortcutBar_ == nullptr)
+        return;
+    shortcutBar_->show();
+    shortcutBar_->raise();
+}
+
+void CVantorView::OnTerminalCommand(const QString& command) {
+    core_->TerminalCommand(ToCoreText(command));
 }

@@ -2,50 +2,81 @@
 
 #include <QWidget>
 #include <memory>
-#include <mutex>
 
+#include "app/CommandRules.h"
 #include "app/UserInterface.h"
+#include "app/WorkerEvents.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/TransferProgress.h"
 
+class CMessageLogView;
+class CSerialTerminal;
 class CSettingsStore;
+class CShortCutButtons;
 class CVantorCore;
-class QPlainTextEdit;
+class CVantorDoc;
 
-// The main frame's client area. It shows the message log and holds the core,
-// which owns the link, the transaction mutex, the events and the program-wide
-// flags; the view gives the core its message boxes, log and progress box.
-class CVantorView : public QWidget, public IMessageLog {
+// The main frame's client area and the command hub. It shows the document's
+// message log and holds the core, which owns the link, the transaction mutex,
+// the events, the workers and the program-wide flags; it gives the core its
+// message boxes, log and progress box and takes the workers' messages. Its
+// first show starts the workers and opens the terminal and the shortcut bar.
+class CVantorView : public QWidget, public IMessageLog, public IWorkerEvents {
 public:
-    explicit CVantorView(CSettingsStore& settings, QWidget* parent = nullptr);
+    CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent = nullptr);
+    // Ends the workers (a worker waiting for this thread gives up), then closes
+    // the windows that show the core's state, then the core.
     ~CVantorView() override;
 
     CVantorCore& Core() { return *core_; }
     CMessageBoxes& MessageBoxes() { return boxes_; }
     CTransferProgress& TransferProgress() { return progress_; }
+    CMessageLogView& LogView() { return *logView_; }
+    // Both null before the first show.
+    CSerialTerminal* Terminal() const { return terminal_; }
+    CShortCutButtons* ShortcutBar() const { return shortcutBar_; }
 
-    // From any thread. Texts appear in the order of the calls; a worker's text is
-    // drawn by the GUI thread soon after, several at once when they come fast.
+    // From any thread: into the document's log, drawn on the GUI thread.
     void AppendLog(std::string_view text) override;
+    // The log's lines, oldest first, joined by "\n".
     QString LogText() const;
 
     // True once the first-show steps have run.
     bool IsInitialised() const { return initialised_; }
+
+    // Everything the enabling rules look at, as it is now.
+    CommandContext Context() const;
+    // Carries out a menu command of the view; the caller has applied its rule.
+    void OnCommand(MenuCommand command);
+
+    // The workers' messages, each handled on the GUI thread while the worker waits.
+    void Disconnected(int status) override;
+    // No monitor window exists in this program yet and none can be opened, so
+    // a reading has no window to go to.
+    void MonitorReadingArrived(int, const MonitorReading&) override {}
+    // The polling worker sends these only during a data logging run, which this
+    // program cannot start yet.
+    void LoggingCommError() override {}
+    void LogCountChanged() override {}
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void OnInitialUpdate();
-    void FlushLog();
-    void AppendToLog(const QString& text);
+    void CreateShortcutBar();
+    void ShowTerminal();
+    void ShowShortcutBar();
+    void OnTerminalCommand(const QString& command);
 
-    QPlainTextEdit* log_;
+    CSettingsStore& settings_;
+    CVantorDoc& doc_;
+    CMessageLogView* logView_;
     CMessageBoxes boxes_;
     CTransferProgress progress_;
     std::unique_ptr<CVantorCore> core_;
-    std::mutex pendingMutex_;
-    QString pendingLog_; // appended but not yet drawn
+    CSerialTerminal* terminal_ = nullptr;
+    CShortCutButtons* shortcutBar_ = nullptr;
     bool firstShowQueued_ = false;
     bool initialised_ = false;
 };

@@ -279,3 +279,59 @@ TEST(ConnectOverGpib, CancellingTheAddressDialogKeepsTheAddressAndGivesNoDevice)
     EXPECT_EQ("No Device", core.ShortcutBar().Get().modelText);
     EXPECT_TRUE(ui.Boxes().empty());
 }
+
+TEST(PortSelectCommand, RefusedWhileAMonitorIsOpenOtherwiseTheNewPortIsAnnounced) {
+    PtyPeer peer;
+    CSettingsStore settings("");
+    settings.WriteString("SerialDevices", "COM2", peer.Device());
+    TestUi ui;
+    ScriptedDialogs dialogs;
+    dialogs.portType = PortLAN;
+    CVantorCore core(settings, ui, ui, ui);
+    core.Link().SetDialogs(&dialogs);
+    core.Link().LoadSettings();
+    core.Features().ApplyModel(28);
+    core.ShortcutBar().SetStatus(StatusConnected);
+
+    core.MonitorFlags().Set(0, 1);
+    core.PortSelect();
+    ASSERT_EQ(1u, ui.Boxes().size());
+    EXPECT_EQ("Please terminates all communicating activites before switching port.",
+              ui.Boxes()[0].text);
+    EXPECT_EQ(MessageIcon::Warning, ui.Boxes()[0].icon);
+    EXPECT_EQ(0, dialogs.runs);
+    EXPECT_EQ(PortRS232, core.Link().GetPortType());
+
+    core.MonitorFlags().Set(0, 0);
+    core.PortSelect();
+    EXPECT_EQ("Changed to LAN port.\n", ui.Log());
+    auto bar = core.ShortcutBar().Get();
+    EXPECT_EQ("Not Connected", bar.statusText);
+    EXPECT_EQ("LAN", bar.commType);
+    EXPECT_EQ("No Device", bar.modelText);
+    EXPECT_FALSE(core.Features().IsModelKnown());
+
+    dialogs.portType = PortGPIB;
+    core.PortSelect();
+    dialogs.outcome = DialogOutcome::Cancelled;
+    core.PortSelect();
+    EXPECT_EQ("Changed to LAN port.\nChanged to GPIB port.\n", ui.Log());
+}
+
+TEST(SerialSetUpCommand, ReopensThePortWithTheChosenSpeed) {
+    PtyPeer peer;
+    CSettingsStore settings("");
+    settings.WriteString("SerialDevices", "COM2", peer.Device());
+    TestUi ui;
+    ScriptedDialogs dialogs;
+    dialogs.baudIndex = 7;
+    CVantorCore core(settings, ui, ui, ui);
+    core.Link().SetDialogs(&dialogs);
+    core.Link().LoadSettings();
+    core.SetupSerial();
+    EXPECT_EQ(7, settings.GetInt("CommunicationSetup", "BaudRate", 0));
+    termios tio{};
+    ::tcgetattr(peer.Master(), &tio);
+    EXPECT_EQ(B1200, ::cfgetospeed(&tio));
+    EXPECT_TRUE(core.Link().IsSerialOpen());
+}
