@@ -1,12 +1,14 @@
 // tundrix-sim: a simulated controller of the family, for trying the utility
 // and running its tests without an instrument.
 
+#include "sim/GpibServer.h"
 #include "sim/PtyServer.h"
 #include "sim/SimController.h"
 #include "sim/SimInputs.h"
 #include "sim/SimLoops.h"
 #include "sim/SimModel.h"
 #include "sim/SimServerLoop.h"
+#include "sim/TcpServer.h"
 
 #include <cerrno>
 #include <charconv>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -21,16 +24,29 @@
 namespace {
 
 constexpr const char* HelpText =
-    "Usage: tundrix-sim --pty [--model N] [--reply-delay MS]\n"
+    "Usage: tundrix-sim [--pty] [--tcp PORT] [--gpib [--gpib-address N]]\n"
+    "                   [--model N] [--reply-delay MS]\n"
     "\n"
     "A simulated temperature controller that answers the controller's command\n"
     "language, for using the Tundrix utility without an instrument.\n"
     "\n"
-    "Options:\n"
-    "  --pty              serve a pseudo-terminal (raw, no echo). The first line\n"
-    "                     of standard output is then \"pty: /dev/pts/N\"; open that\n"
-    "                     device and send command lines ended by LF (a CR before\n"
-    "                     it is ignored). Replies end with CR LF.\n"
+    "Options (at least one of --pty, --tcp and --gpib; they combine, and every\n"
+    "way in reaches the same controller; each is announced on a line of its own,\n"
+    "in the order pty, tcp, gpib, and nothing else goes to standard output):\n"
+    "  --pty              serve a pseudo-terminal (raw, no echo) and print\n"
+    "                     \"pty: /dev/pts/N\"; open that device and send command\n"
+    "                     lines ended by LF (a CR before it is ignored). Replies\n"
+    "                     end with CR LF.\n"
+    "  --tcp PORT         serve TCP on 127.0.0.1:PORT (0: any free port) and print\n"
+    "                     \"tcp: 127.0.0.1:PORT\"; lines and replies as on the\n"
+    "                     pseudo-terminal, any number of clients at once.\n"
+    "  --gpib             serve a GPIB device on board 0 to the simulated GPIB\n"
+    "                     library libtundrix-gpib-sim.so and print \"gpib: PATH\";\n"
+    "                     give PATH to the library in TUNDRIX_SIM_GPIB. A write is\n"
+    "                     a command line (EOI ends it); a read takes the reply;\n"
+    "                     with nothing to read it times out after the device's\n"
+    "                     time-out.\n"
+    "  --gpib-address N   the device's primary address, 0..30 (default 12)\n"
     "  --model N          model code 27..35 (default 28)\n"
     "  --reply-delay MS   answer every query MS milliseconds late, 0..60000\n"
     "                     (a slow instrument, for testing time-outs)\n"
@@ -83,6 +99,9 @@ static_assert(CSimLoops::MaxHeaterRange == 5 && CSimLoops::MaxAnalogRange == 1 &
 
 struct Options {
     bool pty = false;
+    std::optional<int> tcpPort;
+    bool gpib = false;
+    std::optional<int> gpibAddress;
     int model = 28;
     int replyDelayMs = 0;
 };
@@ -132,6 +151,20 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
         }
         if (arg == "--pty" && !hasValue) {
             options.pty = true;
+        } else if (arg == "--gpib" && !hasValue) {
+            options.gpib = true;
+        } else if (arg == "--tcp") {
+            int port = -1;
+            if (!takeValue() || !ParseInt(value, port) || port < 0 || port > 65535) {
+                return Usage("--tcp needs a port number from 0 to 65535");
+            }
+            options.tcpPort = port;
+        } else if (arg == "--gpib-address") {
+            int address = -1;
+            if (!takeValue() || !ParseInt(value, address) || address < 0 || address > 30) {
+                return Usage("--gpib-address needs a primary address from 0 to 30");
+            }
+            options.gpibAddress = address;
         } else if (arg == "--model") {
             if (!takeValue() || !ParseInt(value, options.model) ||
                 SimModel::Find(options.model) == nullptr) {
@@ -146,8 +179,11 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
             return Usage("unknown option '" + std::string(argv[i]) + "'");
         }
     }
-    if (!options.pty) {
-        return Usage("nothing to serve: give --pty");
+    if (options.gpibAddress && !options.gpib) {
+        return Usage("--gpib-address needs --gpib");
+    }
+    if (!options.pty && !options.tcpPort && !options.gpib) {
+        return Usage("nothing to serve: give --pty, --tcp PORT or --gpib");
     }
     return 0;
 }
@@ -200,8 +236,12 @@ int main(int argc, char** argv) {
     }
 
     CSimController controller(*SimModel::Find(options.model));
+    const std::chrono::milliseconds replyDelay(options.replyDelayMs);
     CSimServerLoop loop;
-    CPtyServer pty(controller, std::chrono::milliseconds(options.replyDelayMs));
+    CPtyServer pty(controller, replyDelay);
+    CTcpServer tcp(controller, replyDelay);
+    CGpibServer gpib(controller, options.gpibAddress.value_or(12), replyDelay);
+    // Each line is flushed at once: the parent reads until it has every line it expects.
     if (options.pty) {
         std::string error;
         if (!pty.Open(error)) {
@@ -211,8 +251,28 @@ int main(int argc, char** argv) {
         }
         loop.AddTransport(pty);
         std::printf("pty: %s\n", pty.SlavePath().c_str());
+        std::fflush(stdout);
     }
-    std::fflush(stdout);
+    if (options.tcpPort) {
+        std::string error;
+        if (!tcp.Open(*options.tcpPort, error)) {
+            std::fprintf(stderr, "tundrix-sim: cannot listen on TCP: %s\n", error.c_str());
+            return 1;
+        }
+        loop.AddTransport(tcp);
+        std::printf("tcp: 127.0.0.1:%d\n", tcp.Port());
+        std::fflush(stdout);
+    }
+    if (options.gpib) {
+        std::string error;
+        if (!gpib.Open(error)) {
+            std::fprintf(stderr, "tundrix-sim: cannot create the GPIB socket: %s\n", error.c_str());
+            return 1;
+        }
+        loop.AddTransport(gpib);
+        std::printf("gpib: %s\n", gpib.SocketPath().c_str());
+        std::fflush(stdout);
+    }
 
     loop.AddStopDescriptor(signalPipe[0], CSimServerLoop::StopWhen::AnyInput);
     if (watchInput) {

@@ -2,180 +2,25 @@
 // the pseudo-terminal it announces, as the utility's serial port does.
 
 #include "ReplyText.h"
+#include "SimProcess.h"
 #include "sim/SimErrorQueue.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <poll.h>
-#include <spawn.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-// Reads from `fd` until `text` ends with `ending` or the time is up.
-bool ReadUntil(int fd, std::string& text, const std::string& ending,
-               std::chrono::milliseconds wait) {
-    const Clock::time_point deadline = Clock::now() + wait;
-    while (!(text.size() >= ending.size() && text.ends_with(ending))) {
-        pollfd entry{fd, POLLIN, 0};
-        if (::poll(&entry, 1, RemainingMs(deadline)) <= 0) {
-            return false;
-        }
-        char buffer[512];
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count <= 0) {
-            return false;
-        }
-        text.append(buffer, static_cast<std::size_t>(count));
-    }
-    return true;
-}
-
-// Nothing arrives on `fd` within `wait`.
-bool StaysQuiet(int fd, std::chrono::milliseconds wait) {
-    pollfd entry{fd, POLLIN, 0};
-    return ::poll(&entry, 1, static_cast<int>(wait.count())) == 0;
-}
-
-// One tundrix-sim process with its standard streams on pipes.
-class SimProcess {
-public:
-    explicit SimProcess(const std::vector<std::string>& args) {
-        int in[2], out[2], err[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
-            ::pipe2(err, O_CLOEXEC) != 0) {
-            return;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-        std::vector<std::string> all = {TUNDRIX_SIM_PROGRAM};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& arg : all) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, TUNDRIX_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) !=
-            0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
-        ::close(err[1]);
-        input_ = in[1];
-        output_ = out[0];
-        errors_ = err[0];
-    }
-    ~SimProcess() {
-        CloseInput();
-        if (pid_ > 0 && !WaitExit(3s)) {
-            ::kill(pid_, SIGKILL);
-            WaitExit(3s);
-        }
-        ::close(output_);
-        ::close(errors_);
-    }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
-    bool Started() const { return pid_ > 0; }
-    // The first line of standard output, without its line feed; "" after 10 s.
-    std::string FirstLine() {
-        std::string text;
-        if (!ReadUntil(output_, text, "\n", 10s)) {
-            return "";
-        }
-        text.pop_back();
-        return text;
-    }
-    // Standard output up to its end (it never holds a NUL), or what came within 10 s.
-    std::string AllOutput() {
-        std::string text;
-        ReadUntil(output_, text, std::string(1, '\0'), 10s);
-        return text;
-    }
-    std::string Errors() {
-        std::string text;
-        ReadUntil(errors_, text, "\n", 3s);
-        return text;
-    }
-    void CloseInput() {
-        if (input_ >= 0) {
-            ::close(input_);
-            input_ = -1;
-        }
-    }
-    void Signal(int number) { ::kill(pid_, number); }
-    // Clock ticks of processor time used so far, or -1.
-    long CpuTicks() const {
-        std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        const std::size_t end = text.rfind(')');
-        if (end == std::string::npos) {
-            return -1;
-        }
-        // After the command name: state, then fields 4..13, then utime and stime.
-        std::istringstream fields(text.substr(end + 2));
-        std::string skip;
-        for (int i = 3; i <= 13; ++i) {
-            fields >> skip;
-        }
-        long user = -1, system = -1;
-        fields >> user >> system;
-        return user < 0 || system < 0 ? -1 : user + system;
-    }
-    // True once the process ended within `wait`; its status is then in Status().
-    bool WaitExit(std::chrono::milliseconds wait) {
-        const Clock::time_point deadline = Clock::now() + wait;
-        while (pid_ > 0) {
-            const pid_t done = ::waitpid(pid_, &status_, WNOHANG);
-            if (done == pid_ || (done < 0 && errno != EINTR)) {
-                pid_ = -1;
-                return true;
-            }
-            if (Clock::now() >= deadline) {
-                return false;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
-    }
-    int Status() const { return status_; }
-
-private:
-    pid_t pid_ = -1;
-    int input_ = -1;
-    int output_ = -1;
-    int errors_ = -1;
-    int status_ = -1;
-};
+using namespace simtest;
 
 // A client on the announced device, raw like the utility's serial port.
 class PtyClient {
@@ -211,7 +56,7 @@ protected:
     std::unique_ptr<PtyClient> Start(const std::vector<std::string>& args) {
         sim_ = std::make_unique<SimProcess>(args);
         EXPECT_TRUE(sim_->Started());
-        const std::string first = sim_->FirstLine();
+        const std::string first = sim_->NextLine();
         const std::string prefix = "pty: ";
         const bool announced =
             first.starts_with(prefix + "/dev/pts/") && AllDigits(first.substr(prefix.size() + 9));
@@ -324,20 +169,28 @@ TEST(TundrixSimCommandLineTest, WrongArgumentsExitWithStatusTwo) {
         {"--pty", "--model"},
         {"--pty", "--reply-delay", "-1"},
         {"--pty", "--bogus"},
+        {"--tcp", "65536"},
+        {"--tcp", "-1"},
+        {"--tcp", "x"},
+        {"--tcp"},
+        {"--gpib", "--gpib-address", "31"},
+        {"--gpib-address", "12"},
+        {"--gpib=yes"},
         {},
     };
     for (const auto& args : wrong) {
         SimProcess sim(args);
         ASSERT_TRUE(sim.Started());
         EXPECT_NE(sim.Errors().find("tundrix-sim: "), std::string::npos);
-        EXPECT_EQ(sim.FirstLine(), "") << "printed a device anyway";
+        EXPECT_EQ(sim.NextLine(), "") << "printed a device anyway";
         ASSERT_TRUE(sim.WaitExit(5s));
         EXPECT_TRUE(WIFEXITED(sim.Status()) && WEXITSTATUS(sim.Status()) == 2);
     }
 
     SimProcess help({"--help"});
     const std::string text = help.AllOutput();
-    EXPECT_EQ(text.rfind("Usage: tundrix-sim --pty", 0), 0u);
+    EXPECT_EQ(text.rfind("Usage: tundrix-sim [--pty] [--tcp PORT] [--gpib [--gpib-address N]]", 0),
+              0u);
     // The help tells the error a missing input or loop queues, exactly as "SYST:ERR?" says it.
     EXPECT_NE(text.find(std::to_string(SimErrorSuffixOutOfRange) + "," +
                         SimErrorText(SimErrorSuffixOutOfRange) + "\n"),

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "sim/SimLineAssembler.h"
+#include "sim/SimReplyQueue.h"
+#include "sim/SimTransport.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CSimController;
+
+// Serves the controller on a TCP port of the loopback interface, as an
+// instrument answers on its LAN port: command lines end with LF (a CR before
+// it is dropped), replies with CR LF, exactly as on the pseudo-terminal.
+//
+// Any number of clients at once (up to MaxClients; more wait in the listen
+// queue), each with its own bounded line and reply buffers. A client that
+// closes its sending side still gets the replies it asked for; one that goes
+// away is dropped, whatever it had pending.
+class CTcpServer : public CSimTransport {
+public:
+    static constexpr std::size_t MaxClients = 256;
+
+    explicit CTcpServer(CSimController& controller,
+                        std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0));
+    ~CTcpServer() override;
+    CTcpServer(const CTcpServer&) = delete;
+    CTcpServer& operator=(const CTcpServer&) = delete;
+
+    // Listens on 127.0.0.1:port (0: a free port); false with `error` telling why.
+    bool Open(int port, std::string& error);
+    void Close();
+    // The port listened on.
+    int Port() const { return port_; }
+
+    void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
+    void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;
+    std::optional<Clock::time_point> NextWakeup(Clock::time_point now) const override;
+
+private:
+    struct Client {
+        explicit Client(int socket, std::chrono::milliseconds replyDelay)
+            : fd(socket), replies(replyDelay) {}
+        int fd;
+        CSimLineAssembler lines;
+        CSimReplyQueue replies;
+        bool inputEnded = false;
+        bool dead = false;
+    };
+
+    void ReadCommands(Client& client, Clock::time_point now);
+    void Accept(Clock::time_point now);
+
+    CSimController& controller_;
+    std::chrono::milliseconds replyDelay_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::vector<std::unique_ptr<Client>> clients_;
+    // Out of descriptors: the listener rests instead of waking the loop at once.
+    Clock::time_point acceptPausedUntil_{};
+    bool polledListener_ = false;
+    std::size_t polledClients_ = 0;
+};
