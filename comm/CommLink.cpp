@@ -450,22 +450,38 @@ LinkResult CCommLink::OpenGPIB() {
     CGpibLibrary& gpib = Gpib();
     gpibDescriptor_ = gpib.ibdev(0, gpibAddr_, 0, GpibT1s, 1, 0);
     if (gpibDescriptor_ < 0 || (gpib.Status() & GpibErr)) {
-        if (!gpib.LoadError().empty()) {
-            if (!gpibLoadReported_)
-                log_.AppendLog("GPIB library: " + gpib.LoadError() + "\n");
-            gpibLoadReported_ = true;
-        } else if (gpib.Error() == GpibEdvr && (gpib.Count() == EACCES || gpib.Count() == EPERM)) {
-            log_.AppendLog("GPIB board 0: permission denied. The user must be in the 'gpib' "
-                           "group (sudo usermod -aG gpib $USER, then log in again).\n");
-        }
+        ReportGpibFailure(gpib);
         GpibOffline();
         return Link::GpibFailure;
     }
     if (gpib.ibclr(gpibDescriptor_) & GpibErr) {
+        ReportGpibFailure(gpib);
         GpibOffline();
         return Link::GpibFailure;
     }
+    lastGpibReport_.clear();
     return Link::Success;
+}
+
+// Why the device could not be opened, in the message log: once per reason, not
+// on every transaction that fails the same way.
+void CCommLink::ReportGpibFailure(const CGpibLibrary& gpib) {
+    std::string reason;
+    if (!gpib.LoadError().empty())
+        reason = "GPIB library: " + gpib.LoadError();
+    else if (gpib.Error() == GpibEdvr && (gpib.Count() == EACCES || gpib.Count() == EPERM))
+        reason = "GPIB board 0: permission denied. The user must be in the 'gpib' group "
+                 "(sudo usermod -aG gpib $USER, then log in again).";
+    else if (gpib.Error() == GpibEdvr && gpib.Count() > 0)
+        reason = "GPIB board 0: " + std::string(std::strerror(static_cast<int>(gpib.Count())));
+    else if (gpib.Error() == GpibEnol)
+        reason = "GPIB: no instrument answers at address " + std::to_string(gpibAddr_);
+    else
+        return;
+    if (reason == lastGpibReport_)
+        return;
+    lastGpibReport_ = reason;
+    log_.AppendLog(reason + "\n");
 }
 
 LinkResult CCommLink::WriteGPIB(const std::string& command) {

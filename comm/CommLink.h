@@ -108,6 +108,7 @@ private:
     LinkResult WriteGPIB(const std::string& command);
     LinkResult ReadGPIB(std::string& text);
     void GpibOffline();
+    void ReportGpibFailure(const CGpibLibrary& gpib);
 
     bool WriteSetting(const char* key, int value);
     void CommunicationError();
@@ -121,7 +122,7 @@ private:
 
     std::unique_ptr<CSerialPort> serial_;
     std::unique_ptr<CGpibLibrary> gpib_;
-    bool gpibLoadReported_ = false;
+    std::string lastGpibReport_;
     int gpibDescriptor_ = -1;
     int portType_ = PortRS232;
     int commPort_ = 1;
