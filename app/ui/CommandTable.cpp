@@ -34,8 +34,8 @@ constexpr std::string_view MonitorPrompt(int index) {
 constexpr CommandInfo Monitor(int index, bool built, bool separatorBefore = false) {
     const auto command =
         static_cast<MenuCommand>(static_cast<int>(MenuCommand::MonitorChannelA) + index);
-    return {command, View, MonitorTable[static_cast<std::size_t>(index)].menuText,
-            MonitorPrompt(index), built, separatorBefore};
+    const std::string_view text = MonitorTable[static_cast<std::size_t>(index)].menuText;
+    return {command, View, text, MonitorPrompt(index), built, separatorBefore};
 }
 
 } // namespace
@@ -43,8 +43,8 @@ constexpr CommandInfo Monitor(int index, bool built, bool separatorBefore = fals
 // clang-format off
 constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
     {MenuCommand::Connect, Comm, "&Connect", "", true},
-    {MenuCommand::PortSelect, Comm, "&Port Select...", "", false},
-    {MenuCommand::RS232SetUp, Comm, "&RS232 Set Up...", "", false},
+    {MenuCommand::PortSelect, Comm, "&Port Select...", "", true},
+    {MenuCommand::RS232SetUp, Comm, "&RS232 Set Up...", "", true},
     {MenuCommand::Exit, Comm, "E&xit", "", true, true},
 
     {MenuCommand::CurveDownload, Curve, "&Download", "", false},

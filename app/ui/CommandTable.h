@@ -13,7 +13,7 @@ inline constexpr std::array<std::string_view, 6> MenuTitles{
 // the order of its menu; a sub-menu comes where its first item does.
 struct CommandInfo {
     MenuCommand command;
-    std::string_view menu;   // the menu's path, levels joined by "/": "&Operations/CalGen/Diode"
+    std::string_view menu; // the menu's path, levels joined by "/": "&Operations/CalGen/Diode"
     std::string_view text;
     std::string_view prompt; // shown in the status bar while the item is highlighted; "" for none
     bool built;              // false until the command's operation is part of the program

@@ -77,9 +77,10 @@ QMenu* CMainFrame::MenuAt(std::string_view path) {
     if (QMenu* menu = menus_.value(key))
         return menu;
     const std::size_t slash = path.rfind('/');
-    QMenu* menu = slash == std::string_view::npos
-                      ? menuBar()->addMenu(key)
-                      : MenuAt(path.substr(0, slash))->addMenu(FromCoreText(path.substr(slash + 1)));
+    QMenu* menu =
+        slash == std::string_view::npos
+            ? menuBar()->addMenu(key)
+            : MenuAt(path.substr(0, slash))->addMenu(FromCoreText(path.substr(slash + 1)));
     menu->setStyle(menuStyle_);
     menus_.insert(key, menu);
     return menu;

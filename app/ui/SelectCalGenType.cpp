@@ -11,8 +11,8 @@ CSelectCalGenType::CSelectCalGenType(QWidget* parent)
     setWindowTitle(QStringLiteral("Select CalGen Type"));
 
     // In alphabetical order, as the positions handed on assume.
-    sensor_->addItems({QStringLiteral("Diode"), QStringLiteral("Platinum"),
-                       QStringLiteral("Thermocouple")});
+    sensor_->addItems(
+        {QStringLiteral("Diode"), QStringLiteral("Platinum"), QStringLiteral("Thermocouple")});
     points_->addItems({QStringLiteral("1 point at 300K"), QStringLiteral("1 point at 4.2K"),
                        QStringLiteral("2 points"), QStringLiteral("3 points")});
     connect(sensor_, &QComboBox::currentIndexChanged, this, &CSelectCalGenType::OnSensorChanged);

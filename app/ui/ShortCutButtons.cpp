@@ -17,6 +17,17 @@ namespace {
 constexpr int LampSize = 16;
 constexpr int LampCount = 3;
 
+// Top to bottom, in the order of ShortcutButton.
+constexpr std::array<const char*, ShortcutButtonCount> ButtonTexts{
+    "Sensor Curve    Download",
+    "PID Table Download",
+    "Interact",
+    "CalGen",
+    "Data Logging",
+    "Upload Internal DataLog",
+    "Connect",
+};
+
 } // namespace
 
 // The state's listener reaches the bar through this, so that a change made on
@@ -27,19 +38,16 @@ struct CShortCutButtons::Observer {
     CShortCutButtons* bar = nullptr;
 };
 
-CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxes,
-                                   QWidget* parent, const QImage& lampStrip)
+CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxes, QWidget* parent,
+                                   const QImage& lampStrip)
     : QWidget(parent, Qt::Tool), state_(state), commType_(new QLabel), lamp_(new QLabel),
       status_(new QLabel), model_(new QLabel), version_(new QLabel),
       observer_(std::make_shared<Observer>()) {
     setWindowTitle(QStringLiteral("Short Cuts"));
 
-    static constexpr std::array<const char*, ShortcutButtonCount> Texts{
-        "Sensor Curve    Download", "PID Table Download",      "Interact", "CalGen",
-        "Data Logging",             "Upload Internal DataLog", "Connect"};
     auto* layout = new QVBoxLayout(this);
     for (int i = 0; i < ShortcutButtonCount; ++i) {
-        buttons_[i] = new QPushButton(QString::fromLatin1(Texts[i]));
+        buttons_[i] = new QPushButton(QString::fromLatin1(ButtonTexts[i]));
         layout->addWidget(buttons_[i]);
     }
     connect(Button(ShortcutButton::CurveDownload), &QPushButton::clicked, this,

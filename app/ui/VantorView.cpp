@@ -15,9 +15,10 @@
 
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
     : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
-      boxes_(*this), progress_(*this),
+      boxes_(*this), progress_(*this), linkDialogs_(settings, boxes_, this),
       core_(std::make_unique<CVantorCore>(settings, boxes_, *this, progress_)) {
     boxes_.SetAbandonEvent(&core_->StopEvent());
+    core_->Link().SetDialogs(&linkDialogs_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -61,6 +62,12 @@ void CVantorView::OnCommand(MenuCommand command) {
     switch (command) {
     case MenuCommand::Connect:
         core_->Connect();
+        break;
+    case MenuCommand::PortSelect:
+        core_->PortSelect();
+        break;
+    case MenuCommand::RS232SetUp:
+        core_->SetupSerial();
         break;
     case MenuCommand::Interact:
         ShowTerminal();
@@ -107,19 +114,24 @@ void CVantorView::OnInitialUpdate() {
 
 void CVantorView::CreateShortcutBar() {
     shortcutBar_ = new CShortCutButtons(core_->ShortcutBar(), boxes_, this);
-    connect(shortcutBar_, &CShortCutButtons::ConnectRequested, this,
-            [this] { core_->Connect(); });
+    connect(shortcutBar_, &CShortCutButtons::ConnectRequested, this, [this] { core_->Connect(); });
     connect(shortcutBar_, &CShortCutButtons::ShowTerminalRequested, this,
             &CVantorView::ShowTerminal);
     // The curve, PID table, CalGen, data logging and datalog upload requests
     // have no operation to start in this program yet.
 
     shortcutBar_->adjustSize();
+    PlaceShortcutBar();
+    shortcutBar_->show();
+    // The window frame's size is known once the bar is on screen.
+    PlaceShortcutBar();
+}
+
+void CVantorView::PlaceShortcutBar() {
     const QWidget* frame = window();
     const QRect screen = frame->screen()->geometry();
     shortcutBar_->move(
         ShortcutBarPlace(shortcutBar_->frameGeometry().size(), frame->frameGeometry(), screen));
-    shortcutBar_->show();
 }
 
 void CVantorView::ShowTerminal() {

@@ -8,6 +8,7 @@
 #include "app/WorkerEvents.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/TransferProgress.h"
+#include "comm/dialogs/LinkDialogs.h"
 
 class CMessageLogView;
 class CSerialTerminal;
@@ -19,7 +20,8 @@ class CVantorDoc;
 // The main frame's client area and the command hub. It shows the document's
 // message log and holds the core, which owns the link, the transaction mutex,
 // the events, the workers and the program-wide flags; it gives the core its
-// message boxes, log and progress box and takes the workers' messages. Its
+// message boxes, log, progress box and connection dialogs and takes the
+// workers' messages. Its
 // first show starts the workers and opens the terminal and the shortcut bar.
 class CVantorView : public QWidget, public IMessageLog, public IWorkerEvents {
 public:
@@ -65,6 +67,7 @@ protected:
 private:
     void OnInitialUpdate();
     void CreateShortcutBar();
+    void PlaceShortcutBar();
     void ShowTerminal();
     void ShowShortcutBar();
     void OnTerminalCommand(const QString& command);
@@ -74,6 +77,7 @@ private:
     CMessageLogView* logView_;
     CMessageBoxes boxes_;
     CTransferProgress progress_;
+    CLinkDialogs linkDialogs_;
     std::unique_ptr<CVantorCore> core_;
     CSerialTerminal* terminal_ = nullptr;
     CShortCutButtons* shortcutBar_ = nullptr;

@@ -36,7 +36,8 @@ TEST(AboutDlgTest, HelpAboutShowsTheVersionModallyAndOkClosesIt) {
         }
         ok->click();
     });
-    app.MainFrame()->HelpMenu()->actions().value(0)->trigger(); // returns once the box is closed
+    // Returns once the box is closed.
+    app.MainFrame()->CommandAction(MenuCommand::About)->trigger();
 
     ASSERT_TRUE(*seen);
     EXPECT_EQ(caption, "About Borea Utility Software");

@@ -25,12 +25,37 @@ QStringList Texts(const QList<QAction*>& actions) {
     return texts;
 }
 
-QAction* Command(QMenu* menu, const QString& text) {
+// Every item as "menu/sub-menu/item" in menu order, "-" for a separator.
+void ListItems(const QMenu* menu, const QString& path, QStringList& items) {
     const auto actions = menu->actions();
-    for (QAction* action : actions)
-        if (action->text() == text)
-            return action;
-    return nullptr;
+    for (const QAction* action : actions) {
+        if (action->isSeparator())
+            items << path + "/-";
+        else if (const QMenu* sub = action->menu())
+            ListItems(sub, path + "/" + action->text(), items);
+        else
+            items << path + "/" + action->text();
+    }
+}
+
+// Opens the menus down to the one holding `action` from the menu bar, as a
+// user would (a prompt goes to the frame through the menu bar). The open menus,
+// outermost first.
+std::vector<QMenu*> OpenMenusTo(CMainFrame& frame, QAction* action) {
+    std::vector<QMenu*> menus;
+    for (auto* menu = qobject_cast<QMenu*>(action->parent()); menu != nullptr;
+         menu = qobject_cast<QMenu*>(menu->parent()))
+        menus.insert(menus.begin(), menu);
+    if (menus.empty())
+        return menus;
+    frame.menuBar()->setActiveAction(menus.front()->menuAction());
+    for (std::size_t i = 1; i < menus.size(); ++i) {
+        menus[i - 1]->setActiveAction(menus[i]->menuAction());
+        QTest::keyClick(menus[i - 1], Qt::Key_Right);
+    }
+    if (!QTest::qWaitFor([&] { return menus.back()->isVisible(); }))
+        return {};
+    return menus;
 }
 
 class MainFrameTest : public ::testing::Test {
@@ -55,10 +80,51 @@ TEST_F(MainFrameTest, ShowsTitleMenusAndReadyStatus) {
 
     EXPECT_EQ(frame.windowTitle(), "Borea Utility Software - Tundrix Utility Software");
     EXPECT_FALSE(frame.windowIcon().isNull());
-    EXPECT_EQ(Texts(frame.menuBar()->actions()), QStringList({"&Comm", "&View", "&Help"}));
-    EXPECT_EQ(Texts(frame.CommMenu()->actions()), QStringList({"E&xit"}));
-    EXPECT_EQ(Texts(frame.ViewMenu()->actions()), QStringList({"&Status Bar"}));
-    EXPECT_EQ(Texts(frame.HelpMenu()->actions()), QStringList({"&About .."}));
+    EXPECT_EQ(
+        Texts(frame.menuBar()->actions()),
+        QStringList({"&Comm", "&Operations", "&Data Logging", "&View", "&Help", "&User Options"}));
+    QStringList items;
+    const auto menus = frame.menuBar()->actions();
+    for (const QAction* menu : menus)
+        ListItems(menu->menu(), menu->text(), items);
+    EXPECT_EQ(items, QStringList({
+                         "&Comm/&Connect",
+                         "&Comm/&Port Select...",
+                         "&Comm/&RS232 Set Up...",
+                         "&Comm/-",
+                         "&Comm/E&xit",
+                         "&Operations/Sensor Curve/&Download",
+                         "&Operations/Sensor Curve/&Upload",
+                         "&Operations/Sensor Curve/&Convert",
+                         "&Operations/PID Table/&Download",
+                         "&Operations/PID Table/&Upload",
+                         "&Operations/CalGen/Diode/1 Point (300K)",
+                         "&Operations/CalGen/Diode/2 Points",
+                         "&Operations/CalGen/Diode/3 Points",
+                         "&Operations/CalGen/Diode/1 Point (4.2K)",
+                         "&Operations/CalGen/&Platinum",
+                         "&Operations/-",
+                         "&Operations/Send Command File",
+                         "&Data Logging/&Start",
+                         "&Data Logging/&Upload Internal DataLog",
+                         "&View/&Status Bar",
+                         "&View/&Shortcut",
+                         "&View/-",
+                         "&View/CH A Monitor",
+                         "&View/CH B Monitor",
+                         "&View/CH C Monitor",
+                         "&View/CH D Monitor",
+                         "&View/CH E Monitor",
+                         "&View/CH F Monitor",
+                         "&View/CH G Monitor",
+                         "&View/CH H Monitor",
+                         "&View/Heater 1  Monitor",
+                         "&View/Heater 2 Monitor",
+                         "&View/Analog 1 Monitor",
+                         "&View/Analog 2 Monitor",
+                         "&Help/&About ..",
+                         "&User Options/&Interact",
+                     }));
 
     const auto panes = frame.statusBar()->findChildren<QLabel*>();
     ASSERT_EQ(panes.size(), 1);
@@ -69,7 +135,7 @@ TEST_F(MainFrameTest, ShowsTitleMenusAndReadyStatus) {
 TEST_F(MainFrameTest, StatusBarCommandHidesAndShowsTheStatusBar) {
     auto app = Start();
     CMainFrame& frame = *app->MainFrame();
-    QAction* command = Command(frame.ViewMenu(), "&Status Bar");
+    QAction* command = frame.CommandAction(MenuCommand::StatusBar);
     ASSERT_NE(command, nullptr);
     ASSERT_TRUE(command->isCheckable());
     EXPECT_TRUE(command->isChecked());
@@ -93,7 +159,7 @@ TEST_F(MainFrameTest, FirstRunIsCentredAndExitStoresTheRectangleForTheNextRun) {
 
         frame.setGeometry(60, 70, 500, 320);
         ASSERT_TRUE(QTest::qWaitFor([&] { return frame.geometry() == QRect(60, 70, 500, 320); }));
-        Command(frame.CommMenu(), "E&xit")->trigger();
+        frame.CommandAction(MenuCommand::Exit)->trigger();
         EXPECT_FALSE(frame.isVisible());
     }
     EXPECT_EQ(StoredRect(path_, "MAINVIEWPOS"), (WindowRect{60, 70, 560, 390}));
@@ -155,23 +221,44 @@ TEST_F(MainFrameTest, ClosingAMonitorStoresItsPlacementAndClearsOnlyItsFlag) {
     EXPECT_EQ(StoredRect(path_, "CHHPOS"), (WindowRect{10, 20, 310, 220}));
 }
 
-TEST_F(MainFrameTest, CommandsFollowTheirEnablingRuleWhenTheMenuOpens) {
+// The user sees each prompt while its item is highlighted, "Ready" otherwise.
+TEST_F(MainFrameTest, StatusBarShowsThePromptOfTheHighlightedItem) {
     auto app = Start();
     CMainFrame& frame = *app->MainFrame();
-    bool connected = false;
-    int runs = 0;
-    QAction* interact = frame.AddCommand(
-        frame.CommMenu(), "&Interact", [&] { ++runs; }, [&] { return connected; },
-        Command(frame.CommMenu(), "E&xit"));
-
-    EXPECT_EQ(Texts(frame.CommMenu()->actions()), QStringList({"&Interact", "E&xit"}));
-    Q_EMIT frame.CommMenu()->aboutToShow();
-    EXPECT_FALSE(interact->isEnabled());
-    connected = true;
-    Q_EMIT frame.CommMenu()->aboutToShow();
-    EXPECT_TRUE(interact->isEnabled());
-    interact->trigger();
-    EXPECT_EQ(runs, 1);
+    const auto panes = frame.statusBar()->findChildren<QLabel*>();
+    ASSERT_EQ(panes.size(), 1);
+    const std::vector<std::pair<MenuCommand, QString>> prompts{
+        {MenuCommand::CurveConvert, "Convert a text based sensor curve to Tundrix CRV file"},
+        {MenuCommand::CalGenDiode1Point300K, "Modify diode sensor curve at 300K"},
+        {MenuCommand::CalGenDiode1Point42K, "Modify diode sensor curve at 4.2K"},
+        {MenuCommand::CalGenDiode2Points, "Modify diode sensor at 2 points on the curve"},
+        {MenuCommand::CalGenDiode3Points, "Modify diode sensor at 3 points on the curve"},
+        {MenuCommand::CalGenPlatinum, "Modify platinum sensor curve"},
+        {MenuCommand::SendCommandFile, "Send a XML formatted command file"},
+        {MenuCommand::DataLoggingStart, "Start the data logging process"},
+        {MenuCommand::UploadInternalDataLog, "Upload data logged in device"},
+        {MenuCommand::MonitorChannelA,
+         "Channel A temperature monitor at Datalogging time interval"},
+        {MenuCommand::MonitorChannelH,
+         "Channel H temperature monitor at Datalogging time interval"},
+        {MenuCommand::MonitorHeater1, ""},
+        {MenuCommand::MonitorAnalog2, ""},
+        {MenuCommand::Connect, ""},
+        {MenuCommand::Exit, ""},
+    };
+    for (const auto& [command, prompt] : prompts) {
+        QAction* action = frame.CommandAction(command);
+        const std::vector<QMenu*> menus = OpenMenusTo(frame, action);
+        ASSERT_FALSE(menus.empty());
+        menus.back()->setActiveAction(action);
+        EXPECT_EQ(frame.statusBar()->currentMessage(), prompt) << action->text().toStdString();
+        EXPECT_EQ(panes[0]->isVisible(), prompt.isEmpty()) << action->text().toStdString();
+        for (auto menu = menus.rbegin(); menu != menus.rend(); ++menu)
+            (*menu)->hide();
+        EXPECT_TRUE(frame.statusBar()->currentMessage().isEmpty());
+        EXPECT_TRUE(panes[0]->isVisible());
+        EXPECT_EQ(panes[0]->text(), "Ready");
+    }
 }
 
 } // namespace

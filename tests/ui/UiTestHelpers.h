@@ -1,15 +1,26 @@
 #pragma once
 
 #include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/SettingsStore.h"
+#include "app/SimulatedRun.h"
+#include "app/SimulatorProcess.h"
 #include "app/WindowRect.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/VantorApp.h"
+#include "app/ui/VantorView.h"
 
 // Runs `inspect` on the next modal window to open, from the GUI thread's event
 // loop, so a test can look at a box that blocks the code under test. `inspect`
@@ -49,3 +60,56 @@ inline WindowRect StoredRect(const std::string& path, const char* section) {
     settings.Load();
     return ReadWindowRect(settings, section);
 }
+
+// Settings of a run on a serial line: RS232 on COM2, COM2 being `device`.
+inline std::string WriteSerialSettings(const std::string& path, const std::string& device) {
+    CSettingsStore settings(path);
+    PrepareSimulatedSettings(settings, device);
+    return path;
+}
+
+// The simulated controller of one model on a pseudo-terminal.
+inline std::unique_ptr<CSimulatorProcess> StartSimulator(int model) {
+    auto simulator = std::make_unique<CSimulatorProcess>();
+    if (!simulator->Start(TUNDRIX_SIM_PROGRAM, {"--pty", "--model", std::to_string(model)}))
+        ADD_FAILURE() << "simulator: " << simulator->Error();
+    return simulator;
+}
+
+// One run of the program up to the end of the view's first show, with the
+// message boxes recorded instead of shown.
+class ProgramRun {
+public:
+    explicit ProgramRun(const std::string& settingsPath)
+        : app_(std::make_unique<CVantorApp>(settingsPath)) {
+        app_->InitInstance();
+        // Before the first show, which runs from the event loop.
+        View().MessageBoxes().SetPresenter([this](const QString& text, QMessageBox::Icon icon) {
+            boxes_.emplace_back(text, icon);
+        });
+        EXPECT_TRUE(QTest::qWaitFor([this] { return View().IsInitialised(); }));
+    }
+
+    CVantorApp& App() { return *app_; }
+    CMainFrame& Frame() { return *app_->MainFrame(); }
+    CVantorView& View() { return app_->MainFrame()->View(); }
+    const std::vector<std::pair<QString, QMessageBox::Icon>>& Boxes() const { return boxes_; }
+
+    // Opens every menu as the user would, so each command takes its enabled state.
+    void OpenEveryMenu() {
+        const auto menus = Frame().findChildren<QMenu*>();
+        for (QMenu* menu : menus)
+            Q_EMIT menu->aboutToShow();
+    }
+    bool Offered(MenuCommand command) {
+        OpenEveryMenu();
+        return Frame().CommandAction(command)->isEnabled();
+    }
+
+    // Ends the run as the program ends.
+    void End() { app_.reset(); }
+
+private:
+    std::vector<std::pair<QString, QMessageBox::Icon>> boxes_;
+    std::unique_ptr<CVantorApp> app_;
+};
