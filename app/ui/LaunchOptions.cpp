@@ -62,7 +62,3 @@ QString LaunchUsage() {
         .arg(LaunchOptions::LastModel)
         .arg(LaunchOptions::DefaultModel);
 }
-
-std::vector<std::string> SimulatorArguments(int model) {
-    return {"--pty", "--model", std::to_string(model)};
-}

@@ -23,5 +23,3 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments);
 
 QString LaunchUsage();
 
-// The simulated controller's arguments for a model: a pseudo-terminal only.
-std::vector<std::string> SimulatorArguments(int model);

@@ -1,5 +1,6 @@
 #include "app/ui/VantorView.h"
 
+#include <QCoreApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -19,6 +20,7 @@ CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* par
       core_(std::make_unique<CVantorCore>(settings, boxes_, *this, progress_)) {
     boxes_.SetAbandonEvent(&core_->StopEvent());
     core_->Link().SetDialogs(&linkDialogs_);
+    core_->Link().SetEventPump(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -32,6 +34,10 @@ CVantorView::~CVantorView() {
     delete terminal_;
     core_.reset();
     boxes_.SetAbandonEvent(nullptr);
+}
+
+void CVantorView::ProcessEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void CVantorView::AppendLog(std::string_view text) {

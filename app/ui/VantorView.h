@@ -23,7 +23,7 @@ class CVantorDoc;
 // message boxes, log, progress box and connection dialogs and takes the
 // workers' messages. Its
 // first show starts the workers and opens the terminal and the shortcut bar.
-class CVantorView : public QWidget, public IMessageLog, public IWorkerEvents {
+class CVantorView : public QWidget, public IMessageLog, public IWorkerEvents, public IEventPump {
 public:
     CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent = nullptr);
     // Ends the workers (a worker waiting for this thread gives up), then closes
@@ -50,6 +50,10 @@ public:
     CommandContext Context() const;
     // Carries out a menu command of the view; the caller has applied its rule.
     void OnCommand(MenuCommand command);
+
+    // While a LAN table comes in on the GUI thread: windows keep drawing, user
+    // input waits until the transfer is over.
+    void ProcessEvents() override;
 
     // The workers' messages, each handled on the GUI thread while the worker waits.
     void Disconnected(int status) override;

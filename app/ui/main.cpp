@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         if (program.empty())
             return Fail(QStringLiteral(
                 "Cannot find the simulator tundrix-sim beside this program or on PATH."));
-        if (!simulator.Start(program, SimulatorArguments(options.model), {"pty"}))
+        if (!simulator.Start(program, SimulatorArguments(options.model), SimulatorServices()))
             return Fail(QStringLiteral("Cannot start the simulator %1: %2")
                             .arg(FromCoreText(program), FromCoreText(simulator.Error())));
         settingsPath = options.settingsPath.isEmpty() ? SimulatedSettingsPath()
@@ -65,12 +65,13 @@ int main(int argc, char** argv) {
 
     CVantorApp app(settingsPath);
     if (options.simulate) {
-        const std::string pty = simulator.Address("pty");
-        std::printf("Simulated controller, model %d, on %s; settings in %s\n", options.model,
-                    pty.c_str(), settingsPath.c_str());
+        std::printf("Simulated controller, model %d: RS232 %s, LAN %s, GPIB address 12; "
+                    "settings in %s\n",
+                    options.model, simulator.Address("pty").c_str(),
+                    simulator.Address("tcp").c_str(), settingsPath.c_str());
         std::fflush(stdout);
         // The values stay in memory for this run even when the file cannot be written.
-        if (!PrepareSimulatedSettings(app.Settings(), pty))
+        if (!PrepareSimulatedSettings(app.Settings(), simulator))
             std::fprintf(stderr, "tundrix: cannot write %s: %s\n", settingsPath.c_str(),
                          app.Settings().LastError().c_str());
     }

@@ -20,7 +20,6 @@ TEST(LaunchOptionsTest, SimulateTakesAnOptionalModelCodeFrom27To35) {
         EXPECT_FALSE(options.error.isEmpty()) << wrong;
         EXPECT_TRUE(options.error.contains("27 to 35")) << options.error.toStdString();
     }
-    EXPECT_EQ(SimulatorArguments(31), (std::vector<std::string>{"--pty", "--model", "31"}));
 }
 
 TEST(LaunchOptionsTest, SettingsFileInEitherFormAndWrongArgumentsAreRefused) {

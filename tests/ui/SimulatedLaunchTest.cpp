@@ -1,10 +1,12 @@
 #include <QMessageBox>
+#include <cstdlib>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/SimulatedRun.h"
 #include "app/SimulatorProcess.h"
 #include "app/VantorCore.h"
+#include "comm/CommLink.h"
 #include "app/ui/LaunchOptions.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/VantorApp.h"
@@ -18,11 +20,12 @@ namespace {
 // terminal query gets the simulated controller's answer in the log.
 TEST(SimulatedLaunchTest, MainWindowTalksToTheSimulatorWithoutAnyBox) {
     CSimulatorProcess simulator;
-    ASSERT_TRUE(simulator.Start(TUNDRIX_SIM_PROGRAM, SimulatorArguments(30))) << simulator.Error();
+    ASSERT_TRUE(simulator.Start(TUNDRIX_SIM_PROGRAM, SimulatorArguments(30), SimulatorServices()))
+        << simulator.Error();
 
     TempDir dir;
     CVantorApp app(dir.File("Tundrix-simulate.INI"));
-    ASSERT_TRUE(PrepareSimulatedSettings(app.Settings(), simulator.Address("pty")));
+    ASSERT_TRUE(PrepareSimulatedSettings(app.Settings(), simulator));
     app.InitInstance();
     CVantorView& view = app.MainFrame()->View();
     QStringList boxes;
@@ -36,6 +39,33 @@ TEST(SimulatedLaunchTest, MainWindowTalksToTheSimulatorWithoutAnyBox) {
         << view.LogText().toStdString();
     EXPECT_TRUE(view.LogText().contains(",SN")) << view.LogText().toStdString();
     EXPECT_TRUE(boxes.isEmpty()) << boxes.join(" | ").toStdString();
+}
+
+// The same simulated controller answers on all three transports.
+TEST(SimulatedLaunchTest, LanAndGpibReachTheSameSimulator) {
+    CSimulatorProcess simulator;
+    ASSERT_TRUE(simulator.Start(TUNDRIX_SIM_PROGRAM, SimulatorArguments(29), SimulatorServices()))
+        << simulator.Error();
+    ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
+    TempDir dir;
+    CVantorApp app(dir.File("Tundrix-simulate.INI"));
+    ASSERT_TRUE(PrepareSimulatedSettings(app.Settings(), simulator));
+    app.InitInstance();
+    CVantorView& view = app.MainFrame()->View();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.IsInitialised(); }));
+    CCommLink& link = view.Core().Link();
+
+    app.Settings().WriteInt("CommunicationSetup", "PortType", 3);
+    link.LoadSettings();
+    ASSERT_EQ(1, link.ConnectLAN());
+    std::string reply;
+    EXPECT_EQ(0, link.Transact("INP A:NAME Viatcp", &reply));
+
+    app.Settings().WriteInt("CommunicationSetup", "PortType", 2);
+    link.LoadSettings();
+    EXPECT_EQ(0, link.Transact("INP A:NAME?", &reply));
+    EXPECT_EQ("Viatcp\r\n", reply);
+    ::unsetenv("TUNDRIX_GPIB_LIBRARY");
 }
 
 } // namespace

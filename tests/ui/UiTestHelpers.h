@@ -64,7 +64,9 @@ inline WindowRect StoredRect(const std::string& path, const char* section) {
 // Settings of a run on a serial line: RS232 on COM2, COM2 being `device`.
 inline std::string WriteSerialSettings(const std::string& path, const std::string& device) {
     CSettingsStore settings(path);
-    PrepareSimulatedSettings(settings, device);
+    settings.WriteInt("CommunicationSetup", "CommPort", 1);
+    settings.WriteInt("CommunicationSetup", "BaudRate", 0);
+    settings.WriteString("SerialDevices", "COM2", device);
     return path;
 }
 
