@@ -1,5 +1,7 @@
 #include "app/SettingsStore.h"
 
+#include "app/AtomicFile.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -28,20 +30,6 @@ bool IsPlainText(std::string_view s) {
     for (unsigned char c : s)
         if ((c < 0x20 && c != '\t') || c == 0x7F)
             return false;
-    return true;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
     return true;
 }
 
@@ -210,27 +198,7 @@ bool CSettingsStore::Save() {
         lastError_ = folder + ": " + std::strerror(errno);
         return false;
     }
-    std::string temp = path_ + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        lastError_ = path_ + ": " + std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0)
-        ::fchmod(fd, st.st_mode & 07777);
-    int failure = 0;
-    if (!WriteAll(fd, text) || ::fsync(fd) != 0)
-        failure = errno;
-    if (::close(fd) != 0 && failure == 0)
-        failure = errno;
-    if (failure == 0 && ::rename(temp.c_str(), path_.c_str()) == 0)
-        return true;
-    if (failure == 0)
-        failure = errno;
-    ::unlink(temp.c_str());
-    lastError_ = path_ + ": " + std::strerror(failure);
-    return false;
+    return WriteFileAtomically(path_, text, &lastError_);
 }
 
 std::string SettingsFolder() {

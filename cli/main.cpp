@@ -9,7 +9,9 @@
 
 #include "app/SettingsStore.h"
 #include "app/VantorCore.h"
+#include "calc/VaporixCommand.h"
 #include "cli/CliUi.h"
+#include "cli/CurveCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
 
@@ -107,8 +109,58 @@ int main(int argc, char** argv) {
         "identify", "identify the instrument: model text, model code and its features");
     auto* terminal = app.add_subcommand(
         "terminal", "send each line of standard input and log every exchange on standard output");
+    std::string liquid, pressure, pressureUnit, temperatureUnit;
+    auto* vaporix = app.add_subcommand(
+        "vaporix", "the boiling temperature of a pure liquid at a vapor pressure, as the "
+                   "calculator Vaporix shows it; no instrument needed");
+    vaporix->add_option("LIQUID", liquid, "Water, \"Ethyl Alcohol\", \"Carbon Dioxide\", "
+                                          "Nitrogen, \"Helium 2\" (or 0..4)")
+        ->required();
+    vaporix->add_option("PRESSURE", pressure, "the vapor pressure, 0 to 1000")->required();
+    vaporix->add_option("PUNIT", pressureUnit, "mmHg, inHg, ATM, psia, Torr (or 0..4)")
+        ->required();
+    vaporix->add_option("TUNIT", temperatureUnit, "K, C, F (or 0..2)")->required();
+
+    auto* curve = app.add_subcommand("curve", "sensor curve files; no instrument needed");
+    curve->require_subcommand(1);
+    std::string curveFile;
+    auto* curveCheck = curve->add_subcommand(
+        "check", "the strict check of a .crv file: prints the entry and header line counts");
+    curveCheck->add_option("FILE", curveFile, "the .crv file")->required();
+    auto* curveShow = curve->add_subcommand(
+        "show", "read a curve file (.crv by its name, else the .340 layout) and list it "
+                "with its error marks");
+    curveShow->add_option("FILE", curveFile, "the curve file")->required();
+    CurveConvertOptions convert;
+    auto* curveConvert = curve->add_subcommand(
+        "convert", "convert a .340 text curve into a .crv file, the header accepted as read");
+    curveConvert->add_option("IN", convert.input, "the .340 file")->required();
+    curveConvert->add_option("OUT", convert.output, "the .crv file to write")->required();
+    curveConvert->add_option("--name", convert.name, "sensor name");
+    curveConvert->add_option("--type", convert.type, "sensor type");
+    curveConvert->add_option("--multiplier", convert.multiplier, "curve multiplier");
+    curveConvert->add_option("--unit", convert.unit, "Volts, mVolts, Ohms or LogOhms");
 
     CLI11_PARSE(app, argc, argv);
+
+    if (curveCheck->parsed())
+        return RunCurveCheck(curveFile);
+    if (curveShow->parsed())
+        return RunCurveShow(curveFile);
+    if (curveConvert->parsed())
+        return RunCurveConvert(convert);
+
+    if (vaporix->parsed()) {
+        std::string result, error;
+        int status =
+            RunVaporixCommand(liquid, pressure, pressureUnit, temperatureUnit, result, error);
+        if (status == 0)
+            std::printf("%s\n", result.c_str());
+        else
+            std::fprintf(stderr, status == ExitUsage ? "tundrix-cli: vaporix: %s\n" : "%s\n",
+                         error.c_str());
+        return status;
+    }
 
     CSettingsStore settings(ResolveSettingsPath(settingsPath));
     settings.Load();

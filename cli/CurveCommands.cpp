@@ -1,0 +1,133 @@
+#include "cli/CurveCommands.h"
+
+#include <cstdio>
+
+#include "app/FileChooser.h"
+#include "cli/CliUi.h"
+#include "curves/CheckCrvFile.h"
+#include "curves/ConvertCurve.h"
+#include "curves/CurveText.h"
+#include "curves/GivenCurveHeader.h"
+#include "curves/ListCurveErrors.h"
+#include "curves/ReadColonCurveFile.h"
+#include "curves/ReadCrvFile.h"
+
+namespace {
+
+constexpr int ExitRefused = 1;
+constexpr int ExitUsage = 2;
+
+// A log on a stream that ends its last line when the command is done: some
+// log texts carry no line end of their own.
+class CStreamLog : public IMessageLog {
+public:
+    explicit CStreamLog(std::FILE* stream) : stream_(stream) {}
+    ~CStreamLog() override {
+        if (open_)
+            std::fputc('\n', stream_);
+    }
+    void AppendLog(std::string_view text) override {
+        if (text.empty())
+            return;
+        std::fwrite(text.data(), 1, text.size(), stream_);
+        open_ = text.back() != '\n';
+    }
+
+private:
+    std::FILE* stream_;
+    bool open_ = false;
+};
+
+// The conversion's file dialogs, answered with the command's two file names.
+class CGivenFiles : public IFileChooser {
+public:
+    CGivenFiles(std::string input, std::string output)
+        : input_(std::move(input)), output_(std::move(output)) {}
+    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
+        return input_;
+    }
+    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override {
+        return output_;
+    }
+
+private:
+    std::string input_;
+    std::string output_;
+};
+
+int Usage(const char* text) {
+    std::fprintf(stderr, "tundrix-cli: curve convert: %s\n", text);
+    return ExitUsage;
+}
+
+} // namespace
+
+int RunCurveCheck(const std::string& fileName) {
+    CCliUi ui;
+    CrvCheck check;
+    {
+        CStreamLog log(stderr);
+        check = CheckCrvFile(fileName, ui, log);
+    }
+    if (check.count == 0)
+        return ExitRefused;
+    std::printf("Entries: %d\nHeader lines: %d\n", check.count, check.headerLines);
+    return 0;
+}
+
+int RunCurveShow(const std::string& fileName) {
+    SensorCurve curve;
+    CurveReadResult result;
+    {
+        CStreamLog log(stderr);
+        result = fileName.find(".crv") != std::string::npos
+                     ? ReadCrvFile(fileName, curve, log)
+                     : ReadColonCurveFile(fileName, curve, log);
+    }
+    switch (result) {
+    case CurveRead::Success:
+    case CurveRead::FormatError: {
+        CStreamLog listing(stdout);
+        ListCurveErrors(curve, listing);
+        return result == CurveRead::Success ? 0 : ExitRefused;
+    }
+    case CurveRead::NoFileName:
+        std::fprintf(stderr, "No File Name provided\n");
+        break;
+    case CurveRead::CannotOpen:
+        std::fprintf(stderr, "Cannot open input file\n");
+        break;
+    default:
+        std::fprintf(stderr, "tundrix-cli: %s: the file could not be read\n", fileName.c_str());
+        break;
+    }
+    return ExitRefused;
+}
+
+int RunCurveConvert(const CurveConvertOptions& options) {
+    CGivenCurveHeader header;
+    header.name = options.name;
+    header.type = options.type;
+    if (options.multiplier) {
+        float multiplier = 0.0f;
+        if (!ParseNumber(*options.multiplier, multiplier))
+            return Usage("--multiplier: not a number");
+        header.multiplier = multiplier;
+    }
+    if (options.unit) {
+        for (int i = 0; i < UnitListSize && !header.unitListIndex; ++i)
+            if (*options.unit == UnitListEntry(i))
+                header.unitListIndex = i;
+        if (!header.unitListIndex)
+            return Usage("--unit: one of Volts, mVolts, Ohms, LogOhms");
+    }
+    CCliUi ui;
+    CGivenFiles files(options.input, options.output);
+    ConvertOutcome outcome;
+    {
+        CStreamLog log(stderr);
+        outcome = ConvertCurve(files, header, ui, log);
+    }
+    return outcome == ConvertOutcome::Saved || outcome == ConvertOutcome::NotSaved ? 0
+                                                                                   : ExitRefused;
+}

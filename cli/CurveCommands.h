@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The "curve" subcommands of tundrix-cli: curve files without an instrument.
+// Each returns the program's exit status: 0 success, 1 the file was refused,
+// 2 bad usage.
+
+// Runs the strict ".crv" check; prints the entry count and header line count.
+int RunCurveCheck(const std::string& fileName);
+
+// Reads the file with the reader its name selects and prints the curve as the
+// error listing writes it, with its error marks.
+int RunCurveShow(const std::string& fileName);
+
+struct CurveConvertOptions {
+    std::string input;
+    std::string output;
+    std::optional<std::string> name;
+    std::optional<std::string> type;
+    std::optional<std::string> multiplier;
+    std::optional<std::string> unit; // an entry of the unit list: Volts, mVolts, Ohms, LogOhms
+};
+
+// The conversion with the header dialog accepted as it opens, apart from the
+// fields given; the result goes to the output file without asking.
+int RunCurveConvert(const CurveConvertOptions& options);

@@ -1,0 +1,70 @@
+#include "curves/ConvertCurve.h"
+
+#include "app/FileChooser.h"
+#include "app/UserInterface.h"
+#include "curves/CurveHeaderDialog.h"
+#include "curves/ReadColonCurveFile.h"
+#include "curves/WriteCrvFile.h"
+
+namespace {
+
+constexpr int MinPoints = 4;
+
+void Report(IMessageBoxes& boxes, IMessageLog& log, const char* text) {
+    boxes.ShowMessage(text, MessageIcon::Information);
+    log.AppendLog(std::string(text) + "\r\n");
+}
+
+} // namespace
+
+ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialog,
+                            IMessageBoxes& boxes, IMessageLog& log) {
+    auto fileName = files.ChooseOpenFile(".340", "Curve Files (.340)|*.340| All Files (*.*)|*.*||");
+    if (!fileName)
+        return ConvertOutcome::Cancelled;
+
+    SensorCurve curve;
+    if (ReadColonCurveFile(*fileName, curve, log) != CurveRead::Success) {
+        boxes.ShowMessage("Failed to read file", MessageIcon::Stop);
+        return ConvertOutcome::ReadFailed;
+    }
+    if (curve.count < MinPoints) {
+        boxes.ShowMessage("Not enough points to form a curve", MessageIcon::Stop);
+        log.AppendLog("Not enough points in " + *fileName + " file");
+        return ConvertOutcome::TooFewPoints;
+    }
+
+    CurveHeader header;
+    header.name = curve.name;
+    header.type = curve.type;
+    header.multiplier = curve.multiplier;
+    header.unit = curve.unit;
+    header.count = curve.count;
+    header.sourceIsCrv = fileName->find(".crv") != std::string::npos;
+    header.saveAsCrv = true;
+    const CurvePlotData plot = PlotDataOf(curve);
+    if (!headerDialog.EditCurveHeader(header, &plot)) {
+        Report(boxes, log, "Aborted Sensor Curve conversion");
+        return ConvertOutcome::Aborted;
+    }
+    curve.name = header.name;
+    curve.type = header.type;
+    curve.multiplier = header.multiplier;
+    curve.unitText = header.unitText;
+
+    if (!header.saveAsCrv) {
+        Report(boxes, log, "Converted Sensor Curve not saved");
+        return ConvertOutcome::NotSaved;
+    }
+    switch (WriteCrvFile(curve, files, boxes)) {
+    case CrvWriteResult::Written:
+        Report(boxes, log, "Converted Sensor Curve saved");
+        return ConvertOutcome::Saved;
+    case CrvWriteResult::Cancelled:
+        Report(boxes, log, "Converted Sensor Curve not saved");
+        return ConvertOutcome::NotSaved;
+    case CrvWriteResult::Failed:
+        break;
+    }
+    return ConvertOutcome::WriteFailed;
+}

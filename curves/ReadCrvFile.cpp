@@ -1,0 +1,111 @@
+#include "curves/ReadCrvFile.h"
+
+#include <algorithm>
+
+#include "app/UserInterface.h"
+#include "curves/CurveText.h"
+#include "curves/FileHandle.h"
+#include "curves/LineReader.h"
+
+namespace {
+
+constexpr std::size_t LineLimit = 63;
+constexpr int HeaderLines = 4;
+
+struct HeaderLine {
+    std::string text;
+    bool overLong = false;
+};
+
+std::string WithoutCarriageReturns(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+// The unit code named in a unit line, the first hit deciding.
+bool UnitOfText(const std::string& text, UnitCode& unit) {
+    static constexpr struct {
+        const char* word;
+        UnitCode unit;
+    } Words[] = {{"MVOLTS", UnitMilliVolts},
+                 {"VOLTS", UnitVolts},
+                 {"LOGOHM", UnitLogOhms},
+                 {"OHMS", UnitOhms}};
+    std::string upper = ToUpperAscii(text);
+    for (const auto& w : Words)
+        if (upper.find(w.word) != std::string::npos) {
+            unit = w.unit;
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+CurveReadResult ReadCrvFile(const std::string& fileName, SensorCurve& result, IMessageLog& log) {
+    if (fileName.empty())
+        return CurveRead::NoFileName;
+    FileHandle file(std::fopen(fileName.c_str(), "r"));
+    if (!file)
+        return CurveRead::CannotOpen;
+    CLineReader reader(file.get(), LineLimit);
+    std::string line;
+    bool overLong = false;
+
+    HeaderLine header[HeaderLines];
+    for (auto& h : header) {
+        CLineReader::Status status = reader.Next(line, overLong);
+        if (status == CLineReader::Status::Failed)
+            return CurveRead::StreamFailed;
+        if (status == CLineReader::Status::End)
+            break;
+        h = {WithoutCarriageReturns(line), overLong};
+    }
+
+    SensorCurve curve;
+    CurveReadResult status = CurveRead::Success;
+    curve.name = header[0].text;
+    curve.nameError = header[0].overLong;
+    curve.type = header[1].text;
+    curve.typeError = header[1].overLong;
+    curve.multiplierText = header[2].text;
+    if (header[2].overLong || !ParseLeadingNumber(curve.multiplierText, curve.multiplier)) {
+        curve.multiplierError = true;
+        curve.multiplier = 1.0f;
+    }
+    curve.unitText = header[3].text;
+    if (header[3].overLong || !UnitOfText(curve.unitText, curve.unit)) {
+        curve.unitError = true;
+        curve.unit = UnitVolts;
+    }
+    if (curve.nameError || curve.typeError || curve.multiplierError || curve.unitError)
+        status = CurveRead::FormatError;
+
+    for (;;) {
+        CLineReader::Status read = reader.Next(line, overLong);
+        if (read == CLineReader::Status::Failed)
+            return CurveRead::StreamFailed;
+        if (read == CLineReader::Status::End)
+            break;
+        if (!line.empty() && line.front() == ';')
+            continue;
+        if (curve.count == SensorCurve::MaxEntries) {
+            log.AppendLog("More than " + std::to_string(SensorCurve::MaxEntries) +
+                          " curve entries in " + fileName + " file\n");
+            status = CurveRead::FormatError;
+            break;
+        }
+        CurveEntry& entry = curve.entries[curve.count++];
+        entry.line = line;
+        auto tokens = SplitTokens(line, " ,\t");
+        entry.error = overLong || tokens.size() < 2 || !ParseNumber(tokens[0], entry.value) ||
+                      !ParseNumber(tokens[1], entry.temperature);
+        if (entry.error)
+            status = CurveRead::FormatError;
+    }
+
+    if (status == CurveRead::Success)
+        SortByValue(curve);
+    result = curve;
+    return status;
+}

@@ -1,0 +1,46 @@
+#include "curves/WriteCrvFile.h"
+
+#include <algorithm>
+
+#include "app/FileChooser.h"
+#include "app/UserInterface.h"
+#include "app/AtomicFile.h"
+#include "curves/CurveText.h"
+
+namespace {
+
+constexpr std::size_t NameLength = 15;
+constexpr int MultiplierDigits = 8;
+constexpr int EntryDigits = 10;
+
+std::string HeaderText(const std::string& text) {
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+} // namespace
+
+std::string FormatCrvFile(const SensorCurve& curve) {
+    std::string text = HeaderText(curve.name).substr(0, NameLength) + '\n';
+    text += HeaderText(curve.type) + '\n';
+    text += FormatNumber(curve.multiplier, MultiplierDigits) + '\n';
+    text += HeaderText(curve.unitText) + '\n';
+    const int count = std::clamp(curve.count, 0, SensorCurve::MaxEntries);
+    for (int i = 0; i < count; ++i) {
+        const CurveEntry& entry = curve.entries[i];
+        text += FormatNumber(entry.value, EntryDigits) + "  " +
+                FormatNumber(entry.temperature, EntryDigits) + '\n';
+    }
+    text += ";\n";
+    return text;
+}
+
+CrvWriteResult WriteCrvFile(const SensorCurve& curve, IFileChooser& files, IMessageBoxes& boxes) {
+    auto fileName = files.ChooseSaveFile("crv", "Curve Files (*.crv)|*.crv||");
+    if (!fileName)
+        return CrvWriteResult::Cancelled;
+    if (!WriteFileAtomically(*fileName, FormatCrvFile(curve))) {
+        boxes.ShowMessage("Failed to create file", MessageIcon::Warning);
+        return CrvWriteResult::Failed;
+    }
+    return CrvWriteResult::Written;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "curves/SensorCurve.h"
+
+class IFileChooser;
+class IMessageBoxes;
+
+enum class CrvWriteResult {
+    Written,
+    Cancelled, // the save dialog was cancelled; nothing was written
+    Failed,    // "Failed to create file" was shown; an existing file is unchanged
+};
+
+// The text of a ".crv" file: the name's first 15 characters, the type, the
+// multiplier with 8 significant digits, the unit text, each entry as value,
+// two blanks and temperature with 10 significant digits (trailing zeros kept),
+// and ";". Every line ends with a line feed. A header text is written up to
+// its first line break, which would otherwise shift every line after it.
+std::string FormatCrvFile(const SensorCurve& curve);
+
+// Asks for a ".crv" file name and writes the curve into it whole, or not at all.
+CrvWriteResult WriteCrvFile(const SensorCurve& curve, IFileChooser& files, IMessageBoxes& boxes);

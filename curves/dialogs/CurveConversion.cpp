@@ -1,0 +1,10 @@
+#include "curves/dialogs/CurveConversion.h"
+
+#include "curves/dialogs/CurveHeaderDialog.h"
+#include "curves/dialogs/FileChooser.h"
+
+ConvertOutcome RunCurveConversion(QWidget* parent, IMessageBoxes& boxes, IMessageLog& log) {
+    CFileChooser files(parent);
+    CCurveHeaderDialog header(boxes, parent);
+    return ConvertCurve(files, header, boxes, log);
+}
