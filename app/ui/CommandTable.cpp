@@ -49,7 +49,7 @@ constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
 
     {MenuCommand::CurveDownload, Curve, "&Download", "", false},
     {MenuCommand::CurveUpload, Curve, "&Upload", "", false},
-    {MenuCommand::CurveConvert, Curve, "&Convert", "Convert a text based sensor curve to Tundrix CRV file", false},
+    {MenuCommand::CurveConvert, Curve, "&Convert", "Convert a text based sensor curve to Tundrix CRV file", true},
     {MenuCommand::PidDownload, Pid, "&Download", "", false},
     {MenuCommand::PidUpload, Pid, "&Upload", "", false},
     {MenuCommand::CalGenDiode1Point300K, Diode, "1 Point (300K)", "Modify diode sensor curve at 300K", false},

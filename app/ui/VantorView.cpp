@@ -13,6 +13,7 @@
 #include "app/ui/ShortCutButtons.h"
 #include "app/ui/UiText.h"
 #include "app/ui/WindowPlacement.h"
+#include "curves/dialogs/CurveConversion.h"
 
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
     : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
@@ -80,6 +81,9 @@ void CVantorView::OnCommand(MenuCommand command) {
         break;
     case MenuCommand::Shortcut:
         ShowShortcutBar();
+        break;
+    case MenuCommand::CurveConvert:
+        RunCurveConversion(this, boxes_, *this);
         break;
     default:
         // The frame's own commands, and operations that are not in the program yet.
