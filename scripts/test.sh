@@ -33,3 +33,6 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
 cmake --build build-tsan
 step "threaded tests under ThreadSanitizer"
 ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threads
+
+step "fuzzing the curve readers (short run)"
+scripts/fuzz.sh 20
