@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite: once as
-# shipped (warnings are errors), once under AddressSanitizer + UBSan, and the
-# threaded core suites under ThreadSanitizer.
+# shipped (warnings are errors), a short fuzz of the curve readers, once under
+# AddressSanitizer + UBSan, and the threaded suites under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -20,6 +20,9 @@ cmake --build build
 step "tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+step "fuzzing the curve readers (short run)"
+scripts/fuzz.sh 20
+
 step "build with AddressSanitizer + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
   -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
@@ -33,6 +36,3 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
 cmake --build build-tsan
 step "threaded tests under ThreadSanitizer"
 ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threads
-
-step "fuzzing the curve readers (short run)"
-scripts/fuzz.sh 20
