@@ -29,3 +29,17 @@ CLineReader::Status CLineReader::Next(std::string& line, bool& overLong) {
     }
     return Status::Line;
 }
+
+bool ReadHeaderLines(CLineReader& reader, std::span<HeaderLine> header) {
+    for (HeaderLine& h : header) {
+        std::string line;
+        bool overLong = false;
+        CLineReader::Status status = reader.Next(line, overLong);
+        if (status == CLineReader::Status::Failed)
+            return false;
+        if (status == CLineReader::Status::End)
+            break;
+        h = {std::move(line), overLong};
+    }
+    return true;
+}

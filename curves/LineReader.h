@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <span>
 #include <string>
 
 // Reads a text file line by line for the curve readers, each line without its
@@ -28,3 +29,13 @@ private:
     std::size_t limit_;
     int lineNumber_ = 0;
 };
+
+// One header line of a curve file: its text and whether it was cut.
+struct HeaderLine {
+    std::string text;
+    bool overLong = false;
+};
+
+// Reads the header lines that open a curve file; lines missing at the end of
+// the file stay empty. False when the stream failed.
+bool ReadHeaderLines(CLineReader& reader, std::span<HeaderLine> header);

@@ -27,11 +27,6 @@ std::string ValueOf(const std::string& line) {
     return std::string(value.substr(first, last - first + 1));
 }
 
-struct HeaderLine {
-    std::string value;
-    bool overLong = false;
-};
-
 // The multiplier of a temperature coefficient line. The line holds a code,
 // "1 (Negative)" or "2 (Positive)": a positive coefficient is a multiplier of
 // 1, not 2; a negative one is the negated number, as it always was.
@@ -61,37 +56,33 @@ CurveReadResult ReadColonCurveFile(const std::string& fileName, SensorCurve& res
     bool overLong = false;
 
     HeaderLine header[HeaderLines];
-    for (auto& h : header) {
-        CLineReader::Status status = reader.Next(line, overLong);
-        if (status == CLineReader::Status::Failed)
-            return CurveRead::StreamFailed;
-        if (status == CLineReader::Status::End)
-            break;
-        h = {ValueOf(line), overLong};
-    }
+    if (!ReadHeaderLines(reader, header))
+        return CurveRead::StreamFailed;
+    for (auto& h : header)
+        h.text = ValueOf(h.text);
 
     SensorCurve curve;
     const HeaderLine& model = header[0];
-    const char* type = model.overLong ? nullptr : SensorTypeOfModel(ToUpperAscii(model.value));
-    curve.type = type ? type : model.value;
+    const char* type = model.overLong ? nullptr : SensorTypeOfModel(ToUpperAscii(model.text));
+    curve.type = type ? type : model.text;
     curve.typeError = type == nullptr;
 
-    curve.name = header[1].value;
+    curve.name = header[1].text;
     curve.nameError = header[1].overLong;
 
-    curve.unitText = header[2].value;
+    curve.unitText = header[2].text;
     long code = 0;
     if (!header[2].overLong && ParseLeadingInteger(curve.unitText, code) && code >= 0 && code <= 4)
         curve.unit = static_cast<UnitCode>(code);
     else
         curve.unitError = true;
 
-    curve.multiplierText = header[4].value;
+    curve.multiplierText = header[4].text;
     curve.multiplierError =
         header[4].overLong || !MultiplierOfCoefficient(curve.multiplierText, curve.multiplier);
 
     long expected = 0;
-    if (header[5].overLong || !ParseLeadingInteger(header[5].value, expected) || expected < 0)
+    if (header[5].overLong || !ParseLeadingInteger(header[5].text, expected) || expected < 0)
         return CurveRead::FormatError;
 
     CurveReadResult status =

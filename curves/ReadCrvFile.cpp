@@ -12,11 +12,6 @@ namespace {
 constexpr std::size_t LineLimit = 63;
 constexpr int HeaderLines = 4;
 
-struct HeaderLine {
-    std::string text;
-    bool overLong = false;
-};
-
 std::string WithoutCarriageReturns(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     return text;
@@ -53,14 +48,10 @@ CurveReadResult ReadCrvFile(const std::string& fileName, SensorCurve& result, IM
     bool overLong = false;
 
     HeaderLine header[HeaderLines];
-    for (auto& h : header) {
-        CLineReader::Status status = reader.Next(line, overLong);
-        if (status == CLineReader::Status::Failed)
-            return CurveRead::StreamFailed;
-        if (status == CLineReader::Status::End)
-            break;
-        h = {WithoutCarriageReturns(line), overLong};
-    }
+    if (!ReadHeaderLines(reader, header))
+        return CurveRead::StreamFailed;
+    for (auto& h : header)
+        h.text = WithoutCarriageReturns(std::move(h.text));
 
     SensorCurve curve;
     CurveReadResult status = CurveRead::Success;
