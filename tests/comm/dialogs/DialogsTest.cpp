@@ -21,34 +21,9 @@
 #include "comm/dialogs/LinkDialogs.h"
 #include "comm/dialogs/PortSelect.h"
 #include "support/PtyPeer.h"
+#include "support/QtDialogs.h"
 #include "support/TestUi.h"
 
-namespace {
-
-// Acts on the modal dialog that opens next, once it is shown.
-void WhenShown(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act = std::move(act)] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        ASSERT_NE(nullptr, dialog);
-        act(dialog);
-    });
-}
-
-QPushButton* Button(QWidget* dialog, const QString& text) {
-    for (auto* button : dialog->findChildren<QPushButton*>())
-        if (button->text().remove(QLatin1Char('&')) == text)
-            return button;
-    return nullptr;
-}
-
-QStringList Items(QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
-
-} // namespace
 
 TEST(ConnectionDialogs, PortSelectMarksTheCurrentTypeAndReturnsTheClickedOne) {
     CPortSelect dialog(PortLAN);
@@ -108,10 +83,9 @@ TEST(ConnectionDialogs, IPEditRefusesAPortAbove10000AndStaysOpen) {
     port->setText("10001");
     bool warned = false;
     dialog.open();
-    WhenShown([&](QWidget* box) {
-        warned = qobject_cast<QMessageBox*>(box) != nullptr &&
-                 static_cast<QMessageBox*>(box)->text() == "Please enter an integer between 0 and 10000.";
-        static_cast<QDialog*>(box)->accept();
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        warned = box->text() == "Please enter an integer between 0 and 10000.";
+        box->accept();
     });
     Button(&dialog, "Connect")->click();
     EXPECT_TRUE(warned);
@@ -134,7 +108,7 @@ TEST(ConnectionDialogs, ChoosingSpeedIndex0StoresItAndThePortRunsAt115200) {
     CLinkDialogs dialogs(settings, ui, nullptr);
     CCommLink link(settings, ui, ui, ui);
     link.SetDialogs(&dialogs);
-    WhenShown([&](QWidget* dialog) {
+    WhenModal<CCommSetUp>([&](CCommSetUp* dialog) {
         auto boxes = dialog->findChildren<QComboBox*>();
         boxes[1]->setCurrentIndex(0);
         dialog->findChild<QLineEdit*>()->setText(QString::fromStdString(peer.Device()));

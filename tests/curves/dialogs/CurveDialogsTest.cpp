@@ -17,47 +17,10 @@
 #include "curves/dialogs/FileChooser.h"
 #include "logging/ui/ChartControl.h"
 #include "logging/ui/Graph.h"
+#include "support/QtDialogs.h"
 #include "support/TestUi.h"
 
 namespace {
-
-// Acts on the next modal window of type T once it shows; gives up after 5 s.
-template <class T> void WhenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
-    auto* waited = new QElapsedTimer;
-    waited->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, waited, act] {
-        auto* window = dynamic_cast<T*>(QApplication::activeModalWidget());
-        if (!window && waited->elapsed() < 5000)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        delete waited;
-        if (!window) {
-            // Whatever is open instead is closed, so that the test fails rather than hangs.
-            ADD_FAILURE() << "the expected modal window did not show";
-            if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                other->reject();
-            return;
-        }
-        act(window);
-    });
-    timer->start(10);
-}
-
-QPushButton* Button(QWidget* dialog, const QString& text) {
-    for (auto* button : dialog->findChildren<QPushButton*>())
-        if (button->text() == text)
-            return button;
-    return nullptr;
-}
-
-QStringList Items(QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items << box->itemText(i);
-    return items;
-}
 
 // Types the name into the file dialog and confirms it, as a user would.
 void Choose(QFileDialog* dialog, const std::string& path) {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Helpers for driving modal dialogs in offscreen GUI tests.
+
+// Acts on the next modal window of type T once it shows; gives up after 5 s.
+template <class T> void WhenModal(std::function<void(T*)> act) {
+    auto* timer = new QTimer;
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, act] {
+        auto* window = dynamic_cast<T*>(QApplication::activeModalWidget());
+        if (!window && waited->elapsed() < 5000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete waited;
+        if (!window) {
+            // Whatever is open instead is closed, so that the test fails rather than hangs.
+            ADD_FAILURE() << "the expected modal window did not show";
+            if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                other->reject();
+            return;
+        }
+        act(window);
+    });
+    timer->start(10);
+}
+
+// The push button with this text, mnemonic "&" ignored.
+inline QPushButton* Button(QWidget* dialog, const QString& text) {
+    for (auto* button : dialog->findChildren<QPushButton*>())
+        if (button->text().remove(QLatin1Char('&')) == text)
+            return button;
+    return nullptr;
+}
+
+inline QStringList Items(QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
