@@ -1,6 +1,6 @@
 #include "app/CommandRules.h"
 
-#include "app/MonitorTable.h"
+#include "logging/MonitorTable.h"
 #include "comm/FeatureTable.h"
 #include "comm/LinkResult.h"
 

@@ -79,3 +79,11 @@ void CShortcutBarState::Changed() {
     if (listener)
         listener();
 }
+
+void CShortcutBarState::FeaturesApplied(const FeatureRow& row) {
+    EnableButton(ShortcutButton::PidDownload, row.modelClass == 2);
+    EnableButton(ShortcutButton::UploadDataLog, row.modelClass != 0);
+    EnableButton(ShortcutButton::CurveDownload, true);
+    EnableButton(ShortcutButton::DataLogging, true);
+    EnableButton(ShortcutButton::Interact, true);
+}

@@ -6,12 +6,9 @@
 #include <string>
 #include <string_view>
 
-// Status codes of the shortcut bar, also the index of its lamp image.
-enum ShortcutStatus : int {
-    StatusConnected = 0,
-    StatusNotConnected = 1,
-    StatusError = 2,
-};
+#include "comm/ConnectionStatus.h"
+#include "comm/FeatureTable.h"
+
 
 // The buttons, top to bottom.
 enum class ShortcutButton : int {
@@ -29,7 +26,7 @@ inline constexpr int ShortcutButtonCount = 7;
 // version texts, and which buttons are enabled. The core sets it (Connect, port
 // changes, lost connections); the bar's window draws it and is told of every
 // change. CalGen and Connect are always enabled.
-class CShortcutBarState {
+class CShortcutBarState : public IFeatureListener {
 public:
     struct Snapshot {
         std::string commType;
@@ -48,6 +45,10 @@ public:
     void SetCommType(int portType);
     void ResetButtons();
     void EnableButton(ShortcutButton button, bool enabled);
+
+    // The model-dependent buttons follow the feature table.
+    void FeaturesApplied(const FeatureRow& row) override;
+    void FeaturesCleared() override { ResetButtons(); }
 
     Snapshot Get() const;
     // Called after every change, on the thread that made it.

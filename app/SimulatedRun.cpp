@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "app/SettingsStore.h"
-#include "app/SimulatorProcess.h"
+#include "base/SettingsStore.h"
+#include "base/SimulatorProcess.h"
 #include "comm/MyIPAddr.h"
 
 std::string SimulatedSettingsPath() { return SettingsFolder() + "/Tundrix-simulate.INI"; }

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/SettingsStore.h"
-#include "app/UserInterface.h"
-#include "app/WorkerEvents.h"
+#include "base/SettingsStore.h"
+#include "base/UserInterface.h"
+#include "logging/WorkerEvents.h"
 #include "comm/CommandLine.h"
 #include "comm/Identify.h"
 #include "comm/LinkDialogs.h"
@@ -29,7 +29,11 @@ void CVantorCore::StartWorkers(IWorkerEvents& events) {
         return;
     pollingWorker_.Start([this] { RunPollingWorker(); });
     monitorFlags_.ClearAll();
-    monitorWorker_.Start([this, &events] { CMonitorWorker(*this, events).Run(); });
+    monitorWorker_.Start([this, &events] {
+        MonitorWorkerContext context{link_, transactionMutex_, stopEvent_, monitorFlags_,
+                                     loggingInterval_};
+        CMonitorWorker(context, events).Run();
+    });
 }
 
 void CVantorCore::StopWorkers() {

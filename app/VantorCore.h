@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/Event.h"
-#include "app/MonitorTable.h"
+#include "base/Event.h"
+#include "logging/MonitorTable.h"
 #include "app/ShortcutBarState.h"
-#include "app/TransactionMutex.h"
-#include "app/WorkerThread.h"
+#include "base/TransactionMutex.h"
+#include "base/WorkerThread.h"
 #include "comm/CommLink.h"
 #include "comm/FeatureTable.h"
 
@@ -29,7 +29,7 @@ class IWorkerEvents;
 class CVantorCore {
 public:
     // Menu and message handlers wait this long for the transaction mutex.
-    static constexpr std::chrono::milliseconds LockWait{1000};
+    static constexpr std::chrono::milliseconds LockWait = TransactionLockWait;
     // The view waits this long for each worker at the end.
     static constexpr std::chrono::milliseconds WorkerStopWait{30000};
 

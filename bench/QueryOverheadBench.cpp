@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/SettingsStore.h"
-#include "app/SimulatorProcess.h"
-#include "app/UserInterface.h"
+#include "base/SettingsStore.h"
+#include "base/SimulatorProcess.h"
+#include "base/UserInterface.h"
 #include "comm/CommLink.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 
 // The user, as the command line sees one: boxes become lines on standard
 // error; the message log goes where the command wants it (the terminal logs

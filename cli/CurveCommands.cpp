@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/FileChooser.h"
+#include "base/FileChooser.h"
 #include "cli/CliUi.h"
 #include "curves/CheckCrvFile.h"
 #include "curves/ConvertCurve.h"

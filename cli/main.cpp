@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "app/VantorCore.h"
 #include "calc/VaporixCommand.h"
 #include "cli/CliUi.h"

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <thread>
 
-#include "app/SettingsStore.h"
-#include "app/UserInterface.h"
+#include "base/SettingsStore.h"
+#include "base/UserInterface.h"
 #include "comm/CommandLine.h"
 #include "comm/GpibLibrary.h"
 #include "comm/LinkDialogs.h"

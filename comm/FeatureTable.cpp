@@ -1,7 +1,5 @@
 #include "comm/FeatureTable.h"
 
-#include "app/ShortcutBarState.h"
-
 FeatureRow CFeatureTable::RowFor(int modelCode) {
     switch (modelCode) {
     case 27: return {2, 4, 3};
@@ -22,15 +20,11 @@ void CFeatureTable::ApplyModel(int modelCode) {
     analogKind_ = row.analogKind;
     modelClass_ = row.modelClass;
     known_ = row.modelClass != 0 ? 1 : 0;
-    shortcutBar_.EnableButton(ShortcutButton::PidDownload, row.modelClass == 2);
-    shortcutBar_.EnableButton(ShortcutButton::UploadDataLog, known_ != 0);
-    shortcutBar_.EnableButton(ShortcutButton::CurveDownload, true);
-    shortcutBar_.EnableButton(ShortcutButton::DataLogging, true);
-    shortcutBar_.EnableButton(ShortcutButton::Interact, true);
+    listener_.FeaturesApplied(row);
 }
 
 void CFeatureTable::ClearFeatures() {
-    shortcutBar_.ResetButtons();
+    listener_.FeaturesCleared();
     inputCount_ = 0;
     analogKind_ = 0;
     modelClass_ = 0;

@@ -2,13 +2,19 @@
 
 #include <atomic>
 
-class CShortcutBarState;
-
 // One row of the instrument feature table.
 struct FeatureRow {
     int modelClass = 0; // 0 unidentified, 1 no heater loops or PID tables, 2 with them
     int inputCount = 0; // sensor inputs: 2, 4 or 8
     int analogKind = 0; // 0 none, 3 analog output 1, 4 analog outputs 1 and 2
+};
+
+// Told of every change of the table: the shortcut bar's buttons follow it.
+class IFeatureListener {
+public:
+    virtual ~IFeatureListener() = default;
+    virtual void FeaturesApplied(const FeatureRow& row) = 0;
+    virtual void FeaturesCleared() = 0;
 };
 
 // What the identified instrument can do, by model code; the enabling rules of
@@ -19,11 +25,11 @@ public:
     // unidentified row: class 0, 4 inputs, analog kind 2.
     static FeatureRow RowFor(int modelCode);
 
-    explicit CFeatureTable(CShortcutBarState& shortcutBar) : shortcutBar_(shortcutBar) {}
+    explicit CFeatureTable(IFeatureListener& listener) : listener_(listener) {}
 
-    // Stores the model's row and enables the shortcut bar's buttons to match.
+    // Stores the model's row and tells the listener (the shortcut bar's buttons follow).
     void ApplyModel(int modelCode);
-    // Resets the shortcut bar's buttons and every field to 0.
+    // Tells the listener (the shortcut bar's buttons reset) and sets every field to 0.
     void ClearFeatures();
 
     int ModelClass() const { return modelClass_; }
@@ -39,7 +45,7 @@ public:
     bool HasAnalogKind4() const { return analogKind_ == 4; }
 
 private:
-    CShortcutBarState& shortcutBar_;
+    IFeatureListener& listener_;
     // Written on the GUI thread, read by the workers.
     std::atomic<int> inputCount_{0};
     std::atomic<int> analogKind_{0};

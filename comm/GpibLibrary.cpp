@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "comm/SerialDevices.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 std::string DefaultSerialDevice(int comNumber) {
     if (comNumber >= 1 && comNumber <= 4)

@@ -1,6 +1,6 @@
 #include "curves/CheckCrvFile.h"
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
 #include "curves/LineReader.h"

@@ -1,7 +1,7 @@
 #include "curves/ConvertCurve.h"
 
-#include "app/FileChooser.h"
-#include "app/UserInterface.h"
+#include "base/FileChooser.h"
+#include "base/UserInterface.h"
 #include "curves/CurveHeaderDialog.h"
 #include "curves/ReadColonCurveFile.h"
 #include "curves/WriteCrvFile.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 
 namespace {
 

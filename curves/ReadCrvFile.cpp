@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
 #include "curves/LineReader.h"

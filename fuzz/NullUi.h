@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 
 // Boxes and log lines nobody reads.
 class CNullUi : public IMessageBoxes, public IMessageLog {

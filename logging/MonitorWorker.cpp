@@ -1,7 +1,12 @@
 #include "logging/MonitorWorker.h"
 
-#include "app/ShortcutBarState.h"
-#include "app/VantorCore.h"
+#include <mutex>
+
+#include "base/Event.h"
+#include "base/TransactionMutex.h"
+#include "comm/CommLink.h"
+#include "comm/ConnectionStatus.h"
+#include "logging/MonitorTable.h"
 
 MonitorReading ParseMonitorReply(const std::string& reply, bool isChannel) {
     MonitorReading reading;
@@ -31,11 +36,11 @@ void CMonitorWorker::Run() {
     for (;;) {
         int open = 0;
         for (int i = 0; i < MonitorCount; ++i)
-            open += core_.MonitorFlags().Get(i) != 0;
-        if (core_.StopEvent().Wait(MonitorSlotWait(core_.LoggingInterval(), open)))
+            open += context_.monitorFlags.Get(i) != 0;
+        if (context_.stopEvent.Wait(MonitorSlotWait(context_.loggingInterval.load(), open)))
             return;
         index = (index + 1) % MonitorCount;
-        if (core_.MonitorFlags().Get(index) != 0)
+        if (context_.monitorFlags.Get(index) != 0)
             Query(index);
     }
 }
@@ -45,9 +50,9 @@ void CMonitorWorker::Query(int index) {
     std::string reply;
     bool answered = false;
     {
-        std::unique_lock lock(core_.TransactionMutex(), std::defer_lock);
-        if (lock.try_lock_for(CVantorCore::LockWait))
-            answered = core_.Link().Transact(std::string(monitor.query), &reply) >= 0;
+        std::unique_lock lock(context_.transactionMutex, std::defer_lock);
+        if (lock.try_lock_for(TransactionLockWait))
+            answered = context_.link.Transact(std::string(monitor.query), &reply) >= 0;
     }
     if (answered)
         events_.MonitorReadingArrived(index, ParseMonitorReply(reply, monitor.isChannel));

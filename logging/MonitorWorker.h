@@ -1,11 +1,24 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <string>
 
-#include "app/WorkerEvents.h"
+#include "logging/WorkerEvents.h"
 
-class CVantorCore;
+class CCommLink;
+class CEvent;
+class CMonitorFlags;
+class CTransactionMutex;
+
+// What the monitor worker shares with the rest of the program.
+struct MonitorWorkerContext {
+    CCommLink& link;
+    CTransactionMutex& transactionMutex;
+    CEvent& stopEvent;
+    const CMonitorFlags& monitorFlags;
+    const std::atomic<double>& loggingInterval; // seconds
+};
 
 // Splits a monitor's reply: value before the first ";", then for a channel its
 // unit before the next ";" (an output's unit is "%"), then the name.
@@ -20,13 +33,14 @@ std::chrono::milliseconds MonitorSlotWait(double intervalSeconds, int openMonito
 // view. A failed query reports a lost connection (status 2).
 class CMonitorWorker {
 public:
-    CMonitorWorker(CVantorCore& core, IWorkerEvents& events) : core_(core), events_(events) {}
+    CMonitorWorker(const MonitorWorkerContext& context, IWorkerEvents& events)
+        : context_(context), events_(events) {}
     // Runs until the stop event is set.
     void Run();
 
 private:
     void Query(int index);
 
-    CVantorCore& core_;
+    MonitorWorkerContext context_;
     IWorkerEvents& events_;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/MonitorTable.h"
+#include "logging/MonitorTable.h"
 
 namespace {
 

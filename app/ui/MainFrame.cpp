@@ -7,15 +7,15 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-#include "app/SettingsStore.h"
-#include "app/WindowRect.h"
+#include "base/SettingsStore.h"
+#include "base/WindowRect.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/CommandTable.h"
 #include "app/ui/MenuStyle.h"
 #include "app/ui/Titles.h"
-#include "app/ui/UiText.h"
+#include "base/ui/UiText.h"
 #include "app/ui/VantorView.h"
-#include "app/ui/WindowPlacement.h"
+#include "base/ui/WindowPlacement.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
-#include "app/ui/GuiThreadCall.h"
+#include "base/ui/GuiThreadCall.h"
 #include "app/ui/Titles.h"
-#include "app/ui/UiText.h"
+#include "base/ui/UiText.h"
 
 CMessageBoxes::CMessageBoxes(QWidget& owner) : owner_(owner) {}
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <functional>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 
 class CEvent;
 class QWidget;

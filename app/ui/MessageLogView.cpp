@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "app/MessageLogStore.h"
-#include "app/ui/UiText.h"
+#include "base/ui/UiText.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/SettingsStore.h"
-#include "app/WindowRect.h"
+#include "base/SettingsStore.h"
+#include "base/WindowRect.h"
 #include "app/ui/CommandEdit.h"
-#include "app/ui/WindowPlacement.h"
+#include "base/ui/WindowPlacement.h"
 
 CSerialTerminal::CSerialTerminal(CSettingsStore& settings, QWidget* parent)
     : QWidget(parent, Qt::Window), settings_(settings), edit_(new CCommandEdit) {

@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 #include <mutex>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "app/ui/SelectCalGenType.h"
-#include "app/ui/UiText.h"
+#include "base/ui/UiText.h"
 
 namespace {
 

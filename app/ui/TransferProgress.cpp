@@ -4,7 +4,7 @@
 #include <QThread>
 #include <QWidget>
 
-#include "app/ui/UiText.h"
+#include "base/ui/UiText.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <functional>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "app/ui/TfrDlg.h"
 
 class QWidget;

@@ -3,7 +3,7 @@
 #include "app/VantorCore.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/MainFrame.h"
-#include "app/ui/UiText.h"
+#include "base/ui/UiText.h"
 #include "app/ui/VantorView.h"
 
 CVantorApp::CVantorApp(const std::string& settingsPath) : settings_(settingsPath) {

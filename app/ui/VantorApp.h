@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "app/MonitorTable.h"
-#include "app/SettingsStore.h"
+#include "logging/MonitorTable.h"
+#include "base/SettingsStore.h"
 #include "app/VantorDoc.h"
-#include "app/WindowRect.h"
+#include "base/WindowRect.h"
 
 class CMainFrame;
 

@@ -7,12 +7,12 @@
 
 #include "app/VantorCore.h"
 #include "app/VantorDoc.h"
-#include "app/ui/GuiThreadCall.h"
+#include "base/ui/GuiThreadCall.h"
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
-#include "app/ui/UiText.h"
-#include "app/ui/WindowPlacement.h"
+#include "base/ui/UiText.h"
+#include "base/ui/WindowPlacement.h"
 #include "curves/dialogs/CurveConversion.h"
 
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "app/CommandRules.h"
-#include "app/UserInterface.h"
-#include "app/WorkerEvents.h"
+#include "base/UserInterface.h"
+#include "logging/WorkerEvents.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/TransferProgress.h"
 #include "comm/dialogs/LinkDialogs.h"

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "app/SimulatedRun.h"
-#include "app/SimulatorProcess.h"
+#include "base/SimulatorProcess.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/LaunchOptions.h"
 #include "app/ui/Titles.h"
-#include "app/ui/UiText.h"
+#include "base/ui/UiText.h"
 #include "app/ui/VantorApp.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "comm/dialogs/LinkDialogs.h"
 
-#include "app/SettingsStore.h"
-#include "app/UserInterface.h"
+#include "base/SettingsStore.h"
+#include "base/UserInterface.h"
 #include "comm/SerialDevices.h"
 #include "comm/dialogs/CommSetUp.h"
 #include "comm/dialogs/GPIBAddrEditDlg.h"

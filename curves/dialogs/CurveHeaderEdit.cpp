@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <charconv>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "curves/CurveText.h"
 #include "logging/ui/Graph.h"
 

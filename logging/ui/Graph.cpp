@@ -6,7 +6,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 #include "logging/ui/ChartControl.h"
 
 namespace {

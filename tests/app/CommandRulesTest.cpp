@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandRules.h"
-#include "app/MonitorTable.h"
+#include "logging/MonitorTable.h"
 #include "app/ShortcutBarState.h"
 #include "comm/FeatureTable.h"
 

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <thread>
 
-#include "app/Event.h"
-#include "app/MonitorTable.h"
-#include "app/SettingsStore.h"
-#include "app/TransactionMutex.h"
+#include "base/Event.h"
+#include "logging/MonitorTable.h"
+#include "base/SettingsStore.h"
+#include "base/TransactionMutex.h"
 #include "app/VantorCore.h"
 #include "support/PtyPeer.h"
 #include "support/TestUi.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/SimulatorProcess.h"
+#include "base/SimulatorProcess.h"
 #include "support/PtyPeer.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"

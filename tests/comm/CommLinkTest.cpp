@@ -2,7 +2,7 @@
 
 #include <termios.h>
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "comm/CommLink.h"
 #include "comm/SerialPort.h"
 #include "support/PtyPeer.h"

@@ -4,7 +4,7 @@
 
 #include "comm/SerialDevices.h"
 #include "comm/SerialPort.h"
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "support/PtyPeer.h"
 
 using namespace std::chrono_literals;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "app/SettingsStore.h"
-#include "app/SimulatorProcess.h"
+#include "base/SettingsStore.h"
+#include "base/SimulatorProcess.h"
 #include "comm/CommLink.h"
 #include "support/TestUi.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/FileChooser.h"
+#include "base/FileChooser.h"
 #include "support/TempDir.h"
 
 // Curve files written the way they come from the real world, and the file

@@ -1,7 +1,7 @@
 // The simulated GPIB library against the real simulator, loaded with dlopen as
 // the utility loads a GPIB library, and called through its C exports only.
 
-#include "app/SimulatorProcess.h"
+#include "base/SimulatorProcess.h"
 #include "sim/GpibSocketProtocol.h"
 #include "support/TempDir.h"
 

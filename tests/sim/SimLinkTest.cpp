@@ -2,8 +2,8 @@
 // the simulated GPIB library, loaded by the link as it loads any GPIB library;
 // LAN through the simulator's TCP port.
 
-#include "app/SettingsStore.h"
-#include "app/SimulatorProcess.h"
+#include "base/SettingsStore.h"
+#include "base/SimulatorProcess.h"
 #include "comm/CommLink.h"
 #include "comm/MyIPAddr.h"
 #include "support/TestUi.h"

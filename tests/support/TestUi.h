@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 
 // Records what the core shows the user, so tests can check the exact texts.
 class TestUi : public IMessageBoxes, public IMessageLog, public ITransferProgress {

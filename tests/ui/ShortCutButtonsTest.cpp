@@ -11,7 +11,7 @@
 #include "app/ui/SelectCalGenType.h"
 #include "app/ui/ShortCutButtons.h"
 #include "app/ui/VantorView.h"
-#include "app/ui/WindowPlacement.h"
+#include "base/ui/WindowPlacement.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
 #include "ui/UiTestHelpers.h"

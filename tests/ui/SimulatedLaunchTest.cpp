@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SimulatedRun.h"
-#include "app/SimulatorProcess.h"
+#include "base/SimulatorProcess.h"
 #include "app/VantorCore.h"
 #include "comm/CommLink.h"
 #include "app/ui/LaunchOptions.h"

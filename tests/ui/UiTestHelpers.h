@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "app/SimulatedRun.h"
-#include "app/SimulatorProcess.h"
-#include "app/WindowRect.h"
+#include "base/SimulatorProcess.h"
+#include "base/WindowRect.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/VantorApp.h"
 #include "app/ui/VantorView.h"

@@ -13,7 +13,7 @@
 #include <termios.h>
 #include <gtest/gtest.h>
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 #include "comm/CommLink.h"
 #include "comm/dialogs/CommSetUp.h"
 #include "comm/dialogs/GPIBAddrEditDlg.h"

@@ -14,7 +14,7 @@
 #include "curves/dialogs/CurveConversion.h"
 #include "curves/dialogs/CurveHeaderDialog.h"
 #include "curves/dialogs/CurveHeaderEdit.h"
-#include "curves/dialogs/FileChooser.h"
+#include "base/ui/FileChooser.h"
 #include "logging/ui/ChartControl.h"
 #include "logging/ui/Graph.h"
 #include "support/QtDialogs.h"

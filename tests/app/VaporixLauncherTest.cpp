@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "calc/TitleChannel.h"
-#include "curves/VaporixLauncher.h"
+#include "app/VaporixLauncher.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
 

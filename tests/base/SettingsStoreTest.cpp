@@ -5,8 +5,8 @@
 #include <memory>
 #include <sstream>
 
-#include "app/SettingsStore.h"
-#include "app/WindowRect.h"
+#include "base/SettingsStore.h"
+#include "base/WindowRect.h"
 #include "support/TempDir.h"
 
 namespace {

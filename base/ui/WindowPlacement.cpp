@@ -1,4 +1,4 @@
-#include "app/ui/WindowPlacement.h"
+#include "base/ui/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,7 +2,7 @@
 
 #include <QRect>
 
-#include "app/WindowRect.h"
+#include "base/WindowRect.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "app/ui/GuiThreadCall.h"
+#include "base/ui/GuiThreadCall.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -7,7 +7,7 @@
 #include <chrono>
 #include <memory>
 
-#include "app/Event.h"
+#include "base/Event.h"
 
 namespace {
 

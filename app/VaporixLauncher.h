@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/UserInterface.h"
+#include "base/UserInterface.h"
 
 // The utility's side of the calculator: the "Vapor Pressure" button of the
 // CalGen reference-point dialogs starts Vaporix, or closes it when it is open.

@@ -1,4 +1,4 @@
-#include "app/ui/UiText.h"
+#include "base/ui/UiText.h"
 
 #include <QStringDecoder>
 

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <string_view>
 
-#include "app/WindowRect.h"
+#include "base/WindowRect.h"
 
 class CSettingsStore;
 

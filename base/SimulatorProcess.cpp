@@ -1,4 +1,4 @@
-#include "app/SimulatorProcess.h"
+#include "base/SimulatorProcess.h"
 
 #include <cerrno>
 #include <csignal>

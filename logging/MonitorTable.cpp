@@ -1,4 +1,4 @@
-#include "app/MonitorTable.h"
+#include "logging/MonitorTable.h"
 
 int FindMonitor(std::string_view title) {
     for (int i = 0; i < MonitorCount; ++i)

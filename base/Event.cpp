@@ -1,4 +1,4 @@
-#include "app/Event.h"
+#include "base/Event.h"
 
 std::mutex& CEvent::Mutex() {
     static std::mutex mutex;

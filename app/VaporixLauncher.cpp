@@ -1,4 +1,4 @@
-#include "curves/VaporixLauncher.h"
+#include "app/VaporixLauncher.h"
 
 #include <cerrno>
 #include <chrono>
@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/SimulatorProcess.h"
+#include "base/SimulatorProcess.h"
 #include "calc/TitleChannel.h"
 
 namespace {

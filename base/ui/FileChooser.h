@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <string_view>
 
-#include "app/FileChooser.h"
+#include "base/FileChooser.h"
 
 class QWidget;
 

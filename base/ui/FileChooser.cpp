@@ -1,4 +1,4 @@
-#include "curves/dialogs/FileChooser.h"
+#include "base/ui/FileChooser.h"
 
 #include <QFile>
 #include <QFileDialog>

@@ -5,7 +5,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/Event.h"
+#include "base/Event.h"
 
 // A worker thread that can be waited for with a time-out.
 class CWorkerThread {

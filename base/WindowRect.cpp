@@ -1,6 +1,6 @@
-#include "app/WindowRect.h"
+#include "base/WindowRect.h"
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 WindowRect ReadWindowRect(const CSettingsStore& settings, std::string_view section) {
     return {settings.GetInt(section, "WinLeft", 0), settings.GetInt(section, "WinTop", 0),

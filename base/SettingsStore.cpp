@@ -1,6 +1,6 @@
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <cerrno>
 #include <charconv>

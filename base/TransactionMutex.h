@@ -12,6 +12,9 @@
 // that one with pthread_mutex_clocklock, which ThreadSanitizer does not see,
 // so every timed wait showed up as a false report. Meets TimedLockable, so
 // std::unique_lock works with it.
+// Menu and message handlers and the workers wait this long for the mutex.
+inline constexpr std::chrono::milliseconds TransactionLockWait{1000};
+
 class CTransactionMutex {
 public:
     void lock() {
