@@ -1,8 +1,8 @@
 #include "app/CommandRules.h"
 
-#include "logging/MonitorTable.h"
 #include "comm/FeatureTable.h"
 #include "comm/LinkResult.h"
+#include "logging/MonitorTable.h"
 
 namespace {
 

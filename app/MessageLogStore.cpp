@@ -1,6 +1,8 @@
 #include "app/MessageLogStore.h"
 
-CMessageLogStore::CMessageLogStore() { slots_.resize(1); }
+CMessageLogStore::CMessageLogStore() {
+    slots_.resize(1);
+}
 
 void CMessageLogStore::NewLine() {
     current_ = (current_ + 1) % Capacity;

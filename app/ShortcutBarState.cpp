@@ -30,10 +30,17 @@ void CShortcutBarState::SetCommType(int portType) {
     {
         std::lock_guard lock(mutex_);
         switch (portType) {
-        case 0: state_.commType = "RS232"; break;
-        case 2: state_.commType = "GPIB"; break;
-        case 3: state_.commType = "LAN"; break;
-        default: return;
+        case 0:
+            state_.commType = "RS232";
+            break;
+        case 2:
+            state_.commType = "GPIB";
+            break;
+        case 3:
+            state_.commType = "LAN";
+            break;
+        default:
+            return;
         }
     }
     Changed();
@@ -42,9 +49,9 @@ void CShortcutBarState::SetCommType(int portType) {
 void CShortcutBarState::ResetButtons() {
     {
         std::lock_guard lock(mutex_);
-        for (ShortcutButton b : {ShortcutButton::PidDownload, ShortcutButton::Interact,
-                                 ShortcutButton::CurveDownload, ShortcutButton::DataLogging,
-                                 ShortcutButton::UploadDataLog})
+        for (ShortcutButton b :
+             {ShortcutButton::PidDownload, ShortcutButton::Interact, ShortcutButton::CurveDownload,
+              ShortcutButton::DataLogging, ShortcutButton::UploadDataLog})
             state_.enabled[static_cast<int>(b)] = false;
         state_.modelText = "No Device";
         state_.versionText.clear();

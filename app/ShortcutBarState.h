@@ -9,7 +9,6 @@
 #include "comm/ConnectionStatus.h"
 #include "comm/FeatureTable.h"
 
-
 // The buttons, top to bottom.
 enum class ShortcutButton : int {
     CurveDownload,

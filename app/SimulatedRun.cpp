@@ -6,13 +6,17 @@
 #include "base/SimulatorProcess.h"
 #include "comm/MyIPAddr.h"
 
-std::string SimulatedSettingsPath() { return SettingsFolder() + "/Tundrix-simulate.INI"; }
+std::string SimulatedSettingsPath() {
+    return SettingsFolder() + "/Tundrix-simulate.INI";
+}
 
 std::vector<std::string> SimulatorArguments(int model) {
     return {"--pty", "--tcp", "0", "--gpib", "--model", std::to_string(model)};
 }
 
-std::vector<std::string> SimulatorServices() { return {"pty", "tcp", "gpib"}; }
+std::vector<std::string> SimulatorServices() {
+    return {"pty", "tcp", "gpib"};
+}
 
 bool PrepareSimulatedSettings(CSettingsStore& settings, const CSimulatorProcess& simulator) {
     constexpr const char* Section = "CommunicationSetup";

@@ -5,17 +5,19 @@
 
 #include "base/SettingsStore.h"
 #include "base/UserInterface.h"
-#include "logging/WorkerEvents.h"
 #include "comm/CommandLine.h"
 #include "comm/Identify.h"
 #include "comm/LinkDialogs.h"
 #include "logging/MonitorWorker.h"
+#include "logging/WorkerEvents.h"
 
 CVantorCore::CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
                          ITransferProgress& progress)
     : settings_(settings), boxes_(boxes), log_(log), link_(settings, boxes, log, progress) {}
 
-CVantorCore::~CVantorCore() { StopWorkers(); }
+CVantorCore::~CVantorCore() {
+    StopWorkers();
+}
 
 void CVantorCore::LoadLoggingInterval() {
     std::string text = settings_.GetString("LOG", "INTERVAL", "30.0");
@@ -144,10 +146,17 @@ void CVantorCore::PortSelect() {
     const int type = link_.GetPortType();
     shortcutBar_.SetCommType(type);
     switch (type) {
-    case PortRS232: log_.AppendLog("Changed to RS232 port.\n"); break;
-    case PortGPIB: log_.AppendLog("Changed to GPIB port.\n"); break;
-    case PortLAN: log_.AppendLog("Changed to LAN port.\n"); break;
-    default: break;
+    case PortRS232:
+        log_.AppendLog("Changed to RS232 port.\n");
+        break;
+    case PortGPIB:
+        log_.AppendLog("Changed to GPIB port.\n");
+        break;
+    case PortLAN:
+        log_.AppendLog("Changed to LAN port.\n");
+        break;
+    default:
+        break;
     }
 }
 
@@ -188,10 +197,10 @@ std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command)
 void CVantorCore::ShowRS232Hints() {
     if (link_.GetPortType() != PortRS232)
         return;
-    for (const char* line : {"Please check the followings for RS232 connection:\n",
-                             "- RS232 null modem cable connection\n",
-                             "- Controller Remote I/O Port Select is RS232\n",
-                             "- Matching Baud Rates\n", "- Comm port selection\n"})
+    for (const char* line :
+         {"Please check the followings for RS232 connection:\n",
+          "- RS232 null modem cable connection\n", "- Controller Remote I/O Port Select is RS232\n",
+          "- Matching Baud Rates\n", "- Comm port selection\n"})
         log_.AppendLog(line);
 }
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
-#include "base/Event.h"
-#include "logging/MonitorTable.h"
 #include "app/ShortcutBarState.h"
+#include "base/Event.h"
 #include "base/TransactionMutex.h"
 #include "base/WorkerThread.h"
 #include "comm/CommLink.h"
 #include "comm/FeatureTable.h"
+#include "logging/MonitorTable.h"
 
 class CSettingsStore;
 class IMessageBoxes;

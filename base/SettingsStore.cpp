@@ -139,8 +139,7 @@ std::optional<std::string> CSettingsStore::Find(std::string_view section,
     return std::nullopt;
 }
 
-int CSettingsStore::GetInt(std::string_view section, std::string_view key,
-                           int defaultValue) const {
+int CSettingsStore::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
     auto text = Find(section, key);
     if (!text)
         return defaultValue;

@@ -27,11 +27,15 @@ bool Reap(pid_t pid, std::chrono::milliseconds timeout) {
     }
 }
 
-bool IsExecutable(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+bool IsExecutable(const std::string& path) {
+    return ::access(path.c_str(), X_OK) == 0;
+}
 
 } // namespace
 
-CSimulatorProcess::~CSimulatorProcess() { Stop(); }
+CSimulatorProcess::~CSimulatorProcess() {
+    Stop();
+}
 
 bool CSimulatorProcess::Start(const std::string& program, const std::vector<std::string>& args,
                               const std::vector<std::string>& expectedNames,
@@ -40,7 +44,8 @@ bool CSimulatorProcess::Start(const std::string& program, const std::vector<std:
     addresses_.clear();
     error_.clear();
     if (program.empty() || !IsExecutable(program)) {
-        error_ = "the simulator program " + (program.empty() ? std::string("tundrix-sim") : program) +
+        error_ = "the simulator program " +
+                 (program.empty() ? std::string("tundrix-sim") : program) +
                  " cannot be found or run";
         return false;
     }

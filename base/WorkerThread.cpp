@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
-CWorkerThread::~CWorkerThread() { Stop(std::chrono::seconds(30)); }
+CWorkerThread::~CWorkerThread() {
+    Stop(std::chrono::seconds(30));
+}
 
 void CWorkerThread::Start(std::function<void()> body) {
     finished_ = std::make_shared<CEvent>();

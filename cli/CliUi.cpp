@@ -5,8 +5,11 @@
 
 void CCliUi::ShowMessage(std::string_view text, MessageIcon icon) {
     std::lock_guard lock(mutex_);
-    const char* kind = icon == MessageIcon::Stop ? "error" : icon == MessageIcon::Warning ? "warning" : "note";
-    std::fprintf(stderr, "tundrix-cli: %s: %.*s\n", kind, static_cast<int>(text.size()), text.data());
+    const char* kind = icon == MessageIcon::Stop      ? "error"
+                       : icon == MessageIcon::Warning ? "warning"
+                                                      : "note";
+    std::fprintf(stderr, "tundrix-cli: %s: %.*s\n", kind, static_cast<int>(text.size()),
+                 text.data());
 }
 
 void CCliUi::AppendLog(std::string_view text) {

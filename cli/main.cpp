@@ -7,8 +7,8 @@
 #include <mutex>
 #include <string>
 
-#include "base/SettingsStore.h"
 #include "app/VantorCore.h"
+#include "base/SettingsStore.h"
 #include "calc/VaporixCommand.h"
 #include "cli/CliUi.h"
 #include "cli/CurveCommands.h"
@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
 
     std::string command;
-    auto* query = app.add_subcommand("query", "send a query and print its reply exactly as received");
+    auto* query =
+        app.add_subcommand("query", "send a query and print its reply exactly as received");
     query->add_option("CMD", command, "the query line, for example \"*IDN?\"")->required();
     auto* send = app.add_subcommand("send", "send a command line; nothing is read");
     send->add_option("CMD", command, "the command line")->required();
@@ -113,12 +114,13 @@ int main(int argc, char** argv) {
     auto* vaporix = app.add_subcommand(
         "vaporix", "the boiling temperature of a pure liquid at a vapor pressure, as the "
                    "calculator Vaporix shows it; no instrument needed");
-    vaporix->add_option("LIQUID", liquid, "Water, \"Ethyl Alcohol\", \"Carbon Dioxide\", "
-                                          "Nitrogen, \"Helium 2\" (or 0..4)")
+    vaporix
+        ->add_option("LIQUID", liquid,
+                     "Water, \"Ethyl Alcohol\", \"Carbon Dioxide\", "
+                     "Nitrogen, \"Helium 2\" (or 0..4)")
         ->required();
     vaporix->add_option("PRESSURE", pressure, "the vapor pressure, 0 to 1000")->required();
-    vaporix->add_option("PUNIT", pressureUnit, "mmHg, inHg, ATM, psia, Torr (or 0..4)")
-        ->required();
+    vaporix->add_option("PUNIT", pressureUnit, "mmHg, inHg, ATM, psia, Torr (or 0..4)")->required();
     vaporix->add_option("TUNIT", temperatureUnit, "K, C, F (or 0..2)")->required();
 
     auto* curve = app.add_subcommand("curve", "sensor curve files; no instrument needed");

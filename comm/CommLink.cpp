@@ -120,9 +120,13 @@ void CCommLink::OpenSerial(const std::string& devicePath, int rateCode) {
     boxes_.ShowMessage(SerialCreateFailed, MessageIcon::Stop);
 }
 
-void CCommLink::CloseSerial() { serial_.reset(); }
+void CCommLink::CloseSerial() {
+    serial_.reset();
+}
 
-bool CCommLink::IsSerialOpen() const { return serial_ && serial_->IsOpen(); }
+bool CCommLink::IsSerialOpen() const {
+    return serial_ && serial_->IsOpen();
+}
 
 bool CCommLink::WriteSetting(const char* key, int value) {
     if (settings_.WriteInt(Section, key, value))

@@ -81,8 +81,8 @@ public:
     LinkResult TransactQuiet(const std::string* command, std::string* reply);
     // Bulk read of a multi-line table with the progress box; the number of lines
     // received, or a negative LinkResult.
-    LinkResult ReadTable(int expectedLines, const std::string& caption,
-                         const std::string* command, std::string* reply);
+    LinkResult ReadTable(int expectedLines, const std::string& caption, const std::string* command,
+                         std::string* reply);
 
     // Convenience forms for callers that always pass a command.
     LinkResult Transact(const std::string& command, std::string* reply) {

@@ -2,15 +2,22 @@
 
 FeatureRow CFeatureTable::RowFor(int modelCode) {
     switch (modelCode) {
-    case 27: return {2, 4, 3};
+    case 27:
+        return {2, 4, 3};
     case 28:
-    case 34: return {2, 4, 4};
+    case 34:
+        return {2, 4, 4};
     case 29:
-    case 35: return {1, 8, 0};
-    case 30: return {1, 4, 0};
-    case 31: return {1, 2, 0};
-    case 32: return {2, 2, 4};
-    default: return {0, 4, 2};
+    case 35:
+        return {1, 8, 0};
+    case 30:
+        return {1, 4, 0};
+    case 31:
+        return {1, 2, 0};
+    case 32:
+        return {2, 2, 4};
+    default:
+        return {0, 4, 2};
     }
 }
 

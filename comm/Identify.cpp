@@ -1,7 +1,7 @@
 #include "comm/Identify.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 std::string ModelTextFromIdn(std::string_view reply) {

@@ -89,9 +89,8 @@ std::optional<InstrumentResource> ParseLan(std::string_view text, std::string& e
 
 } // namespace
 
-std::optional<InstrumentResource> ParseResource(std::string_view text,
-                                                const CSettingsStore& settings,
-                                                std::string& error) {
+std::optional<InstrumentResource>
+ParseResource(std::string_view text, const CSettingsStore& settings, std::string& error) {
     if (StartsWithNoCase(text, "GPIB"))
         return ParseGpib(text, error);
     if (StartsWithNoCase(text, "TCPIP"))
@@ -120,7 +119,8 @@ std::optional<InstrumentResource> ParseResource(std::string_view text,
     } else if (auto com = ParseNumber(port); com && *com >= 1) {
         resource.device = SerialDevicePath(settings, *com);
         if (resource.device.empty()) {
-            error = "COM" + std::to_string(*com) + " has no device (set it in section SerialDevices)";
+            error =
+                "COM" + std::to_string(*com) + " has no device (set it in section SerialDevices)";
             return std::nullopt;
         }
     } else {

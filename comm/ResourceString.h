@@ -27,5 +27,4 @@ int BaudIndexForSpeed(int baud);
 
 // Parses `text`; on failure returns nullopt and says why in `error`.
 std::optional<InstrumentResource> ParseResource(std::string_view text,
-                                                const CSettingsStore& settings,
-                                                std::string& error);
+                                                const CSettingsStore& settings, std::string& error);

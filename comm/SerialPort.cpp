@@ -20,20 +20,30 @@ constexpr int WriteTimeoutMs = 2000;
 
 speed_t SpeedConstant(int baud) {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B0;
     }
 }
 
 int MillisecondsUntil(std::chrono::steady_clock::time_point when) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(when - std::chrono::steady_clock::now());
+    auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(when - std::chrono::steady_clock::now());
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, left.count()));
 }
 
@@ -65,7 +75,8 @@ CSerialPort::CSerialPort(std::string devicePath, int rateCode)
     : devicePath_(std::move(devicePath)) {
     int baud = BaudForRateCode(rateCode);
     if (baud == 0) {
-        error_ = devicePath_ + ": unsupported baud rate (rate code " + std::to_string(rateCode) + ")";
+        error_ =
+            devicePath_ + ": unsupported baud rate (rate code " + std::to_string(rateCode) + ")";
         return;
     }
     timeouts_ = SerialTimeouts::ForBaud(baud);
@@ -91,7 +102,7 @@ CSerialPort::CSerialPort(std::string devicePath, int rateCode)
     }
     ::ioctl(fd_, TIOCEXCL);
 
-    termios tio {};
+    termios tio{};
     if (::tcgetattr(fd_, &tio) != 0) {
         error_ = devicePath_ + ": " + std::strerror(errno);
         return;
@@ -117,7 +128,9 @@ CSerialPort::CSerialPort(std::string devicePath, int rateCode)
     open_ = true;
 }
 
-CSerialPort::~CSerialPort() { Close(); }
+CSerialPort::~CSerialPort() {
+    Close();
+}
 
 void CSerialPort::Close() {
     if (fd_ >= 0) {

@@ -25,7 +25,9 @@ int MillisecondsUntil(Clock::time_point when) {
 
 } // namespace
 
-CTethraLink::~CTethraLink() { Disconnect(); }
+CTethraLink::~CTethraLink() {
+    Disconnect();
+}
 
 int CTethraLink::Connect(const std::string& address, int port) {
     std::lock_guard lock(mutex_);
@@ -209,8 +211,7 @@ void CTethraLink::ReceiveTable() {
             }
             ++tableLines_;
         }
-        if (stopTable_ || table_.size() > MaxTableSize ||
-            Clock::now() - lastData > ReadTimeout) {
+        if (stopTable_ || table_.size() > MaxTableSize || Clock::now() - lastData > ReadTimeout) {
             tableState_ = TableState::Failed;
             return;
         }

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/AtomicFile.h"
 #include "base/FileChooser.h"
 #include "base/UserInterface.h"
-#include "base/AtomicFile.h"
 #include "curves/CurveText.h"
 
 namespace {

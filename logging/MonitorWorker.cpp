@@ -28,7 +28,8 @@ MonitorReading ParseMonitorReply(const std::string& reply, bool isChannel) {
 std::chrono::milliseconds MonitorSlotWait(double intervalSeconds, int openMonitors) {
     if (openMonitors < 1)
         openMonitors = 1;
-    return std::chrono::milliseconds(static_cast<long long>(intervalSeconds * 1000.0 / openMonitors));
+    return std::chrono::milliseconds(
+        static_cast<long long>(intervalSeconds * 1000.0 / openMonitors));
 }
 
 void CMonitorWorker::Run() {

@@ -22,4 +22,3 @@ struct LaunchOptions {
 LaunchOptions ParseLaunchOptions(const QStringList& arguments);
 
 QString LaunchUsage();
-

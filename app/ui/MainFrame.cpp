@@ -7,14 +7,14 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-#include "base/SettingsStore.h"
-#include "base/WindowRect.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/CommandTable.h"
 #include "app/ui/MenuStyle.h"
 #include "app/ui/Titles.h"
-#include "base/ui/UiText.h"
 #include "app/ui/VantorView.h"
+#include "base/SettingsStore.h"
+#include "base/WindowRect.h"
+#include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
 
 namespace {

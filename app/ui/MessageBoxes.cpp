@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-#include "base/ui/GuiThreadCall.h"
 #include "app/ui/Titles.h"
+#include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
 
 CMessageBoxes::CMessageBoxes(QWidget& owner) : owner_(owner) {}

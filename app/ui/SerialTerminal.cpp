@@ -5,9 +5,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/ui/CommandEdit.h"
 #include "base/SettingsStore.h"
 #include "base/WindowRect.h"
-#include "app/ui/CommandEdit.h"
 #include "base/ui/WindowPlacement.h"
 
 CSerialTerminal::CSerialTerminal(CSettingsStore& settings, QWidget* parent)

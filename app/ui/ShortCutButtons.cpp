@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <mutex>
 
-#include "base/UserInterface.h"
 #include "app/ui/SelectCalGenType.h"
+#include "base/UserInterface.h"
 #include "base/ui/UiText.h"
 
 namespace {

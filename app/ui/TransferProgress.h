@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <functional>
 
-#include "base/UserInterface.h"
 #include "app/ui/TfrDlg.h"
+#include "base/UserInterface.h"
 
 class QWidget;
 

@@ -3,8 +3,8 @@
 #include "app/VantorCore.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/MainFrame.h"
-#include "base/ui/UiText.h"
 #include "app/ui/VantorView.h"
+#include "base/ui/UiText.h"
 
 CVantorApp::CVantorApp(const std::string& settingsPath) : settings_(settingsPath) {
     settings_.Load();

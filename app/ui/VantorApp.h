@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "logging/MonitorTable.h"
-#include "base/SettingsStore.h"
 #include "app/VantorDoc.h"
+#include "base/SettingsStore.h"
 #include "base/WindowRect.h"
+#include "logging/MonitorTable.h"
 
 class CMainFrame;
 

@@ -7,10 +7,10 @@
 
 #include "app/VantorCore.h"
 #include "app/VantorDoc.h"
-#include "base/ui/GuiThreadCall.h"
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
+#include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
 #include "curves/dialogs/CurveConversion.h"

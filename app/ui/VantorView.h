@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "app/CommandRules.h"
-#include "base/UserInterface.h"
-#include "logging/WorkerEvents.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/TransferProgress.h"
+#include "base/UserInterface.h"
 #include "comm/dialogs/LinkDialogs.h"
+#include "logging/WorkerEvents.h"
 
 class CMessageLogView;
 class CSerialTerminal;

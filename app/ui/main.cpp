@@ -4,14 +4,14 @@
 #include <cstring>
 #include <string>
 
-#include "base/SettingsStore.h"
 #include "app/SimulatedRun.h"
-#include "base/SimulatorProcess.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/LaunchOptions.h"
 #include "app/ui/Titles.h"
-#include "base/ui/UiText.h"
 #include "app/ui/VantorApp.h"
+#include "base/SettingsStore.h"
+#include "base/SimulatorProcess.h"
+#include "base/ui/UiText.h"
 
 namespace {
 

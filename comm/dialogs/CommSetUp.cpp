@@ -14,7 +14,8 @@ CCommSetUp::CCommSetUp(CSettingsStore& settings, int portIndex, int baudIndex, Q
     for (int i = 1; i <= 10; ++i)
         port_->addItem(QStringLiteral("COM%1").arg(i));
     // Two entries carry a trailing blank, as the instrument's manuals list them.
-    for (const char* speed : {"115200", "57600", "38400", "19200 ", "9600 ", "4800", "2400", "1200"})
+    for (const char* speed :
+         {"115200", "57600", "38400", "19200 ", "9600 ", "4800", "2400", "1200"})
         baud_->addItem(QString::fromLatin1(speed));
     port_->setCurrentIndex(portIndex >= 0 && portIndex < 10 ? portIndex : 0);
     baud_->setCurrentIndex(baudIndex >= 0 && baudIndex < 8 ? baudIndex : 0);
@@ -37,6 +38,12 @@ void CCommSetUp::ShowDevice() {
     device_->setText(QString::fromStdString(SerialDevicePath(settings_, PortIndex() + 1)));
 }
 
-int CCommSetUp::PortIndex() const { return port_->currentIndex(); }
-int CCommSetUp::BaudIndex() const { return baud_->currentIndex(); }
-QString CCommSetUp::DevicePath() const { return device_->text().trimmed(); }
+int CCommSetUp::PortIndex() const {
+    return port_->currentIndex();
+}
+int CCommSetUp::BaudIndex() const {
+    return baud_->currentIndex();
+}
+QString CCommSetUp::DevicePath() const {
+    return device_->text().trimmed();
+}

@@ -22,4 +22,6 @@ CGPIBAddrEditDlg::CGPIBAddrEditDlg(int address, QWidget* parent)
     layout->addWidget(buttons);
 }
 
-int CGPIBAddrEditDlg::Address() const { return list_->currentRow(); }
+int CGPIBAddrEditDlg::Address() const {
+    return list_->currentRow();
+}

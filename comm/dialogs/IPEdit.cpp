@@ -42,8 +42,9 @@ void CIPEdit::OnConnect() {
     bool isNumber = false;
     int port = portField_->text().trimmed().toInt(&isNumber);
     if (!isNumber || port < 0 || port > MaxPort) {
-        QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("Please enter an integer between 0 and %1.").arg(MaxPort));
+        QMessageBox::warning(
+            this, windowTitle(),
+            QStringLiteral("Please enter an integer between 0 and %1.").arg(MaxPort));
         portField_->setFocus();
         portField_->selectAll();
         return;

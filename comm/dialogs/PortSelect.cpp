@@ -13,8 +13,8 @@ CPortSelect::CPortSelect(int portType, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral(
         "Select the port to communicate with controller\nClick GPIB to change GPIB address")));
-    for (auto [text, type] : {std::pair{"RS232", PortRS232}, std::pair{"GPIB...", PortGPIB},
-                              std::pair{"LAN", PortLAN}})
+    for (auto [text, type] :
+         {std::pair{"RS232", PortRS232}, std::pair{"GPIB...", PortGPIB}, std::pair{"LAN", PortLAN}})
         layout->addWidget(AddChoice(QString::fromLatin1(text), type));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -1,7 +1,7 @@
 #include "curves/dialogs/CurveConversion.h"
 
-#include "curves/dialogs/CurveHeaderDialog.h"
 #include "base/ui/FileChooser.h"
+#include "curves/dialogs/CurveHeaderDialog.h"
 
 ConvertOutcome RunCurveConversion(QWidget* parent, IMessageBoxes& boxes, IMessageLog& log) {
     CFileChooser files(parent);

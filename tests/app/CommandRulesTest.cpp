@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandRules.h"
-#include "logging/MonitorTable.h"
 #include "app/ShortcutBarState.h"
 #include "comm/FeatureTable.h"
+#include "logging/MonitorTable.h"
 
 namespace {
 
 class Rules : public ::testing::Test {
 protected:
     bool Enabled(MenuCommand command) {
-        CommandContext context{features_, monitors_, logging_, portType_, shortcutShown_, workerRunning_};
+        CommandContext context{features_, monitors_,      logging_,
+                               portType_, shortcutShown_, workerRunning_};
         return IsCommandEnabled(command, context);
     }
 
@@ -24,11 +25,16 @@ protected:
 };
 
 const MenuCommand AlwaysEnabled[] = {
-    MenuCommand::Connect,          MenuCommand::PortSelect,
-    MenuCommand::CurveConvert,     MenuCommand::CalGenDiode1Point300K,
-    MenuCommand::CalGenDiode2Points, MenuCommand::CalGenDiode3Points,
-    MenuCommand::CalGenDiode1Point42K, MenuCommand::CalGenPlatinum,
-    MenuCommand::StatusBar,        MenuCommand::About,
+    MenuCommand::Connect,
+    MenuCommand::PortSelect,
+    MenuCommand::CurveConvert,
+    MenuCommand::CalGenDiode1Point300K,
+    MenuCommand::CalGenDiode2Points,
+    MenuCommand::CalGenDiode3Points,
+    MenuCommand::CalGenDiode1Point42K,
+    MenuCommand::CalGenPlatinum,
+    MenuCommand::StatusBar,
+    MenuCommand::About,
     MenuCommand::Exit,
 };
 const MenuCommand RuleG[] = {MenuCommand::Interact, MenuCommand::CurveDownload,
@@ -113,9 +119,17 @@ TEST(FeatureTableRows, EveryModelCodeHasItsRowAndOthersAreUnidentified) {
     struct Expected {
         int code, modelClass, inputs, analog;
     };
-    for (Expected e : {Expected{27, 2, 4, 3}, {28, 2, 4, 4}, {29, 1, 8, 0}, {30, 1, 4, 0},
-                       {31, 1, 2, 0}, {32, 2, 2, 4}, {33, 0, 4, 2}, {34, 2, 4, 4},
-                       {35, 1, 8, 0}, {0, 0, 4, 2}, {36, 0, 4, 2}}) {
+    for (Expected e : {Expected{27, 2, 4, 3},
+                       {28, 2, 4, 4},
+                       {29, 1, 8, 0},
+                       {30, 1, 4, 0},
+                       {31, 1, 2, 0},
+                       {32, 2, 2, 4},
+                       {33, 0, 4, 2},
+                       {34, 2, 4, 4},
+                       {35, 1, 8, 0},
+                       {0, 0, 4, 2},
+                       {36, 0, 4, 2}}) {
         FeatureRow row = CFeatureTable::RowFor(e.code);
         EXPECT_EQ(e.modelClass, row.modelClass) << e.code;
         EXPECT_EQ(e.inputs, row.inputCount) << e.code;

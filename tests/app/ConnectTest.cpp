@@ -149,8 +149,11 @@ TEST(MessageLogServices, HintsOnlyOnRS232AndFileErrorsReleaseTheMutex) {
         const char* text;
         bool releases;
     };
-    for (Case c : {Case{2, "No File Name provided\n", true}, {3, "Cannot open input file\n", true},
-                   {5, "Error! Can't open output file\n", true}, {1, "", true}, {0, "", false},
+    for (Case c : {Case{2, "No File Name provided\n", true},
+                   {3, "Cannot open input file\n", true},
+                   {5, "Error! Can't open output file\n", true},
+                   {1, "", true},
+                   {0, "", false},
                    {4, "", false}}) {
         ui.Clear();
         core.TransactionMutex().lock();

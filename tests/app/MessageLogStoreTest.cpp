@@ -22,8 +22,8 @@ TEST(MessageLog, LineEndsStartLinesAndAreNotStored) {
     log.Append("\nquery:*IDN?");
     log.Append("\nresponse:ARKTRONIC,TX-28\r\n\n");
     log.Append("a\rb\n\nc");
-    EXPECT_EQ((std::vector<std::string>{"", "query:*IDN?", "response:ARKTRONIC,TX-28", "", "a",
-                                        "b", "", "c"}),
+    EXPECT_EQ((std::vector<std::string>{"", "query:*IDN?", "response:ARKTRONIC,TX-28", "", "a", "b",
+                                        "", "c"}),
               log.Lines());
     // A full line continues on the next one only when another character comes.
     CMessageLogStore full;

@@ -3,11 +3,11 @@
 #include <atomic>
 #include <thread>
 
+#include "app/VantorCore.h"
 #include "base/Event.h"
-#include "logging/MonitorTable.h"
 #include "base/SettingsStore.h"
 #include "base/TransactionMutex.h"
-#include "app/VantorCore.h"
+#include "logging/MonitorTable.h"
 #include "support/PtyPeer.h"
 #include "support/TestUi.h"
 

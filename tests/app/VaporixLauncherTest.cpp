@@ -14,8 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "calc/TitleChannel.h"
 #include "app/VaporixLauncher.h"
+#include "calc/TitleChannel.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
 

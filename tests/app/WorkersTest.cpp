@@ -3,9 +3,9 @@
 #include <mutex>
 #include <thread>
 
+#include "app/VantorCore.h"
 #include "base/SettingsStore.h"
 #include "base/SimulatorProcess.h"
-#include "app/VantorCore.h"
 #include "comm/ConnectionStatus.h"
 #include "logging/WorkerEvents.h"
 #include "support/PtyPeer.h"

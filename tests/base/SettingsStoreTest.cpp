@@ -108,7 +108,8 @@ TEST_F(SettingsFile, AMalformedFileIsReadForWhatItHoldsAndNeverCrashes) {
                        "IPPort=99999999999\n"
                        "IPAddr0=\x01\x02\xff\n" +
                        std::string(3 * 1024 * 1024, 'A') + "=huge\n" +
-                       std::string("\0\0binary\0", 9) + "\n"
+                       std::string("\0\0binary\0", 9) +
+                       "\n"
                        "  CommPort = 4  \r\n"
                        "=no key\n";
     WriteFile(path_, text);

@@ -89,9 +89,9 @@ TEST(Cli, IdentifyWithoutAnInstrumentSaysNoDevice) {
 
 TEST(Cli, APortThatCannotOpenFailsWithTheLinksMessageAndCode) {
     TempDir dir;
-    auto run = RunProgram(TUNDRIX_CLI_PROGRAM, {"--settings", dir.File("Tundrix.INI"), "--port",
-                                                "ASRL/dev/tundrix-missing::INSTR", "query",
-                                                "*IDN?"});
+    auto run =
+        RunProgram(TUNDRIX_CLI_PROGRAM, {"--settings", dir.File("Tundrix.INI"), "--port",
+                                         "ASRL/dev/tundrix-missing::INSTR", "query", "*IDN?"});
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ("", run.out);
     EXPECT_NE(std::string::npos, run.err.find("Failed to create RS232 serial port"));
@@ -110,7 +110,8 @@ TEST(Cli, WithoutAPortTheSettingsFileDecides) {
     std::string settings = dir.File("Tundrix.INI");
     {
         std::FILE* f = std::fopen(settings.c_str(), "w");
-        std::fputs("[CommunicationSetup]\nCommPort=4\n[SerialDevices]\nCOM5=/dev/tundrix-com5\n", f);
+        std::fputs("[CommunicationSetup]\nCommPort=4\n[SerialDevices]\nCOM5=/dev/tundrix-com5\n",
+                   f);
         std::fclose(f);
     }
     auto run = RunProgram(TUNDRIX_CLI_PROGRAM, {"--settings", settings, "send", "*CLS"});

@@ -193,9 +193,8 @@ TEST_F(LinkOnPty, ALateReplyNeverAnswersTheNextQuery) {
 
 TEST_F(LinkOnPty, ReadTableCountsLineEndsLessFourAndStopsAtTheFirstSemicolon) {
     std::string table = CurveTable(10);
-    peer_.StartResponder([&](const std::string& line) {
-        return line == "CRVPT? 21" ? table : std::string();
-    });
+    peer_.StartResponder(
+        [&](const std::string& line) { return line == "CRVPT? 21" ? table : std::string(); });
     // Lines after the ";" are not waited for.
     std::thread late([&] {
         std::this_thread::sleep_for(1500ms);

@@ -2,9 +2,9 @@
 
 #include <termios.h>
 
+#include "base/SettingsStore.h"
 #include "comm/SerialDevices.h"
 #include "comm/SerialPort.h"
-#include "base/SettingsStore.h"
 #include "support/PtyPeer.h"
 
 using namespace std::chrono_literals;

@@ -16,8 +16,7 @@ class LinkToSimulator : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         sim_ = new CSimulatorProcess;
-        ASSERT_TRUE(sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty", "--model", "27"}))
-            << sim_->Error();
+        ASSERT_TRUE(sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty", "--model", "27"})) << sim_->Error();
     }
     static void TearDownTestSuite() {
         delete sim_;
@@ -66,8 +65,8 @@ TEST_F(LinkToSimulator, IdentifiesItselfInFourFieldsAndSevenNumbers) {
     unsigned long serial = 0;
     unsigned a = 0, b = 0, c = 0, d = 0;
     int last = 0;
-    EXPECT_EQ(7, std::sscanf(idef.c_str(), "%d,%lu,%u,%u,%u,%u,%d", &model, &serial, &a, &b, &c,
-                             &d, &last));
+    EXPECT_EQ(7, std::sscanf(idef.c_str(), "%d,%lu,%u,%u,%u,%u,%d", &model, &serial, &a, &b, &c, &d,
+                             &last));
     EXPECT_EQ(27, model);
 }
 

@@ -8,7 +8,8 @@
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tundrix-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tundrix-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
             path_ = pattern;
     }

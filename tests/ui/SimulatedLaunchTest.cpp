@@ -1,16 +1,16 @@
 #include <QMessageBox>
-#include <cstdlib>
 #include <QTest>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "app/SimulatedRun.h"
-#include "base/SimulatorProcess.h"
 #include "app/VantorCore.h"
-#include "comm/CommLink.h"
 #include "app/ui/LaunchOptions.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/VantorApp.h"
 #include "app/ui/VantorView.h"
+#include "base/SimulatorProcess.h"
+#include "comm/CommLink.h"
 #include "support/TempDir.h"
 
 namespace {

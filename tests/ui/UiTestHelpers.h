@@ -14,13 +14,13 @@
 #include <utility>
 #include <vector>
 
-#include "base/SettingsStore.h"
 #include "app/SimulatedRun.h"
-#include "base/SimulatorProcess.h"
-#include "base/WindowRect.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/VantorApp.h"
 #include "app/ui/VantorView.h"
+#include "base/SettingsStore.h"
+#include "base/SimulatorProcess.h"
+#include "base/WindowRect.h"
 
 // Runs `inspect` on the next modal window to open, from the GUI thread's event
 // loop, so a test can look at a box that blocks the code under test. `inspect`

@@ -10,8 +10,8 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <functional>
-#include <termios.h>
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include "base/SettingsStore.h"
 #include "comm/CommLink.h"
@@ -23,7 +23,6 @@
 #include "support/PtyPeer.h"
 #include "support/QtDialogs.h"
 #include "support/TestUi.h"
-
 
 TEST(ConnectionDialogs, PortSelectMarksTheCurrentTypeAndReturnsTheClickedOne) {
     CPortSelect dialog(PortLAN);

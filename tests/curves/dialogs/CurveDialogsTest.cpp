@@ -10,11 +10,11 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "base/ui/FileChooser.h"
 #include "curves/CurveTestFiles.h"
 #include "curves/dialogs/CurveConversion.h"
 #include "curves/dialogs/CurveHeaderDialog.h"
 #include "curves/dialogs/CurveHeaderEdit.h"
-#include "base/ui/FileChooser.h"
 #include "logging/ui/ChartControl.h"
 #include "logging/ui/Graph.h"
 #include "support/QtDialogs.h"
