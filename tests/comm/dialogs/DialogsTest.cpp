@@ -21,8 +21,8 @@
 #include "comm/dialogs/LinkDialogs.h"
 #include "comm/dialogs/PortSelect.h"
 #include "support/PtyPeer.h"
-#include "support/QtDialogs.h"
 #include "support/TestUi.h"
+#include "support/ui/QtDialogs.h"
 
 TEST(ConnectionDialogs, PortSelectMarksTheCurrentTypeAndReturnsTheClickedOne) {
     CPortSelect dialog(PortLAN);

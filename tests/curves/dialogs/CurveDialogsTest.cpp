@@ -17,8 +17,8 @@
 #include "curves/dialogs/CurveHeaderEdit.h"
 #include "logging/ui/ChartControl.h"
 #include "logging/ui/Graph.h"
-#include "support/QtDialogs.h"
 #include "support/TestUi.h"
+#include "support/ui/QtDialogs.h"
 
 namespace {
 
