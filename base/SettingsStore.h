@@ -23,7 +23,7 @@
 class CSettingsStore {
 public:
     static constexpr std::size_t MaxLineLength = 4096;
-    static constexpr std::size_t MaxFileSize = 4 * 1024 * 1024;
+    static constexpr std::size_t MaxFileSize = std::size_t{4} * 1024 * 1024;
 
     // An empty path keeps the store in memory only; writes then always succeed.
     explicit CSettingsStore(std::string path);

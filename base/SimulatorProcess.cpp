@@ -116,7 +116,7 @@ bool CSimulatorProcess::Start(const std::string& program, const std::vector<std:
             return false;
         }
         text.append(buffer, static_cast<std::size_t>(n));
-        if (text.size() > 64 * 1024) {
+        if (text.size() > std::size_t{64} * 1024) {
             error_ = "the simulator printed no usable announcement";
             Stop();
             return false;
@@ -171,8 +171,13 @@ std::string CSimulatorProcess::FindProgram(const std::string& name) {
         auto colon = rest.find(':');
         std::string dir = rest.substr(0, colon);
         rest.erase(0, colon == std::string::npos ? rest.size() : colon + 1);
-        if (!dir.empty() && IsExecutable(dir + "/" + name))
-            return dir + "/" + name;
+        if (dir.empty())
+            continue;
+        std::string candidate = dir;
+        candidate += '/';
+        candidate += name;
+        if (IsExecutable(candidate))
+            return candidate;
     }
     return {};
 }

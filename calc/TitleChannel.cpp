@@ -91,9 +91,9 @@ CTitleChannel::~CTitleChannel() {
 
 std::string CTitleChannel::Folder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string folder = runtime && *runtime == '/'
-                                   ? std::string(runtime) + "/arktronic-windows"
-                                   : "/tmp/arktronic-windows-" + std::to_string(::geteuid());
+    std::string folder = runtime && *runtime == '/'
+                             ? std::string(runtime) + "/arktronic-windows"
+                             : "/tmp/arktronic-windows-" + std::to_string(::geteuid());
     ::mkdir(folder.c_str(), 0700);
     struct stat info {};
     if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||

@@ -29,7 +29,7 @@ class ITransferProgress;
 class CCommLink {
 public:
     // Replies and tables bigger than this (a device streaming without end) fail.
-    static constexpr std::size_t MaxTableSize = 1024 * 1024;
+    static constexpr std::size_t MaxTableSize = std::size_t{1024} * 1024;
     // Selecting GPIB again gives the bus this long after the device went offline.
     static constexpr std::chrono::milliseconds GpibReselectWait{2000};
 

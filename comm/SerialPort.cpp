@@ -13,7 +13,7 @@
 namespace {
 
 // Received bytes not yet delivered; the device keeps anything beyond this.
-constexpr std::size_t PendingCapacity = 64 * 1024;
+constexpr std::size_t PendingCapacity = std::size_t{64} * 1024;
 // The original driver waited without limit for a write; a line that never
 // drains (a stopped peer) must not hang the program, so a write gives up here.
 constexpr int WriteTimeoutMs = 2000;

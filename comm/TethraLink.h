@@ -26,7 +26,7 @@ public:
     static constexpr std::chrono::milliseconds ConnectTimeout{3000};
     static constexpr std::chrono::milliseconds ReadTimeout{3000};
     // Table transfers bigger than this fail, like a table over RS232.
-    static constexpr std::size_t MaxTableSize = 1024 * 1024;
+    static constexpr std::size_t MaxTableSize = std::size_t{1024} * 1024;
 
     CTethraLink() = default;
     ~CTethraLink();

@@ -8,7 +8,7 @@ packages=(
   cmake g++ ninja-build ccache
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xauth
 )
 

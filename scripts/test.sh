@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the whole test suite: once as
-# shipped (warnings are errors), a short fuzz of the curve readers, once under
-# AddressSanitizer + UBSan, and the threaded suites under ThreadSanitizer.
+# Installs what is missing, builds and runs the whole test suite: the layering,
+# format and tidy checks, the tests as shipped (warnings are errors), a short
+# fuzz of the curve readers, once under AddressSanitizer + UBSan, and the
+# threaded suites under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,6 +18,8 @@ step() { printf '\n== %s ==\n' "$*"; }
 step "build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON -DTUNDRIX_SANITIZE= -DTUNDRIX_BUILD_GUI=ON >/dev/null
 cmake --build build
+step "layers, format and tidy"
+scripts/check-code.sh build
 step "tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
 

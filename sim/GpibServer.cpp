@@ -144,11 +144,10 @@ void CGpibServer::HandlePoll(std::span<const pollfd> fds, Clock::time_point now)
     for (std::size_t i = 0; i < polledClients_ && first + i < fds.size(); ++i) {
         Client& client = *clients_[i];
         const short revents = fds[first + i].revents;
-        if ((revents & (POLLERR | POLLNVAL)) != 0) {
-            client.dead = true;
-        } else if ((revents & POLLIN) != 0) {
+        // Data that came before a hang-up is still read.
+        if ((revents & POLLIN) != 0 && (revents & (POLLERR | POLLNVAL)) == 0) {
             client.dead = !Receive(client, now);
-        } else if ((revents & POLLHUP) != 0) {
+        } else if ((revents & (POLLERR | POLLNVAL | POLLHUP)) != 0) {
             client.dead = true;
         }
     }

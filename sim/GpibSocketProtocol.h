@@ -39,7 +39,7 @@ enum Op : std::uint32_t {
 };
 
 inline constexpr std::uint32_t EoiFlag = 1;
-inline constexpr std::size_t MaxData = 64 * 1024;
+inline constexpr std::size_t MaxData = std::size_t{64} * 1024;
 // The longest standard time-out, T1000s.
 inline constexpr std::uint32_t MaxTimeoutUs = 1000u * 1000u * 1000u;
 

@@ -31,7 +31,7 @@ CSimController::CSimController(const SimModel& model, SimClock clock)
 }
 
 void CSimController::RegisterCommon() {
-    auto answer = [](std::string text) {
+    auto answer = [](const std::string& text) {
         return [text](const SimRequest&, std::string& reply) {
             reply = text;
             return 0;

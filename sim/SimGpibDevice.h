@@ -26,7 +26,7 @@ class CSimGpibDevice {
 public:
     using Clock = std::chrono::steady_clock;
 
-    static constexpr std::size_t OutputCapacity = 64 * 1024;
+    static constexpr std::size_t OutputCapacity = std::size_t{64} * 1024;
 
     CSimGpibDevice(CSimController& controller, int primaryAddress,
                    std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0));

@@ -19,7 +19,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     static constexpr std::chrono::milliseconds DefaultLifetime{5000};
-    static constexpr std::size_t DefaultCapacity = 64 * 1024;
+    static constexpr std::size_t DefaultCapacity = std::size_t{64} * 1024;
 
     explicit CSimReplyQueue(std::chrono::milliseconds delay = std::chrono::milliseconds(0),
                             std::chrono::milliseconds lifetime = DefaultLifetime,

@@ -132,7 +132,8 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
         std::string_view arg = argv[i];
         std::string_view value;
         bool hasValue = false;
-        if (const std::size_t equals = arg.find('='); arg.starts_with("--") && equals != arg.npos) {
+        if (const std::size_t equals = arg.find('=');
+            arg.starts_with("--") && equals != std::string_view::npos) {
             value = arg.substr(equals + 1);
             arg = arg.substr(0, equals);
             hasValue = true;
