@@ -11,7 +11,7 @@ std::string LineCurve() {
     CurvePoints points;
     for (float t : {475.0f, 300.0f, 200.0f, 100.0f, 77.0f, 50.0f, 30.0f, 10.0f, 4.2f, 2.0f})
         points.emplace_back(1.7f - 0.003f * t, t);
-    return CrvText({"DT-470 standard", "Diode", "1.0", "Volts"}, points);
+    return CrvText({"Standard diode", "Diode", "1.0", "Volts"}, points);
 }
 
 class CalGenCli : public ::testing::Test {
@@ -37,7 +37,7 @@ TEST_F(CalGenCli, WritesTheCurveAndLogsItOnStandardOutput) {
         << run.out;
     EXPECT_EQ(";\n", run.out.substr(run.out.size() - 2));
     const std::string file = ReadTextFile(out_);
-    EXPECT_EQ("DT-470 standard\nDiode\n1.0\nVolts\n0.291481 475.000000\n", FirstLines(file, 5));
+    EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n0.291481 475.000000\n", FirstLines(file, 5));
 
     // Three points in the order of the dialog's rows: 4.2 K, 77 K, 300 K.
     run = Cli({"diode-3", source_, out_, "--point", "4.2,1.69", "--point", "77,1.47", "--point",

@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::vector<std::string> Header{"DT-470 standard", "Diode", "1.0", "Volts"};
+const std::vector<std::string> Header{"Standard diode", "Diode", "1.0", "Volts"};
 
 // The straight diode curve v = 1.7 - 0.003 T, on which the spline is the line
 // itself and every expected value can be worked out by hand.
@@ -245,7 +245,7 @@ TEST_F(CalGen, PlatinumDrawsTheLineThroughItsPointsWhateverTheSourceValues) {
               FirstLines(ui_.Log(), 2));
     ASSERT_EQ(CalGenOutcome::Saved, Run(CalGenOperation::Platinum, Source(b), points));
     EXPECT_EQ(fromA, ReadTextFile(Output()));
-    EXPECT_EQ("DT-470 standard\nDiode\n1.0\nVolts\n"
+    EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n"
               "180.000000 475.000000\n110.000000 300.000000\n70.000000 200.000000\n"
               "30.000000 100.000000\n20.800001 77.000000\n2.000000 30.000000\n;\n",
               fromA);
@@ -432,7 +432,7 @@ TEST_F(CalGen, NothingIsWrittenUnlessTheWholeCurveIs) {
     EXPECT_EQ(CalGenOutcome::Saved,
               RunCalGen(CalGenOperation::Diode300K, files_, dialog_, ui_, ui_));
     const std::string text = ReadTextFile(source);
-    EXPECT_EQ("DT-470 standard\nDiode\n1.0\nVolts\n", FirstLines(text, 4));
+    EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n", FirstLines(text, 4));
     const CurvePoints out = PointsOf(text);
     ASSERT_EQ(Temperatures.size(), out.size());
     EXPECT_NEAR(0.81, out[3].first, 1e-6);

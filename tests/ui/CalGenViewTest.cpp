@@ -22,7 +22,7 @@
 namespace {
 
 // v = 1.7 - 0.003 T: 1.6874 V at 4.2 K, 1.469 V at 77 K, 0.8 V at 300 K.
-const char SourceText[] = "DT-470 standard\nDiode\n1.0\nVolts\n"
+const char SourceText[] = "Standard diode\nDiode\n1.0\nVolts\n"
                           "0.275 475\n0.8 300\n1.4 100\n1.469 77\n1.61 30\n1.67 10\n"
                           "1.6874 4.2\n1.694 2\n;\n";
 
@@ -82,7 +82,7 @@ TEST_F(CalGenView, TheShortcutBarsCalGenStartsTheChosenOperation) {
     // UM_CALGEN is posted: the operation runs once the button has returned.
     ASSERT_TRUE(QTest::qWaitFor([&] { return saved; }, 10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(dir_.File("fitted.crv")); }));
-    EXPECT_EQ(0u, ReadAll(dir_.File("fitted.crv")).find("DT-470 standard\nDiode\n1.0\nVolts\n"));
+    EXPECT_EQ(0u, ReadAll(dir_.File("fitted.crv")).find("Standard diode\nDiode\n1.0\nVolts\n"));
     EXPECT_TRUE(
         run_.View().LogText().contains("Generate new curve using   0.790000V at 300.000000K,\n"
                                        "                     and   1.470000V at  77.000000K,\n"
