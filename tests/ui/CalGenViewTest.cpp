@@ -12,6 +12,7 @@
 
 #include "app/ui/SelectCalGenType.h"
 #include "app/ui/ShortCutButtons.h"
+#include "calc/TitleChannel.h"
 #include "curves/dialogs/OnePoint.h"
 #include "curves/dialogs/TWOPOINTS.h"
 #include "curves/dialogs/ThreePoints.h"
@@ -154,5 +155,42 @@ TEST_F(CalGenView, EachMenuItemAndSelectionOpensItsOwnDialog) {
     QCoreApplication::processEvents();
     EXPECT_EQ(nullptr, QApplication::activeModalWidget());
     EXPECT_FALSE(run_.View().LogText().contains("Generate"));
+    EXPECT_TRUE(run_.Boxes().empty());
+}
+
+TEST_F(CalGenView, VaporPressureAndCancelReachTheCalculatorAndQuillmere) {
+    // Windows of those titles, stood in for by this test in a runtime folder of its own.
+    TempDir runtime;
+    struct Runtime {
+        explicit Runtime(const std::string& path) : previous(qgetenv("XDG_RUNTIME_DIR")) {
+            qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(path));
+        }
+        ~Runtime() {
+            if (previous.isNull())
+                qunsetenv("XDG_RUNTIME_DIR");
+            else
+                qputenv("XDG_RUNTIME_DIR", previous);
+        }
+        QByteArray previous;
+    } folder(runtime.Path());
+    CTitleChannel calculator, quillmere;
+    ASSERT_TRUE(calculator.Listen(VaporixTitle));
+    ASSERT_TRUE(quillmere.Listen(QuillmereTitle));
+
+    bool asked = false, closed = false;
+    WhenModal<QFileDialog>([&](QFileDialog* open) {
+        Choose(open, source_);
+        WhenModal<COnePoint>([&](COnePoint* point) {
+            Button(point, "Vapor Pressure")->click();
+            // An open calculator is asked to close; Quillmere is left alone.
+            asked = QTest::qWaitFor([&] { return calculator.TakeCloseRequest(); }, 5000);
+            EXPECT_FALSE(quillmere.TakeCloseRequest());
+            Button(point, "Cancel")->click();
+            closed = QTest::qWaitFor([&] { return quillmere.TakeCloseRequest(); }, 5000);
+        });
+    });
+    run_.Frame().CommandAction(MenuCommand::CalGenDiode1Point300K)->trigger();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(closed);
     EXPECT_TRUE(run_.Boxes().empty());
 }
