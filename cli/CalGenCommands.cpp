@@ -1,5 +1,6 @@
 #include "cli/CalGenCommands.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string_view>
@@ -46,11 +47,10 @@ bool ParsePoint(std::string_view text, GivenPoint& point) {
 } // namespace
 
 int RunCalGenCommand(const CalGenOptions& options) {
-    const OperationName* chosen = nullptr;
-    for (const OperationName& entry : Operations)
-        if (entry.name == options.operation)
-            chosen = &entry;
-    if (chosen == nullptr)
+    const auto chosen =
+        std::find_if(Operations.begin(), Operations.end(),
+                     [&](const OperationName& entry) { return entry.name == options.operation; });
+    if (chosen == Operations.end())
         return Usage("OP: one of " + std::string(CalGenOperationNames));
     if (options.points.size() != chosen->points)
         return Usage(options.operation + " takes " + std::to_string(chosen->points) +
