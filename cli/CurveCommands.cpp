@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
-#include "base/FileChooser.h"
 #include "cli/CliUi.h"
+#include "cli/GivenFiles.h"
+#include "cli/StreamLog.h"
 #include "curves/CheckCrvFile.h"
 #include "curves/ConvertCurve.h"
 #include "curves/CurveText.h"
@@ -16,44 +17,6 @@ namespace {
 
 constexpr int ExitRefused = 1;
 constexpr int ExitUsage = 2;
-
-// A log on a stream that ends its last line when the command is done: some
-// log texts carry no line end of their own.
-class CStreamLog : public IMessageLog {
-public:
-    explicit CStreamLog(std::FILE* stream) : stream_(stream) {}
-    ~CStreamLog() override {
-        if (open_)
-            std::fputc('\n', stream_);
-    }
-    void AppendLog(std::string_view text) override {
-        if (text.empty())
-            return;
-        std::fwrite(text.data(), 1, text.size(), stream_);
-        open_ = text.back() != '\n';
-    }
-
-private:
-    std::FILE* stream_;
-    bool open_ = false;
-};
-
-// The conversion's file dialogs, answered with the command's two file names.
-class CGivenFiles : public IFileChooser {
-public:
-    CGivenFiles(std::string input, std::string output)
-        : input_(std::move(input)), output_(std::move(output)) {}
-    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
-        return input_;
-    }
-    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override {
-        return output_;
-    }
-
-private:
-    std::string input_;
-    std::string output_;
-};
 
 int Usage(const char* text) {
     std::fprintf(stderr, "tundrix-cli: curve convert: %s\n", text);

@@ -10,6 +10,7 @@
 #include "app/VantorCore.h"
 #include "base/SettingsStore.h"
 #include "calc/VaporixCommand.h"
+#include "cli/CalGenCommands.h"
 #include "cli/CliUi.h"
 #include "cli/CurveCommands.h"
 #include "comm/MyIPAddr.h"
@@ -143,7 +144,23 @@ int main(int argc, char** argv) {
     curveConvert->add_option("--multiplier", convert.multiplier, "curve multiplier");
     curveConvert->add_option("--unit", convert.unit, "Volts, mVolts, Ohms or LogOhms");
 
+    CalGenOptions calGen;
+    auto* calGenCommand = app.add_subcommand(
+        "calgen", "fit a standard .crv curve to one sensor through its reference points; "
+                  "no instrument needed");
+    calGenCommand->add_option("OP", calGen.operation, CalGenOperationNames)->required();
+    calGenCommand->add_option("SOURCE", calGen.source, "the source .crv file")->required();
+    calGenCommand->add_option("OUT", calGen.output, "the .crv file to write")->required();
+    calGenCommand
+        ->add_option("--point", calGen.points,
+                     "T,V: a temperature and the sensor's value there, one per dialog row")
+        ->allow_extra_args(false)
+        ->required();
+
     CLI11_PARSE(app, argc, argv);
+
+    if (calGenCommand->parsed())
+        return RunCalGenCommand(calGen);
 
     if (curveCheck->parsed())
         return RunCurveCheck(curveFile);

@@ -7,12 +7,14 @@
 
 #include "app/VantorCore.h"
 #include "app/VantorDoc.h"
+#include "app/VaporixLauncher.h"
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
 #include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
+#include "curves/dialogs/CalGenRun.h"
 #include "curves/dialogs/CurveConversion.h"
 
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
@@ -85,10 +87,35 @@ void CVantorView::OnCommand(MenuCommand command) {
     case MenuCommand::CurveConvert:
         RunCurveConversion(this, boxes_, *this);
         break;
+    case MenuCommand::CalGenDiode1Point300K:
+        StartCalGen(CalGenOperation::Diode300K);
+        break;
+    case MenuCommand::CalGenDiode1Point42K:
+        StartCalGen(CalGenOperation::Diode4K2);
+        break;
+    case MenuCommand::CalGenDiode2Points:
+        StartCalGen(CalGenOperation::DiodeTwoPoints);
+        break;
+    case MenuCommand::CalGenDiode3Points:
+        StartCalGen(CalGenOperation::DiodeThreePoints);
+        break;
+    case MenuCommand::CalGenPlatinum:
+        StartCalGen(CalGenOperation::Platinum);
+        break;
     default:
         // The frame's own commands, and operations that are not in the program yet.
         break;
     }
+}
+
+void CVantorView::StartCalGen(CalGenOperation operation) {
+    CalculatorActions calculator{[this] { LaunchVaporix(boxes_); }, [] { CloseQuillmere(); }};
+    RunCalGenWithDialogs(operation, this, boxes_, *this, std::move(calculator));
+}
+
+void CVantorView::OnCalGen(int sensorIndex, int pointsIndex) {
+    if (auto operation = CalGenOperationOf(sensorIndex, pointsIndex))
+        StartCalGen(*operation);
 }
 
 void CVantorView::Disconnected(int status) {
@@ -127,8 +154,11 @@ void CVantorView::CreateShortcutBar() {
     connect(shortcutBar_, &CShortCutButtons::ConnectRequested, this, [this] { core_->Connect(); });
     connect(shortcutBar_, &CShortCutButtons::ShowTerminalRequested, this,
             &CVantorView::ShowTerminal);
-    // The curve, PID table, CalGen, data logging and datalog upload requests
-    // have no operation to start in this program yet.
+    // UM_CALGEN: posted, so that the bar's button has returned before the operation runs.
+    connect(shortcutBar_, &CShortCutButtons::CalGenRequested, this, &CVantorView::OnCalGen,
+            Qt::QueuedConnection);
+    // The curve, PID table, data logging and datalog upload requests have no
+    // operation to start in this program yet.
 
     shortcutBar_->adjustSize();
     PlaceShortcutBar();

@@ -8,6 +8,7 @@
 #include "app/ui/TransferProgress.h"
 #include "base/UserInterface.h"
 #include "comm/dialogs/LinkDialogs.h"
+#include "curves/CalGen.h"
 #include "logging/WorkerEvents.h"
 
 class CMessageLogView;
@@ -50,6 +51,11 @@ public:
     CommandContext Context() const;
     // Carries out a menu command of the view; the caller has applied its rule.
     void OnCommand(MenuCommand command);
+
+    // Runs a CalGen operation with its dialogs over this view.
+    void StartCalGen(CalGenOperation operation);
+    // UM_CALGEN from the shortcut bar: the positions chosen in "Select CalGen Type".
+    void OnCalGen(int sensorIndex, int pointsIndex);
 
     // While a LAN table comes in on the GUI thread: windows keep drawing, user
     // input waits until the transfer is over.

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// "tundrix-cli calgen OP SOURCE.crv OUT.crv --point T,V ...": a CalGen
+// operation with the reference dialog answered by the points, in the order of
+// its rows. OP is diode-300k, diode-4.2k, diode-2, diode-3 or platinum.
+struct CalGenOptions {
+    std::string operation;
+    std::string source;
+    std::string output;
+    std::vector<std::string> points; // "T,V"
+};
+
+// The operation names, for the help text.
+inline constexpr char CalGenOperationNames[] = "diode-300k, diode-4.2k, diode-2, diode-3, platinum";
+
+// Runs the operation: the log lines on standard output, the boxes on standard
+// error; OUT is written only when the operation succeeds. Exit status 0 when
+// the curve was written; 1 when the source or the points were refused, where
+// the dialog would not close or would be shown again, or when OUT could not
+// be written; 2 for bad usage.
+int RunCalGenCommand(const CalGenOptions& options);

@@ -1,0 +1,99 @@
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "curves/CurveTestFiles.h"
+#include "support/RunProgram.h"
+
+namespace {
+
+// v = 1.7 - 0.003 T from 475 K down to 2 K: 0.8 V at 300 K, 1.469 V at 77 K.
+std::string LineCurve() {
+    CurvePoints points;
+    for (float t : {475.0f, 300.0f, 200.0f, 100.0f, 77.0f, 50.0f, 30.0f, 10.0f, 4.2f, 2.0f})
+        points.emplace_back(1.7f - 0.003f * t, t);
+    return CrvText({"Standard diode", "Diode", "1.0", "Volts"}, points);
+}
+
+class CalGenCli : public ::testing::Test {
+protected:
+    ProgramResult Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), "calgen");
+        return RunProgram(TUNDRIX_CLI_PROGRAM, args, "", std::chrono::seconds(10));
+    }
+
+    TempDir dir_;
+    const std::string source_ = WriteTextFile(dir_.File("std.crv"), LineCurve());
+    const std::string out_ = dir_.File("new.crv");
+};
+
+} // namespace
+
+TEST_F(CalGenCli, WritesTheCurveAndLogsItOnStandardOutput) {
+    auto run = Cli({"diode-300k", source_, out_, "--point", "300,0.81"});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(0u, run.out.find("New Curve generated using   0.810000V at 300.000000K.\n"
+                               "0.291481     475.000000\n0.810000     300.000000\n"))
+        << run.out;
+    EXPECT_EQ(";\n", run.out.substr(run.out.size() - 2));
+    const std::string file = ReadTextFile(out_);
+    EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n0.291481 475.000000\n", FirstLines(file, 5));
+
+    // Three points in the order of the dialog's rows: 4.2 K, 77 K, 300 K.
+    run = Cli({"diode-3", source_, out_, "--point", "4.2,1.69", "--point", "77,1.47", "--point",
+               "300,0.79"});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ(0u, run.out.find("Generate new curve using   0.790000V at 300.000000K,\n"
+                               "                     and   1.470000V at  77.000000K,\n"
+                               "                     and   1.690000V at   4.200000K.\n"));
+}
+
+TEST_F(CalGenCli, RefusesWhereTheDialogWouldAskAgainAndWritesNothing) {
+    // More than 5 % off: the box on standard error, the log line on standard output.
+    auto off = Cli({"diode-2", source_, out_, "--point", "77,1.2", "--point", "300,0.8"});
+    EXPECT_EQ(1, off.exitCode);
+    EXPECT_EQ("  1.200000V is more than 5% difference from the source curve at  77.000000K.\n",
+              off.out);
+    EXPECT_EQ("tundrix-cli: error: Low reference volatge exceeded 5% difference.\n"
+              "tundrix-cli: calgen: the reference points were refused\n",
+              off.err);
+    EXPECT_FALSE(std::filesystem::exists(out_));
+
+    // Outside the row's range: the dialog would not close.
+    auto range = Cli({"platinum", source_, out_, "--point", "100,30", "--point", "150,110"});
+    EXPECT_EQ(1, range.exitCode);
+    EXPECT_EQ("tundrix-cli: calgen: --point 2: Temperature: Enter a number between 177 and 1000.\n",
+              range.err);
+    EXPECT_FALSE(std::filesystem::exists(out_));
+
+    // A source the check refuses: its first entry on line 2.
+    auto bad = Cli({"diode-4.2k", WriteTextFile(dir_.File("bad.crv"), "x\n1 2\n3 4\n5 6\n"), out_,
+                    "--point", "4.2,1.69"});
+    EXPECT_EQ(1, bad.exitCode);
+    EXPECT_EQ("tundrix-cli: error: File Syntax Error\n", bad.err);
+    EXPECT_FALSE(std::filesystem::exists(out_));
+
+    // An output that cannot be written leaves nothing behind.
+    auto unwritable =
+        Cli({"diode-300k", source_, dir_.File("no/such/folder.crv"), "--point", "300,0.81"});
+    EXPECT_EQ(1, unwritable.exitCode);
+    EXPECT_EQ("tundrix-cli: warning: Failed to create file\n", unwritable.err);
+}
+
+TEST_F(CalGenCli, BadUsageIsRefusedBeforeAnythingIsRead) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"diode-5", source_, out_, "--point", "300,0.8"},
+         "tundrix-cli: calgen: OP: one of diode-300k, diode-4.2k, diode-2, diode-3, platinum\n"},
+        {{"diode-2", source_, out_, "--point", "300,0.8"},
+         "tundrix-cli: calgen: diode-2 takes 2 --point options\n"},
+        {{"diode-300k", source_, out_, "--point", "300;0.8"},
+         "tundrix-cli: calgen: --point 300;0.8: T,V expected, for example 300,0.52\n"},
+    };
+    for (const auto& [args, err] : cases) {
+        auto run = Cli(args);
+        EXPECT_EQ(2, run.exitCode);
+        EXPECT_EQ(err, run.err);
+        EXPECT_EQ("", run.out);
+    }
+    EXPECT_FALSE(std::filesystem::exists(out_));
+}
