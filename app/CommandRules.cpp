@@ -54,13 +54,12 @@ bool IsCommandEnabled(MenuCommand command, const CommandContext& c) {
         return f.Known() != 0;
     case MenuCommand::Shortcut:
         return !c.shortcutBarShown;
+    // CalGen works on files only: neither the instrument nor a logging run matters.
     case MenuCommand::CalGenDiode1Point300K:
     case MenuCommand::CalGenDiode1Point42K:
     case MenuCommand::CalGenDiode2Points:
     case MenuCommand::CalGenDiode3Points:
     case MenuCommand::CalGenPlatinum:
-        // Files only: neither the instrument nor a logging run matters.
-        return true;
     default:
         return true;
     }

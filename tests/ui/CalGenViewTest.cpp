@@ -16,8 +16,8 @@
 #include "curves/dialogs/OnePoint.h"
 #include "curves/dialogs/TWOPOINTS.h"
 #include "curves/dialogs/ThreePoints.h"
-#include "support/QtDialogs.h"
 #include "support/TempDir.h"
+#include "support/ui/QtDialogs.h"
 #include "ui/UiTestHelpers.h"
 
 namespace {

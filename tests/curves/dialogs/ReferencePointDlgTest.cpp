@@ -13,8 +13,8 @@
 #include "curves/dialogs/ReferencePointDialogs.h"
 #include "curves/dialogs/TWOPOINTS.h"
 #include "curves/dialogs/ThreePoints.h"
-#include "support/QtDialogs.h"
 #include "support/TestUi.h"
+#include "support/ui/QtDialogs.h"
 
 namespace {
 
