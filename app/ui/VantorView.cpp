@@ -10,6 +10,7 @@
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
+#include "app/ui/TransferCommands.h"
 #include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
@@ -85,6 +86,12 @@ void CVantorView::OnCommand(MenuCommand command) {
     case MenuCommand::CurveConvert:
         RunCurveConversion(this, boxes_, *this);
         break;
+    case MenuCommand::CurveDownload:
+    case MenuCommand::CurveUpload:
+    case MenuCommand::PidDownload:
+    case MenuCommand::PidUpload:
+        RunTransferCommand(command, *this);
+        break;
     default:
         // The frame's own commands, and operations that are not in the program yet.
         break;
@@ -127,8 +134,20 @@ void CVantorView::CreateShortcutBar() {
     connect(shortcutBar_, &CShortCutButtons::ConnectRequested, this, [this] { core_->Connect(); });
     connect(shortcutBar_, &CShortCutButtons::ShowTerminalRequested, this,
             &CVantorView::ShowTerminal);
-    // The curve, PID table, CalGen, data logging and datalog upload requests
-    // have no operation to start in this program yet.
+    // As the bar's messages were posted: the download starts after the click,
+    // when the view's rule allows it then.
+    for (auto [signal, command] :
+         {std::pair{&CShortCutButtons::CurveDownloadRequested, MenuCommand::CurveDownload},
+          std::pair{&CShortCutButtons::PidDownloadRequested, MenuCommand::PidDownload}})
+        connect(
+            shortcutBar_, signal, this,
+            [this, command] {
+                if (IsCommandEnabled(command, Context()))
+                    OnCommand(command);
+            },
+            Qt::QueuedConnection);
+    // The CalGen, data logging and datalog upload requests have no operation
+    // to start in this program yet.
 
     shortcutBar_->adjustSize();
     PlaceShortcutBar();

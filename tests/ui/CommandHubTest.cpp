@@ -31,9 +31,11 @@ std::vector<MenuCommand> AllCommands() {
 
 // What this program can carry out so far; every other item stays disabled.
 const std::set<MenuCommand> Built{
-    MenuCommand::Connect,  MenuCommand::PortSelect, MenuCommand::RS232SetUp,
-    MenuCommand::Interact, MenuCommand::StatusBar,  MenuCommand::Shortcut,
-    MenuCommand::About,    MenuCommand::Exit,       MenuCommand::CurveConvert};
+    MenuCommand::Connect,       MenuCommand::PortSelect,  MenuCommand::RS232SetUp,
+    MenuCommand::Interact,      MenuCommand::StatusBar,   MenuCommand::Shortcut,
+    MenuCommand::About,         MenuCommand::Exit,        MenuCommand::CurveConvert,
+    MenuCommand::CurveDownload, MenuCommand::CurveUpload, MenuCommand::PidDownload,
+    MenuCommand::PidUpload};
 
 bool RuleAllows(CVantorView& view, MenuCommand command) {
     return IsCommandEnabled(command, view.Context());
