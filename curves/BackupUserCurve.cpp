@@ -40,7 +40,7 @@ bool BackupUserCurve(const TransferContext& context, int curve, const std::strin
     std::string error;
     if (!WriteFileAtomically(fileName, *table, &error)) {
         context.boxes.ShowMessage("Failed to create file", MessageIcon::Warning);
-        context.log.AppendLog("Failed to create file " + fileName + ": " + error + "\n");
+        context.log.AppendLog("Failed to create file " + error + "\n");
         return false;
     }
     context.log.AppendLog(Format("User Curve %d is backed up to %s\n", curve, fileName));

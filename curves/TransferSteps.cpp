@@ -61,7 +61,7 @@ bool SaveUploadedTable(const TransferContext& context, const std::string& fileNa
     std::string error;
     if (!WriteFileAtomically(fileName, table, &error)) {
         context.boxes.ShowMessage("Failed to create file", MessageIcon::Warning);
-        context.log.AppendLog("Failed to create file " + fileName + ": " + error + "\n");
+        context.log.AppendLog("Failed to create file " + error + "\n");
         return false;
     }
     context.boxes.ShowMessage("Upload Complete", MessageIcon::Information);
