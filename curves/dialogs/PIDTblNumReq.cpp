@@ -29,6 +29,8 @@ CPIDTblNumReq::CPIDTblNumReq(IMessageBoxes& boxes, QWidget* parent)
     layout->addWidget(new QLabel(QStringLiteral("Enter PID table number :")));
     layout->addWidget(list_);
     layout->addWidget(buttons);
+    // Wide enough for its title.
+    setMinimumWidth(300);
 }
 
 std::optional<int> CPIDTblNumReq::ReadInteger(const QString& text) {
