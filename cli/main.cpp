@@ -13,6 +13,7 @@
 #include "cli/CalGenCommands.h"
 #include "cli/CliUi.h"
 #include "cli/CurveCommands.h"
+#include "cli/TransferCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
 
@@ -124,7 +125,8 @@ int main(int argc, char** argv) {
     vaporix->add_option("PUNIT", pressureUnit, "mmHg, inHg, ATM, psia, Torr (or 0..4)")->required();
     vaporix->add_option("TUNIT", temperatureUnit, "K, C, F (or 0..2)")->required();
 
-    auto* curve = app.add_subcommand("curve", "sensor curve files; no instrument needed");
+    auto* curve = app.add_subcommand(
+        "curve", "sensor curve files (no instrument needed), and curve transfers");
     curve->require_subcommand(1);
     std::string curveFile;
     auto* curveCheck = curve->add_subcommand(
@@ -157,6 +159,31 @@ int main(int argc, char** argv) {
         ->allow_extra_args(false)
         ->required();
 
+    CurveDownloadOptions download;
+    auto* curveDownload = curve->add_subcommand(
+        "download", "send a curve file into user curve N, the header accepted as read");
+    curveDownload->add_option("FILE", download.file, "the .crv or .340 file")->required();
+    curveDownload->add_option("--curve", download.curve, "the user curve, 1..8")->required();
+    curveDownload->add_option("--name", download.name, "sensor name");
+    curveDownload->add_option("--type", download.type, "sensor type");
+    curveDownload->add_option("--multiplier", download.multiplier, "curve multiplier");
+    curveDownload->add_option("--unit", download.unit, "Volts, mVolts, Ohms or LogOhms");
+    curveDownload->add_flag("--verify", download.verify, "read the curve back and compare");
+    curveDownload->add_option("--backup", download.backupFolder,
+                              "save the user curve into a new .crv file in DIR first");
+    int table = 0;
+    auto* curveUpload = curve->add_subcommand("upload", "read user curve N into a .crv file");
+    curveUpload->add_option("N", table, "the user curve, 1..8")->required();
+    curveUpload->add_option("FILE", curveFile, "the .crv file to write")->required();
+    auto* pid = app.add_subcommand("pid", "PID tables of the instrument");
+    pid->require_subcommand(1);
+    auto* pidDownload = pid->add_subcommand("download", "send a .pid file into PID table T");
+    pidDownload->add_option("FILE", curveFile, "the .pid file")->required();
+    pidDownload->add_option("--table", table, "the PID table number")->required();
+    auto* pidUpload = pid->add_subcommand("upload", "read PID table T into a .pid file");
+    pidUpload->add_option("T", table, "the PID table number")->required();
+    pidUpload->add_option("FILE", curveFile, "the .pid file to write")->required();
+
     CLI11_PARSE(app, argc, argv);
 
     if (calGenCommand->parsed())
@@ -184,7 +211,7 @@ int main(int argc, char** argv) {
     CSettingsStore settings(ResolveSettingsPath(settingsPath));
     settings.Load();
     CCliUi ui;
-    if (terminal->parsed())
+    if (terminal->parsed() || curveDownload->parsed() || curveUpload->parsed() || pid->parsed())
         ui.SetLogStream(stdout);
     CVantorCore core(settings, ui, ui, ui);
 
@@ -218,5 +245,13 @@ int main(int argc, char** argv) {
         return RunTransaction(core, "send", command, false);
     if (identify->parsed())
         return RunIdentify(core);
+    if (curveDownload->parsed())
+        return RunCurveDownload(core, ui, download);
+    if (curveUpload->parsed())
+        return RunCurveUpload(core, ui, table, curveFile);
+    if (pidDownload->parsed())
+        return RunPidDownload(core, ui, curveFile, table);
+    if (pidUpload->parsed())
+        return RunPidUpload(core, ui, table, curveFile);
     return RunTerminal(core);
 }

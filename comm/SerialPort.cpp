@@ -124,7 +124,10 @@ CSerialPort::CSerialPort(std::string devicePath, int rateCode)
     // DTR and RTS line control disabled; a pseudo-terminal has no modem lines.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd_, TIOCMBIC, &lines);
-    ::tcflush(fd_, TCIOFLUSH);
+    // Stale input only: on a pseudo-terminal an output flush would also throw
+    // away lines the previous user of the port sent and the other end has not
+    // read yet (a curve's last lines and its ";").
+    ::tcflush(fd_, TCIFLUSH);
     open_ = true;
 }
 

@@ -73,6 +73,16 @@ std::string FormatNumber(float value, int digits) {
     return buffer;
 }
 
+std::string FormatFixed(float value) {
+    // "%f" of the largest float takes 46 characters.
+    char buffer[64];
+    locale_t previous = CLocale() ? ::uselocale(CLocale()) : locale_t{};
+    std::snprintf(buffer, sizeof buffer, "%f", static_cast<double>(value));
+    if (previous)
+        ::uselocale(previous);
+    return buffer;
+}
+
 std::vector<std::string_view> SplitTokens(std::string_view line, std::string_view separators) {
     std::vector<std::string_view> tokens;
     std::size_t start = 0;

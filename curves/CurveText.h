@@ -17,6 +17,8 @@ bool ParseLeadingInteger(std::string_view text, long& value);
 // General notation with `digits` significant digits, trailing zeros kept
 // (printf's "%#.*g"): 1 with 8 digits is "1.0000000".
 std::string FormatNumber(float value, int digits);
+// printf's "%f", six decimals: 1 is "1.000000".
+std::string FormatFixed(float value);
 
 // The non-empty pieces of `line` between any of the `separators`.
 std::vector<std::string_view> SplitTokens(std::string_view line, std::string_view separators);

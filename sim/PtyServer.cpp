@@ -2,12 +2,14 @@
 
 #include "sim/SimController.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -39,8 +41,9 @@ bool MakeRaw(int fd) {
 
 } // namespace
 
-CPtyServer::CPtyServer(CSimController& controller, std::chrono::milliseconds replyDelay)
-    : controller_(controller), replies_(replyDelay) {}
+CPtyServer::CPtyServer(CSimController& controller, std::chrono::milliseconds replyDelay,
+                       int lineRate)
+    : controller_(controller), replies_(replyDelay), readPace_(lineRate), writePace_(lineRate) {}
 
 CPtyServer::~CPtyServer() {
     Close();
@@ -100,8 +103,8 @@ void CPtyServer::Close() {
 }
 
 void CPtyServer::AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) {
-    short events = POLLIN;
-    if (replies_.WantsWrite(now)) {
+    short events = readHeld_ ? 0 : POLLIN;
+    if (replies_.WantsWrite(now) && !writeHeld_) {
         events |= POLLOUT;
     }
     fds.push_back({master_, events, 0});
@@ -111,28 +114,58 @@ void CPtyServer::HandlePoll(std::span<const pollfd> fds, Clock::time_point now) 
     if (master_ < 0) {
         return;
     }
-    if (!fds.empty() && (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
+    if (readHeld_ || (!fds.empty() && (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0)) {
         ReadCommands(now);
     }
-    replies_.Flush(master_, now);
+    WriteReplies(now);
 }
 
 std::optional<CSimTransport::Clock::time_point>
 CPtyServer::NextWakeup(Clock::time_point now) const {
-    return replies_.NextWakeup(now);
+    std::optional<Clock::time_point> next = replies_.NextWakeup(now);
+    for (const auto& [held, pace] : {std::pair{readHeld_, &readPace_}, {writeHeld_, &writePace_}}) {
+        if (held && (!next || pace->NextByte() < *next)) {
+            next = pace->NextByte();
+        }
+    }
+    return next;
+}
+
+void CPtyServer::WriteReplies(Clock::time_point now) {
+    if (!writePace_.Paced()) {
+        replies_.Flush(master_, now);
+        return;
+    }
+    writeHeld_ = false;
+    if (!replies_.WantsWrite(now)) {
+        return;
+    }
+    const std::size_t allowed = writePace_.Allowance(now);
+    std::size_t written = 0;
+    replies_.Flush(master_, now, allowed, &written);
+    writePace_.Sent(written, allowed);
+    writeHeld_ = written == allowed && replies_.WantsWrite(now);
 }
 
 void CPtyServer::ReadCommands(Clock::time_point now) {
     // Bounded per wake-up so that one chatty client cannot starve the other transports.
     char buffer[4096];
+    const std::size_t allowed = readPace_.Allowance(now);
+    std::size_t taken = 0;
+    readHeld_ = false;
     for (int round = 0; round < 16; ++round) {
-        const ssize_t count = ::read(master_, buffer, sizeof buffer);
+        if (taken == allowed) {
+            readHeld_ = true;
+            break;
+        }
+        const ssize_t count = ::read(master_, buffer, std::min(sizeof buffer, allowed - taken));
         if (count < 0 && errno == EINTR) {
             continue;
         }
         if (count <= 0) {
-            return;
+            break;
         }
+        taken += static_cast<std::size_t>(count);
         lines_.Feed(
             std::string_view(buffer, static_cast<std::size_t>(count)),
             [&](std::string_view line) {
@@ -142,4 +175,5 @@ void CPtyServer::ReadCommands(Clock::time_point now) {
             },
             [&] { controller_.ReportInputOverrun(); });
     }
+    readPace_.Sent(taken, allowed);
 }

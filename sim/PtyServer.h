@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/SimLineAssembler.h"
+#include "sim/SimLinePacer.h"
 #include "sim/SimReplyQueue.h"
 #include "sim/SimTransport.h"
 
@@ -18,8 +19,11 @@ class CSimController;
 // as commands.
 class CPtyServer : public CSimTransport {
 public:
+    // `lineRate` in baud paces both directions as a serial line of that speed
+    // would (10 bits a byte); 0 takes and gives bytes as fast as they come.
     explicit CPtyServer(CSimController& controller,
-                        std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0));
+                        std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0),
+                        int lineRate = 0);
     ~CPtyServer() override;
     CPtyServer(const CPtyServer&) = delete;
     CPtyServer& operator=(const CPtyServer&) = delete;
@@ -36,6 +40,7 @@ public:
 
 private:
     void ReadCommands(Clock::time_point now);
+    void WriteReplies(Clock::time_point now);
 
     CSimController& controller_;
     int master_ = -1;
@@ -43,4 +48,9 @@ private:
     std::string slavePath_;
     CSimLineAssembler lines_;
     CSimReplyQueue replies_;
+    CSimLinePacer readPace_;
+    CSimLinePacer writePace_;
+    // The line rate held bytes back: wait for the pacer, not for the descriptor.
+    bool readHeld_ = false;
+    bool writeHeld_ = false;
 };

@@ -28,6 +28,9 @@ CSimController::CSimController(const SimModel& model, SimClock clock)
     RegisterCommon();
     inputs_.Register(table_);
     loops_.Register(table_);
+    curves_.Register(table_, tableInput_);
+    if (model.modelClass == 2)
+        pidTables_.Register(table_, tableInput_);
 }
 
 void CSimController::RegisterCommon() {
@@ -65,6 +68,14 @@ void CSimController::RegisterCommon() {
 
 std::optional<std::string> CSimController::Execute(std::string_view line) {
     std::lock_guard lock(mutex_);
+    if (transcript_)
+        transcript_(line);
+    // The lines of a table being written are the table's, up to its ";".
+    if (tableInput_.Active()) {
+        if (const int error = tableInput_.Take(line); error != 0)
+            errors_.Push(error);
+        return std::nullopt;
+    }
     const double now = clock_();
     std::optional<std::string> joined;
     for (const SimCommand& command : parser_.Parse(line)) {
@@ -79,6 +90,11 @@ std::optional<std::string> CSimController::Execute(std::string_view line) {
         }
     }
     return joined;
+}
+
+void CSimController::SetTranscript(std::function<void(std::string_view)> transcript) {
+    std::lock_guard lock(mutex_);
+    transcript_ = std::move(transcript);
 }
 
 void CSimController::ReportInputOverrun() {

@@ -2,10 +2,13 @@
 
 #include "sim/SimCommandParser.h"
 #include "sim/SimCommandTable.h"
+#include "sim/SimCurves.h"
 #include "sim/SimErrorQueue.h"
 #include "sim/SimInputs.h"
 #include "sim/SimLoops.h"
 #include "sim/SimModel.h"
+#include "sim/SimPidTables.h"
+#include "sim/SimTableInput.h"
 
 #include <functional>
 #include <mutex>
@@ -38,6 +41,9 @@ public:
 
     const SimModel& Model() const { return model_; }
 
+    // Receives every line the controller is given, before it is carried out.
+    void SetTranscript(std::function<void(std::string_view line)> transcript);
+
 private:
     void RegisterCommon();
 
@@ -48,5 +54,9 @@ private:
     CSimErrorQueue errors_;
     CSimInputs inputs_;
     CSimLoops loops_; // after inputs_, which it steers
+    CSimTableInput tableInput_;
+    CSimCurves curves_;
+    CSimPidTables pidTables_;
+    std::function<void(std::string_view)> transcript_;
     std::mutex mutex_;
 };

@@ -1,5 +1,6 @@
 #include "sim/SimReplyQueue.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -24,15 +25,19 @@ bool CSimReplyQueue::WantsWrite(Clock::time_point now) const {
     return !pending_.empty() && pending_.front().due <= now;
 }
 
-int CSimReplyQueue::Flush(int fd, Clock::time_point now) {
-    while (!pending_.empty() && pending_.front().due <= now) {
+int CSimReplyQueue::Flush(int fd, Clock::time_point now, std::size_t limit, std::size_t* written) {
+    std::size_t total = 0;
+    if (written != nullptr) {
+        *written = 0;
+    }
+    while (!pending_.empty() && pending_.front().due <= now && total < limit) {
         Pending& reply = pending_.front();
         if (reply.expires <= now) {
             DropFront();
             continue;
         }
-        const ssize_t count =
-            ::write(fd, reply.bytes.data() + reply.written, reply.bytes.size() - reply.written);
+        const ssize_t count = ::write(fd, reply.bytes.data() + reply.written,
+                                      std::min(reply.bytes.size() - reply.written, limit - total));
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -48,6 +53,13 @@ int CSimReplyQueue::Flush(int fd, Clock::time_point now) {
             return 0;
         }
         reply.written += static_cast<std::size_t>(count);
+        total += static_cast<std::size_t>(count);
+        if (written != nullptr) {
+            *written = total;
+        }
+        if (limit != SIZE_MAX) {
+            reply.expires = now + lifetime_;
+        }
         if (reply.written == reply.bytes.size()) {
             pendingBytes_ -= reply.bytes.size();
             pending_.pop_front();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
@@ -30,7 +31,10 @@ public:
     bool WantsWrite(Clock::time_point now) const;
     // Writes what `fd` takes without blocking and drops replies that outlived
     // their time. 0, or the errno of a failed write (that reply is dropped).
-    int Flush(int fd, Clock::time_point now);
+    // With a `limit` (a paced line) at most that many bytes go, `written`
+    // tells how many did, and a reply that is moving does not expire.
+    int Flush(int fd, Clock::time_point now, std::size_t limit = SIZE_MAX,
+              std::size_t* written = nullptr);
     // When Flush next has something to do without the descriptor becoming writable.
     std::optional<Clock::time_point> NextWakeup(Clock::time_point now) const;
 

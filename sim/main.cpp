@@ -25,7 +25,8 @@ namespace {
 
 constexpr const char* HelpText =
     "Usage: tundrix-sim [--pty] [--tcp PORT] [--gpib [--gpib-address N]]\n"
-    "                   [--model N] [--reply-delay MS]\n"
+    "                   [--model N] [--reply-delay MS] [--line-rate BAUD]\n"
+    "                   [--transcript FILE]\n"
     "\n"
     "A simulated temperature controller that answers the controller's command\n"
     "language, for using the Tundrix utility without an instrument.\n"
@@ -50,6 +51,9 @@ constexpr const char* HelpText =
     "  --model N          model code 27..35 (default 28)\n"
     "  --reply-delay MS   answer every query MS milliseconds late, 0..60000\n"
     "                     (a slow instrument, for testing time-outs)\n"
+    "  --line-rate BAUD   read and write the pseudo-terminal no faster than a\n"
+    "                     serial line of BAUD (10 bits a byte), 50..4000000\n"
+    "  --transcript FILE  append every line the controller receives to FILE\n"
     "  -h, --help         show this text and exit\n"
     "\n"
     "Models (loops 1-2 drive heaters, loops 3-4 analog outputs):\n"
@@ -68,6 +72,19 @@ constexpr const char* HelpText =
     "  LOOP n:SETPT? | SETPT k      set point in kelvin, 0.1 to 1500, \"77.350\"\n"
     "  LOOP n:NAME? | NAME text     name, up to 15 characters (\"Heater 1\" ..)\n"
     "  LOOP n:INP? | INP x          the input the loop controls\n"
+    "  SENSORIX? i                  sensor table entry i (61..68: user curves 1..8),\n"
+    "                               \"name,type,entries\"\n"
+    "  SENSORIX i:NENTRY?           entries of user curve i - 60\n"
+    "  CALC n                       the lines that follow, up to one beginning with\n"
+    "                               \";\", become user curve n (1..8): name, type,\n"
+    "                               multiplier, unit, then up to 200 entries\n"
+    "  CALC? n                      user curve n as it was sent, a line each, then \";\"\n"
+    "  PIDT t:table                 (heater models) the lines that follow, up to\n"
+    "                               \";\", become PID table t (1..6): a title, then up\n"
+    "                               to 16 entries\n"
+    "  PIDT t:NENT? | PIDT t:TABLE? entries of PID table t; the table as sent\n"
+    "Table replies (CALC?, PIDT t:TABLE?) hold CR LF between their lines; over\n"
+    "GPIB each line, the \";\" included, is a message of its own ended by EOI.\n"
     "A loop whose range is not 0 draws its input toward the set point with a\n"
     "time constant of 20 s. \"LOOP 1:HTRR?NAME?\" asks two queries, as the\n"
     "utility's output monitors send them.\n"
@@ -104,6 +121,8 @@ struct Options {
     std::optional<int> gpibAddress;
     int model = 28;
     int replyDelayMs = 0;
+    int lineRate = 0;
+    std::string transcript;
 };
 
 int signalPipe[2] = {-1, -1};
@@ -176,6 +195,16 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
                 options.replyDelayMs < 0 || options.replyDelayMs > 60000) {
                 return Usage("--reply-delay needs a number of milliseconds from 0 to 60000");
             }
+        } else if (arg == "--line-rate") {
+            if (!takeValue() || !ParseInt(value, options.lineRate) || options.lineRate < 50 ||
+                options.lineRate > 4000000) {
+                return Usage("--line-rate needs a line speed in baud from 50 to 4000000");
+            }
+        } else if (arg == "--transcript") {
+            if (!takeValue() || value.empty()) {
+                return Usage("--transcript needs a file name");
+            }
+            options.transcript = value;
         } else {
             return Usage("unknown option '" + std::string(argv[i]) + "'");
         }
@@ -237,9 +266,22 @@ int main(int argc, char** argv) {
     }
 
     CSimController controller(*SimModel::Find(options.model));
+    FILE* transcript = nullptr;
+    if (!options.transcript.empty()) {
+        transcript = std::fopen(options.transcript.c_str(), "ae");
+        if (transcript == nullptr) {
+            std::fprintf(stderr, "tundrix-sim: cannot open %s: %s\n", options.transcript.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+        controller.SetTranscript([transcript](std::string_view line) {
+            std::fprintf(transcript, "%.*s\n", static_cast<int>(line.size()), line.data());
+            std::fflush(transcript);
+        });
+    }
     const std::chrono::milliseconds replyDelay(options.replyDelayMs);
     CSimServerLoop loop;
-    CPtyServer pty(controller, replyDelay);
+    CPtyServer pty(controller, replyDelay, options.lineRate);
     CTcpServer tcp(controller, replyDelay);
     CGpibServer gpib(controller, options.gpibAddress.value_or(12), replyDelay);
     // Each line is flushed at once: the parent reads until it has every line it expects.

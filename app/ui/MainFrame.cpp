@@ -11,6 +11,7 @@
 #include "app/ui/CommandTable.h"
 #include "app/ui/MenuStyle.h"
 #include "app/ui/Titles.h"
+#include "app/ui/UserOptionsMenu.h"
 #include "app/ui/VantorView.h"
 #include "base/SettingsStore.h"
 #include "base/WindowRect.h"
@@ -42,6 +43,7 @@ CMainFrame::CMainFrame(CSettingsStore& settings, CVantorDoc& doc, QWidget* paren
                                                  QString::fromLatin1(AppTitle)));
     setCentralWidget(view_);
     CreateMenus();
+    AddUserOptions(*this, settings_, view_->MessageBoxes());
     CreateStatusBar();
     RestorePlacement();
     setWindowIcon(CreateAppIcon());

@@ -11,6 +11,7 @@
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
+#include "app/ui/TransferCommands.h"
 #include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
@@ -102,6 +103,12 @@ void CVantorView::OnCommand(MenuCommand command) {
     case MenuCommand::CalGenPlatinum:
         StartCalGen(CalGenOperation::Platinum);
         break;
+    case MenuCommand::CurveDownload:
+    case MenuCommand::CurveUpload:
+    case MenuCommand::PidDownload:
+    case MenuCommand::PidUpload:
+        RunTransferCommand(command, *this);
+        break;
     default:
         // The frame's own commands, and operations that are not in the program yet.
         break;
@@ -157,8 +164,20 @@ void CVantorView::CreateShortcutBar() {
     // UM_CALGEN: posted, so that the bar's button has returned before the operation runs.
     connect(shortcutBar_, &CShortCutButtons::CalGenRequested, this, &CVantorView::OnCalGen,
             Qt::QueuedConnection);
-    // The curve, PID table, data logging and datalog upload requests have no
-    // operation to start in this program yet.
+    // As the bar's messages were posted: the download starts after the click,
+    // when the view's rule allows it then.
+    for (auto [signal, command] :
+         {std::pair{&CShortCutButtons::CurveDownloadRequested, MenuCommand::CurveDownload},
+          std::pair{&CShortCutButtons::PidDownloadRequested, MenuCommand::PidDownload}})
+        connect(
+            shortcutBar_, signal, this,
+            [this, command] {
+                if (IsCommandEnabled(command, Context()))
+                    OnCommand(command);
+            },
+            Qt::QueuedConnection);
+    // The data logging and datalog upload requests have no operation to start
+    // in this program yet.
 
     shortcutBar_->adjustSize();
     PlaceShortcutBar();

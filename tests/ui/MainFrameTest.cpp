@@ -124,6 +124,9 @@ TEST_F(MainFrameTest, ShowsTitleMenusAndReadyStatus) {
                          "&View/Analog 2 Monitor",
                          "&Help/&About ..",
                          "&User Options/&Interact",
+                         "&User Options/-",
+                         "&User Options/Verify Curve After Download",
+                         "&User Options/Back Up User Curve Before Download",
                      }));
 
     const auto panes = frame.statusBar()->findChildren<QLabel*>();

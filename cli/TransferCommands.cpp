@@ -1,0 +1,130 @@
+#include "cli/TransferCommands.h"
+
+#include <cstdio>
+
+#include "app/VantorCore.h"
+#include "base/FileChooser.h"
+#include "cli/CliUi.h"
+#include "curves/CurveText.h"
+#include "curves/DownloadCurve.h"
+#include "curves/DownloadPIDTable.h"
+#include "curves/GivenCurveHeader.h"
+#include "curves/GivenTableNumbers.h"
+#include "curves/TransferContext.h"
+#include "curves/UploadCurve.h"
+#include "curves/UploadPIDTable.h"
+
+namespace {
+
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+// Both file dialogs answer with the file named on the command line; the
+// user has agreed to replace it by naming it.
+class CNamedFile : public IFileChooser {
+public:
+    explicit CNamedFile(std::string file) : file_(std::move(file)) {}
+    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
+        return file_;
+    }
+    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override {
+        return file_;
+    }
+
+private:
+    std::string file_;
+};
+
+int Usage(const char* command, const char* text) {
+    std::fprintf(stderr, "tundrix-cli: %s: %s\n", command, text);
+    return ExitUsage;
+}
+
+int ExitStatus(TransferOutcome outcome) {
+    switch (outcome) {
+    case TransferOutcome::Done:
+        return 0;
+    case TransferOutcome::Busy:
+        std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+        return ExitFailed;
+    default:
+        return ExitFailed;
+    }
+}
+
+// Runs one transfer with the dialogs answered as given.
+TransferOutcome Run(TransferOutcome (*transfer)(const TransferContext&), CVantorCore& core,
+                    CCliUi& ui, const std::string& file, ICurveHeaderDialog& header,
+                    ITableNumberDialogs& numbers, const CurveTransferOptions& options = {}) {
+    CNamedFile files(file);
+    const TransferContext context{core.Link(),
+                                  core.TransactionMutex(),
+                                  ui,
+                                  ui,
+                                  ui,
+                                  files,
+                                  header,
+                                  numbers,
+                                  [&core] { core.ShowRS232Hints(); },
+                                  options};
+    return transfer(context);
+}
+
+bool IsUserCurve(int curve) {
+    return curve >= 1 && curve <= ITableNumberDialogs::UserCurves;
+}
+
+} // namespace
+
+int RunCurveDownload(CVantorCore& core, CCliUi& ui, const CurveDownloadOptions& options) {
+    if (!IsUserCurve(options.curve))
+        return Usage("curve download", "--curve: a user curve from 1 to 8");
+    CGivenCurveHeader header;
+    header.name = options.name;
+    header.type = options.type;
+    if (options.multiplier) {
+        float multiplier = 0.0f;
+        if (!ParseNumber(*options.multiplier, multiplier))
+            return Usage("curve download", "--multiplier: not a number");
+        header.multiplier = multiplier;
+    }
+    if (options.unit) {
+        for (int i = 0; i < UnitListSize && !header.unitListIndex; ++i)
+            if (*options.unit == UnitListEntry(i))
+                header.unitListIndex = i;
+        if (!header.unitListIndex)
+            return Usage("curve download", "--unit: one of Volts, mVolts, Ohms, LogOhms");
+    }
+    CGivenTableNumbers numbers;
+    numbers.userCurve = options.curve;
+    CurveTransferOptions transfer;
+    transfer.verifyAfterDownload = options.verify;
+    transfer.backupBeforeDownload = options.backupFolder.has_value();
+    transfer.backupFolder = options.backupFolder.value_or("");
+    if (transfer.backupBeforeDownload && transfer.backupFolder.empty())
+        return Usage("curve download", "--backup: a folder");
+    return ExitStatus(Run(DownloadCurve, core, ui, options.file, header, numbers, transfer));
+}
+
+int RunCurveUpload(CVantorCore& core, CCliUi& ui, int curve, const std::string& file) {
+    if (!IsUserCurve(curve))
+        return Usage("curve upload", "N: a user curve from 1 to 8");
+    CGivenCurveHeader header;
+    CGivenTableNumbers numbers;
+    numbers.userCurve = curve;
+    return ExitStatus(Run(UploadCurve, core, ui, file, header, numbers));
+}
+
+int RunPidDownload(CVantorCore& core, CCliUi& ui, const std::string& file, int table) {
+    CGivenCurveHeader header;
+    CGivenTableNumbers numbers;
+    numbers.pidTable = table;
+    return ExitStatus(Run(DownloadPIDTable, core, ui, file, header, numbers));
+}
+
+int RunPidUpload(CVantorCore& core, CCliUi& ui, int table, const std::string& file) {
+    CGivenCurveHeader header;
+    CGivenTableNumbers numbers;
+    numbers.pidTable = table;
+    return ExitStatus(Run(UploadPIDTable, core, ui, file, header, numbers));
+}

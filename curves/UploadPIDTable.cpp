@@ -1,0 +1,55 @@
+#include "curves/UploadPIDTable.h"
+
+#include <mutex>
+
+#include "base/FileChooser.h"
+#include "base/TransactionMutex.h"
+#include "base/UserInterface.h"
+#include "comm/CommLink.h"
+#include "curves/TableNumberDialogs.h"
+#include "curves/TransferContext.h"
+#include "curves/TransferSteps.h"
+
+namespace {
+
+// A table read with more lines than this is refused.
+constexpr int MaxTableLines = 16;
+
+} // namespace
+
+TransferOutcome UploadPIDTable(const TransferContext& context) {
+    std::unique_lock lock(context.transactionMutex, std::defer_lock);
+    if (!lock.try_lock_for(TransactionLockWait))
+        return TransferOutcome::Busy;
+
+    const auto fileName = context.files.ChooseSaveFile("pid", "PID Table Files (*.pid)|*.pid||");
+    if (!fileName)
+        return TransferOutcome::Cancelled;
+    const auto table = context.tableNumbers.AskPIDTableNumber();
+    if (!table)
+        return TransferOutcome::Cancelled;
+    const std::string prefix = "PIDT " + std::to_string(*table);
+    std::string reply;
+    if (context.link.Transact(prefix + ":NENT?", &reply) != Link::Success) {
+        ShowCommunicationError(context);
+        return TransferOutcome::CommunicationFailed;
+    }
+    const int expected = LeadingCount(reply);
+    const std::string read = prefix + ":TABLE?";
+    std::string text;
+    const LinkResult lines = context.link.ReadTable(
+        expected, Format("Uploading from PID table %d. Please wait...", *table), &read, &text);
+    if (lines > MaxTableLines) {
+        context.boxes.ShowMessage("PID table entry is too long.", MessageIcon::Stop);
+        context.log.AppendLog("PID table entry is too long.\n");
+        return TransferOutcome::TooLong;
+    }
+    if (lines < 0) {
+        ShowConnectionFailed(context);
+        return TransferOutcome::CommunicationFailed;
+    }
+    if (!SaveUploadedTable(context, *fileName, text,
+                           Format("PID Table %d is uploaded to %s\n", *table, *fileName)))
+        return TransferOutcome::WriteFailed;
+    return TransferOutcome::Done;
+}

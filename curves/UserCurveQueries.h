@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "curves/TableNumberDialogs.h"
+
+struct TransferContext;
+
+// The instrument's user curves: user curve n (1..8) is its sensor table
+// index n + 60.
+inline constexpr int FirstUserCurveIndex = 61;
+// The wait between "SENSORIX %d:NENTRY?" and the table read of "CALC? %d".
+inline constexpr std::chrono::milliseconds CurveReadWait{1000};
+
+// "SENSORIX? %d" for 61..68, each with its reply, then CCalTblNumReq with the
+// replies. The user curve chosen, or nothing when a query failed ("Communication
+// Error" and the hints shown) or the dialog was cancelled.
+struct UserCurveChoice {
+    std::optional<int> curve;
+    bool communicationFailed = false;
+};
+UserCurveChoice ChooseUserCurve(const TransferContext& context);
+
+// Reads user curve n from the instrument: "SENSORIX %d:NENTRY?" for the
+// expected entry count, the wait, then the link's table read of "CALC? %d"
+// with the progress caption. The table text as received, or nothing after a
+// failure ("Communication Error" or "Communication connection failed", and
+// the hints, shown).
+std::optional<std::string> ReadUserCurve(const TransferContext& context, int curve,
+                                         const std::string& caption);

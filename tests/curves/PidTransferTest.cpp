@@ -1,0 +1,174 @@
+#include <filesystem>
+
+#include "curves/DownloadPIDTable.h"
+#include "curves/PidTableFile.h"
+#include "curves/TransferFixture.h"
+#include "curves/UploadPIDTable.h"
+
+namespace {
+
+const char* const Filter = "PID Table Files (*.pid)|*.pid|All Files (*.*)|*.*||";
+
+// A title line, then `count` entries: zone limits 10 K apart, P, I, D and a range word.
+std::string PidText(int count, const std::string& title = "Cold head") {
+    std::string text = title + "\n";
+    for (int i = 0; i < count; ++i)
+        text += std::to_string(10 * (i + 1)) + ".0 " + std::to_string(50 + i) + " 20.5 0 High\n";
+    return text;
+}
+
+class PidTransfer : public TransferFixture {};
+
+} // namespace
+
+TEST_F(PidTransfer, SixteenEntriesAreNineteenLinesAfterTheIdentity) {
+    Connect(PortRS232);
+    const std::string text = PidText(8) + "\n  \n" + PidText(8).substr(10) + ";\nignored\n";
+    const std::string file = Write("full.pid", text);
+    files_.openAnswers = {file};
+    numbers_.pidTable = 2;
+    const std::size_t mark = Transcript().size();
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::Done) << ui_.Log();
+    EXPECT_EQ(files_.openAsked.back(), (std::pair<std::string, std::string>{"pid", Filter}));
+
+    std::vector<std::string> entries;
+    for (int i = 0; i < 16; ++i)
+        entries.push_back(std::to_string(10 * (i % 8 + 1)) + ".0 " + std::to_string(50 + i % 8) +
+                          " 20.5 0 High");
+    std::vector<std::string> expected = {"*IDN?", "PIDT 2:table", "Cold head"};
+    expected.insert(expected.end(), entries.begin(), entries.end());
+    expected.push_back(";");
+    EXPECT_EQ(ReceivedSince(mark), expected);
+    EXPECT_EQ(expected.size() - 1, 19u);
+
+    std::string log = "Cold head\n";
+    for (const std::string& entry : entries)
+        log += entry + "\n";
+    EXPECT_EQ(ui_.Log(), log + ";\nPID Table 2 is downloaded from " + file + "\n");
+    EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Download Complete"});
+    EXPECT_EQ(ui_.Captions(),
+              std::vector<std::string>{"Downloading to PID Table 2. Please wait..."});
+    EXPECT_EQ(ui_.Progress().front(), 6);
+    EXPECT_EQ(ui_.Progress().back(), 100);
+    EXPECT_FALSE(ui_.ProgressOpen());
+    EXPECT_TRUE(MutexFree());
+
+    // And back, exactly as the instrument sends it.
+    ui_.Clear();
+    const std::string out = dir_->File("back.pid");
+    files_.saveAnswers = {out};
+    EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::Done) << ui_.Log();
+    std::string reply;
+    for (const std::string& line : std::vector<std::string>(expected.begin() + 2, expected.end()))
+        reply += line + "\r\n";
+    EXPECT_EQ(ReadTextFile(out), reply);
+    EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Upload Complete"});
+    EXPECT_EQ(ui_.Log(), reply + "PID Table 2 is uploaded to " + out + "\n");
+    EXPECT_EQ(ui_.Captions(),
+              std::vector<std::string>{"Uploading from PID table 2. Please wait..."});
+}
+
+TEST_F(PidTransfer, FilesThatFailTheCheckAreRefusedBeforeAnythingIsSent) {
+    Connect(PortRS232);
+    numbers_.pidTable = 1;
+    struct Case {
+        std::string text;
+        const char* box;
+        const char* log; // before " in <file> file"
+    };
+    const Case cases[] = {
+        {PidText(17) + ";\n", "More than 16 entries", "More than 16 PID table entries"},
+        {"T\n0 1 1 0 Low\n;\n", "Syntax Error", "Syntax error"},
+        {"T\n1 1 0 0 Low\n;\n", "Syntax Error", "Syntax error"},
+        {"T\n1 -1 1 0 Low\n;\n", "Syntax Error", "Syntax error"},
+        {"T\n1 1 1 0\n;\n", "Syntax Error", "Syntax error"},
+        {"T\n1 1 1 0 " + std::string(60, 'W') + "\n;\n", "Syntax Error", "Syntax error"},
+        {PidText(3), "File Read Error", "File Read Error"},
+        {";\n" + PidText(3) + ";\n", "No table entry", "No table entry"},
+        {"Title only\n\n;\n", "No table entry", "No table entry"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ui_.Clear();
+        const std::string file = Write("refused.pid", c.text);
+        files_.openAnswers = {file};
+        const std::size_t mark = Transcript().size();
+        EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::FileRefused);
+        EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{c.box});
+        EXPECT_EQ(ui_.Log(), std::string(c.log) + " in " + file + " file");
+        EXPECT_TRUE(ReceivedSince(mark).empty());
+        EXPECT_TRUE(MutexFree());
+    }
+    ui_.Clear();
+    files_.openAnswers = {dir_->File("missing.pid")};
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::FileRefused);
+    EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"File Read Error"});
+}
+
+TEST(PidEntry, FirstAndThirdAboveZeroSecondAndFourthZeroOrMore) {
+    EXPECT_TRUE(IsPidEntry("1 0 1 0 Low"));
+    EXPECT_TRUE(IsPidEntry("  300.5\t2e2 0.001 7 High extra"));
+    EXPECT_FALSE(IsPidEntry("0 1 1 1 Low"));
+    EXPECT_FALSE(IsPidEntry("1 1 0 1 Low"));
+    EXPECT_FALSE(IsPidEntry("1 1 1 -0.5 Low"));
+    EXPECT_FALSE(IsPidEntry("1 1 1 1"));
+    EXPECT_FALSE(IsPidEntry("1,1 1 1 Low"));
+    EXPECT_FALSE(IsPidEntry("nan 1 1 1 Low"));
+}
+
+TEST_F(PidTransfer, TheTableNumberIsSentAsTypedAndEveryWayOutIsFree) {
+    Connect(PortRS232);
+    files_.openAnswers = {Write("nine.pid", PidText(2) + ";\n")};
+    numbers_.pidTable = 9;
+    const std::size_t mark = Transcript().size();
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::Done);
+    const std::vector<std::string> received = ReceivedSince(mark);
+    ASSERT_GE(received.size(), 2u);
+    EXPECT_EQ(received[1], "PIDT 9:table");
+
+    files_.openAnswers = {std::nullopt};
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::Cancelled);
+    EXPECT_TRUE(MutexFree());
+    files_.openAnswers = {dir_->File("nine.pid")};
+    numbers_.pidTable = std::nullopt;
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::Cancelled);
+    EXPECT_TRUE(MutexFree());
+    files_.saveAnswers = {std::nullopt};
+    EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::Cancelled);
+    EXPECT_TRUE(MutexFree());
+    files_.saveAnswers = {dir_->File("never.pid")};
+    EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::Cancelled);
+    EXPECT_TRUE(MutexFree());
+
+    // No port: the identity and the entry count fail.
+    link_ = std::make_unique<CCommLink>(settings_, ui_, ui_, ui_);
+    ui_.Clear();
+    numbers_.pidTable = 1;
+    files_.openAnswers = {dir_->File("nine.pid")};
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::CommunicationFailed);
+    EXPECT_TRUE(MutexFree());
+    files_.saveAnswers = {dir_->File("never.pid")};
+    EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::CommunicationFailed);
+    EXPECT_TRUE(MutexFree());
+    EXPECT_EQ(ui_.BoxTexts(),
+              (std::vector<std::string>{"Communication Error", "Communication Error"}));
+    EXPECT_EQ(hints_, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir_->File("never.pid")));
+}
+
+TEST_F(PidTransfer, ATableOfSeventeenLinesOrMoreWritesNoFile) {
+    // Over LAN the table read counts every line: the title and 16 entries are 17.
+    Connect(PortLAN);
+    files_.openAnswers = {Write("sixteen.pid", PidText(16) + ";\n")};
+    numbers_.pidTable = 3;
+    ASSERT_EQ(DownloadPIDTable(Context()), TransferOutcome::Done);
+
+    ui_.Clear();
+    const std::string out = dir_->File("long.pid");
+    files_.saveAnswers = {out};
+    EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::TooLong);
+    EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"PID table entry is too long."});
+    EXPECT_EQ(ui_.Log(), "PID table entry is too long.\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_TRUE(MutexFree());
+}

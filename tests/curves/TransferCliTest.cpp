@@ -1,0 +1,87 @@
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "base/SimulatorProcess.h"
+#include "curves/CurveTestFiles.h"
+#include "support/RunProgram.h"
+
+namespace {
+
+// tundrix-cli's transfers against the simulator on a pseudo-terminal.
+class TransferCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim_.Start(TUNDRIX_SIM_PROGRAM, {"--pty", "--model", "28"})) << sim_.Error();
+    }
+    ProgramResult Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--port", "ASRL" + sim_.Address("pty") + "::INSTR"});
+        return RunProgram(TUNDRIX_CLI_PROGRAM, args);
+    }
+    std::string Write(const std::string& name, const std::string& text) {
+        return WriteTextFile(dir_.File(name), text);
+    }
+
+    CSimulatorProcess sim_;
+    TempDir dir_;
+};
+
+} // namespace
+
+TEST_F(TransferCli, CurveDownloadWithEditedHeaderVerifiesAndUploadsBack) {
+    const std::string file =
+        Write("probe.crv", "Probe\nACR\n1.0\nOhms\n100 300\n200 77\n300 20\n400 4.2\n500 1.5\n;\n");
+    auto download = Cli({"curve", "download", file, "--curve", "2", "--name", "Stage", "--unit",
+                         "LogOhms", "--multiplier", "2", "--verify"});
+    EXPECT_EQ(download.exitCode, 0) << download.err;
+    EXPECT_EQ(download.out,
+              "Stage\nACR\n2.000000\nLogOhm\n100.000000     300.000000\n200.000000     77.000000\n"
+              "300.000000     20.000000\n400.000000     4.200000\n500.000000     1.500000\n;\n"
+              "User Curve 2 is downloaded from " +
+                  file + "\nVerify: User Curve 2 reads back as sent, 5 entries\n");
+    EXPECT_EQ(download.err, "tundrix-cli: note: Download Complete\n");
+
+    const std::string out = dir_.File("out.crv");
+    auto upload = Cli({"curve", "upload", "2", out});
+    EXPECT_EQ(upload.exitCode, 0) << upload.err;
+    EXPECT_EQ(FirstLines(ReadTextFile(out), 4), "Stage\r\nACR\r\n2.000000\r\nLogOhm\r\n");
+    EXPECT_EQ(upload.err, "tundrix-cli: note: Upload Complete\n");
+}
+
+TEST_F(TransferCli, EveryFailureEndsWithANonZeroStatus) {
+    const std::string three = Write("three.crv", "P\nDiode\n1\nVolts\n1 3\n2 2\n3 1\n;\n");
+    auto refused = Cli({"curve", "download", three, "--curve", "1"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "tundrix-cli: error: Not enough points to form a curve\n");
+    EXPECT_EQ(refused.out, "Not enough points in " + three + " file");
+
+    auto unwritable = Cli({"curve", "upload", "1", dir_.Path()});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_EQ(unwritable.err, "tundrix-cli: warning: Failed to create file\n");
+
+    auto noEnd = Cli({"pid", "download", Write("t.pid", "T\n1 1 1 1 Low\n"), "--table", "1"});
+    EXPECT_EQ(noEnd.exitCode, 1);
+    EXPECT_EQ(noEnd.err, "tundrix-cli: error: File Read Error\n");
+
+    EXPECT_EQ(Cli({"curve", "download", three, "--curve", "9"}).exitCode, 2);
+    EXPECT_EQ(Cli({"curve", "download", three, "--curve", "1", "--unit", "K"}).exitCode, 2);
+}
+
+TEST_F(TransferCli, PidTableDownloadAndUpload) {
+    const std::string file = Write("zones.pid", "Zones\n\n10 50 20 0 Low\n;\n");
+    auto download = Cli({"pid", "download", file, "--table", "4"});
+    EXPECT_EQ(download.exitCode, 0) << download.err;
+    EXPECT_EQ(download.out,
+              "Zones\n10 50 20 0 Low\n;\nPID Table 4 is downloaded from " + file + "\n");
+    // Over RS232 the table read counts the line ends less four: a table of one
+    // entry reads as a negative count, as a failed read does.
+    const std::string out = dir_.File("zones-back.pid");
+    auto upload = Cli({"pid", "upload", "4", out});
+    EXPECT_EQ(upload.exitCode, 1);
+    EXPECT_EQ(upload.err, "tundrix-cli: error: Communication connection failed\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    auto back = Cli({"pid", "upload", "5", out});
+    EXPECT_EQ(back.exitCode, 0) << back.err;
+    EXPECT_EQ(FirstLines(ReadTextFile(out), 2),
+              "PID Table 5\r\n20.000 40.000 25.000 0.000 Low\r\n");
+}
