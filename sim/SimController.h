@@ -2,6 +2,7 @@
 
 #include "sim/SimCommandParser.h"
 #include "sim/SimCommandTable.h"
+#include "sim/SimDataLog.h"
 #include "sim/SimErrorQueue.h"
 #include "sim/SimInputs.h"
 #include "sim/SimLoops.h"
@@ -47,6 +48,7 @@ private:
     CSimCommandParser parser_;
     CSimErrorQueue errors_;
     CSimInputs inputs_;
+    CSimDataLog dataLog_{model_, inputs_};
     CSimLoops loops_; // after inputs_, which it steers
     std::mutex mutex_;
 };

@@ -3,6 +3,28 @@
 #include "sim/GpibSocketProtocol.h"
 #include "sim/SimController.h"
 
+#include <vector>
+
+namespace {
+
+// A reply goes out as one message ended by CR LF. A table (a reply of several
+// lines) goes out as the instrument sends it on the bus: one message per
+// line, the ";" that ends it included, each ended by EOI alone.
+std::vector<std::string> Messages(const std::string& reply) {
+    if (reply.find("\r\n") == std::string::npos) {
+        return {reply + "\r\n"};
+    }
+    std::vector<std::string> messages;
+    std::size_t start = 0;
+    for (std::size_t end; (end = reply.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        messages.push_back(reply.substr(start, end - start));
+    }
+    messages.push_back(reply.substr(start));
+    return messages;
+}
+
+} // namespace
+
 CSimGpibDevice::CSimGpibDevice(CSimController& controller, int primaryAddress,
                                std::chrono::milliseconds replyDelay)
     : controller_(controller), primary_(primaryAddress), replyDelay_(replyDelay) {}
@@ -17,12 +39,13 @@ void CSimGpibDevice::Write(std::string_view bytes, bool eoi, Clock::time_point n
         if (!reply) {
             return;
         }
-        std::string bytesOut = *reply + "\r\n";
-        if (queuedBytes_ + bytesOut.size() > OutputCapacity) {
-            return;
+        for (std::string& message : Messages(*reply)) {
+            if (queuedBytes_ + message.size() > OutputCapacity) {
+                return;
+            }
+            queuedBytes_ += message.size();
+            delayed_.push_back({std::move(message), now + replyDelay_});
         }
-        queuedBytes_ += bytesOut.size();
-        delayed_.push_back({std::move(bytesOut), now + replyDelay_});
     };
     auto onOverrun = [&] { controller_.ReportInputOverrun(); };
     lines_.Feed(bytes, onLine, onOverrun);
