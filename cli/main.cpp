@@ -11,7 +11,9 @@
 #include "base/SettingsStore.h"
 #include "calc/VaporixCommand.h"
 #include "cli/CliUi.h"
+#include "cli/CommandFileCommands.h"
 #include "cli/CurveCommands.h"
+#include "cli/DatalogCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
 
@@ -143,6 +145,17 @@ int main(int argc, char** argv) {
     curveConvert->add_option("--multiplier", convert.multiplier, "curve multiplier");
     curveConvert->add_option("--unit", convert.unit, "Volts, mVolts, Ohms or LogOhms");
 
+    std::string datalogFile, commandFile, errorLog = "ErrorLog.txt";
+    auto* datalog = app.add_subcommand("datalog", "the instrument's internal data log");
+    datalog->require_subcommand(1);
+    auto* datalogUpload = datalog->add_subcommand(
+        "upload", "copy the internal data log into a file, pausing it meanwhile");
+    datalogUpload->add_option("OUT", datalogFile, "the .csv file to write")->required();
+    auto* runCommands = app.add_subcommand(
+        "run-commands", "run an XML command file against the instrument, checking its replies");
+    runCommands->add_option("FILE", commandFile, "the command file")->required();
+    runCommands->add_option("--error-log", errorLog, "the error log (default ErrorLog.txt)");
+
     CLI11_PARSE(app, argc, argv);
 
     if (curveCheck->parsed())
@@ -201,5 +214,9 @@ int main(int argc, char** argv) {
         return RunTransaction(core, "send", command, false);
     if (identify->parsed())
         return RunIdentify(core);
+    if (datalogUpload->parsed())
+        return RunDatalogUpload(core, ui, datalogFile);
+    if (runCommands->parsed())
+        return RunCommandFile(core, ui, commandFile, errorLog);
     return RunTerminal(core);
 }
