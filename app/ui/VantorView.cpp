@@ -7,6 +7,8 @@
 
 #include "app/VantorCore.h"
 #include "app/VantorDoc.h"
+#include "app/ui/CommandFileCommand.h"
+#include "app/ui/DatalogUploadCommand.h"
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
@@ -67,6 +69,12 @@ CommandContext CVantorView::Context() const {
 
 void CVantorView::OnCommand(MenuCommand command) {
     switch (command) {
+    case MenuCommand::UploadInternalDataLog:
+        UploadInternalDatalog(*this);
+        break;
+    case MenuCommand::SendCommandFile:
+        SendCommandFile(*this);
+        break;
     case MenuCommand::Connect:
         core_->Connect();
         break;
@@ -125,10 +133,18 @@ void CVantorView::OnInitialUpdate() {
 void CVantorView::CreateShortcutBar() {
     shortcutBar_ = new CShortCutButtons(core_->ShortcutBar(), boxes_, this);
     connect(shortcutBar_, &CShortCutButtons::ConnectRequested, this, [this] { core_->Connect(); });
+    // UM_UPLOAD_DATALOG, posted: the upload starts after the click, when the rule allows it then.
+    connect(
+        shortcutBar_, &CShortCutButtons::UploadDataLogRequested, this,
+        [this] {
+            if (IsCommandEnabled(MenuCommand::UploadInternalDataLog, Context()))
+                OnCommand(MenuCommand::UploadInternalDataLog);
+        },
+        Qt::QueuedConnection);
     connect(shortcutBar_, &CShortCutButtons::ShowTerminalRequested, this,
             &CVantorView::ShowTerminal);
-    // The curve, PID table, CalGen, data logging and datalog upload requests
-    // have no operation to start in this program yet.
+    // The curve, PID table, CalGen and data logging requests have no
+    // operation to start in this program yet.
 
     shortcutBar_->adjustSize();
     PlaceShortcutBar();

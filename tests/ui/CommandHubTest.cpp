@@ -30,10 +30,17 @@ std::vector<MenuCommand> AllCommands() {
 }
 
 // What this program can carry out so far; every other item stays disabled.
-const std::set<MenuCommand> Built{
-    MenuCommand::Connect,  MenuCommand::PortSelect, MenuCommand::RS232SetUp,
-    MenuCommand::Interact, MenuCommand::StatusBar,  MenuCommand::Shortcut,
-    MenuCommand::About,    MenuCommand::Exit,       MenuCommand::CurveConvert};
+const std::set<MenuCommand> Built{MenuCommand::Connect,
+                                  MenuCommand::PortSelect,
+                                  MenuCommand::RS232SetUp,
+                                  MenuCommand::Interact,
+                                  MenuCommand::StatusBar,
+                                  MenuCommand::Shortcut,
+                                  MenuCommand::About,
+                                  MenuCommand::Exit,
+                                  MenuCommand::CurveConvert,
+                                  MenuCommand::SendCommandFile,
+                                  MenuCommand::UploadInternalDataLog};
 
 bool RuleAllows(CVantorView& view, MenuCommand command) {
     return IsCommandEnabled(command, view.Context());
