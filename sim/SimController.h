@@ -48,7 +48,7 @@ private:
     CSimCommandParser parser_;
     CSimErrorQueue errors_;
     CSimInputs inputs_;
-    CSimDataLog dataLog_{model_, inputs_};
+    CSimDataLog dataLog_{model_, inputs_, clock_()};
     CSimLoops loops_; // after inputs_, which it steers
     std::mutex mutex_;
 };

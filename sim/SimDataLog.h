@@ -22,7 +22,9 @@ public:
     static constexpr double RecordSeconds = 1.0;
     static constexpr int HeaderLines = 4;
 
-    CSimDataLog(const SimModel& model, const CSimInputs& inputs) : model_(model), inputs_(inputs) {}
+    // `powerOn`: the controller's time when it was switched on, its first record.
+    CSimDataLog(const SimModel& model, const CSimInputs& inputs, double powerOn)
+        : model_(model), inputs_(inputs), nextRecord_(powerOn) {}
 
     void Register(CSimCommandTable& table);
 
@@ -37,6 +39,6 @@ private:
     const SimModel& model_;
     const CSimInputs& inputs_;
     bool on_ = true;
-    double nextRecord_ = 0.0; // the time of the next record while on
+    double nextRecord_; // the time of the next record while on
     std::vector<std::string> records_;
 };
