@@ -44,24 +44,49 @@ int CreateTemporary(const std::string& path, std::string& tempPath) {
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, std::string* error) {
-    std::string tempPath;
-    int fd = CreateTemporary(path, tempPath);
-    if (fd < 0) {
+    CAtomicFile file(path);
+    return file.Create(error) && file.Commit(content, error);
+}
+
+bool CAtomicFile::Create(std::string* error) {
+    Discard();
+    fd_ = CreateTemporary(path_, tempPath_);
+    if (fd_ >= 0)
+        return true;
+    if (error)
+        *error = path_ + ": " + std::strerror(errno);
+    return false;
+}
+
+bool CAtomicFile::Commit(std::string_view content, std::string* error) {
+    if (fd_ < 0) {
         if (error)
-            *error = path + ": " + std::strerror(errno);
+            *error = path_ + ": not created";
         return false;
     }
     int failure = 0;
-    if (!WriteAll(fd, content) || ::fsync(fd) != 0)
+    if (!WriteAll(fd_, content) || ::fsync(fd_) != 0)
         failure = errno;
-    if (::close(fd) != 0 && failure == 0)
+    if (::close(fd_) != 0 && failure == 0)
         failure = errno;
-    if (failure == 0 && ::rename(tempPath.c_str(), path.c_str()) == 0)
+    fd_ = -1;
+    if (failure == 0 && ::rename(tempPath_.c_str(), path_.c_str()) == 0) {
+        tempPath_.clear();
         return true;
+    }
     if (failure == 0)
         failure = errno;
-    ::unlink(tempPath.c_str());
+    Discard();
     if (error)
-        *error = path + ": " + std::strerror(failure);
+        *error = path_ + ": " + std::strerror(failure);
     return false;
+}
+
+void CAtomicFile::Discard() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!tempPath_.empty())
+        ::unlink(tempPath_.c_str());
+    tempPath_.clear();
 }

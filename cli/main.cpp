@@ -12,7 +12,9 @@
 #include "calc/VaporixCommand.h"
 #include "cli/CalGenCommands.h"
 #include "cli/CliUi.h"
+#include "cli/CommandFileCommands.h"
 #include "cli/CurveCommands.h"
+#include "cli/DatalogCommands.h"
 #include "cli/TransferCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
@@ -184,6 +186,17 @@ int main(int argc, char** argv) {
     pidUpload->add_option("T", table, "the PID table number")->required();
     pidUpload->add_option("FILE", curveFile, "the .pid file to write")->required();
 
+    std::string datalogFile, commandFile, errorLog = "ErrorLog.txt";
+    auto* datalog = app.add_subcommand("datalog", "the instrument's internal data log");
+    datalog->require_subcommand(1);
+    auto* datalogUpload = datalog->add_subcommand(
+        "upload", "copy the internal data log into a file, pausing it meanwhile");
+    datalogUpload->add_option("OUT", datalogFile, "the .csv file to write")->required();
+    auto* runCommands = app.add_subcommand(
+        "run-commands", "run an XML command file against the instrument, checking its replies");
+    runCommands->add_option("FILE", commandFile, "the command file")->required();
+    runCommands->add_option("--error-log", errorLog, "the error log (default ErrorLog.txt)");
+
     CLI11_PARSE(app, argc, argv);
 
     if (calGenCommand->parsed())
@@ -253,5 +266,9 @@ int main(int argc, char** argv) {
         return RunPidDownload(core, ui, curveFile, table);
     if (pidUpload->parsed())
         return RunPidUpload(core, ui, table, curveFile);
+    if (datalogUpload->parsed())
+        return RunDatalogUpload(core, ui, datalogFile);
+    if (runCommands->parsed())
+        return RunCommandFile(core, ui, commandFile, errorLog);
     return RunTerminal(core);
 }

@@ -64,6 +64,7 @@ void CSimController::RegisterCommon() {
         loops_.Reset(request.now);
         return 0;
     });
+    dataLog_.Register(table_);
 }
 
 std::optional<std::string> CSimController::Execute(std::string_view line) {

@@ -3,6 +3,7 @@
 #include "sim/SimCommandParser.h"
 #include "sim/SimCommandTable.h"
 #include "sim/SimCurves.h"
+#include "sim/SimDataLog.h"
 #include "sim/SimErrorQueue.h"
 #include "sim/SimInputs.h"
 #include "sim/SimLoops.h"
@@ -53,6 +54,7 @@ private:
     CSimCommandParser parser_;
     CSimErrorQueue errors_;
     CSimInputs inputs_;
+    CSimDataLog dataLog_{model_, inputs_, clock_()};
     CSimLoops loops_; // after inputs_, which it steers
     CSimTableInput tableInput_;
     CSimCurves curves_;

@@ -4,6 +4,7 @@
 #include "sim/GpibServer.h"
 #include "sim/PtyServer.h"
 #include "sim/SimController.h"
+#include "sim/SimDataLog.h"
 #include "sim/SimInputs.h"
 #include "sim/SimLoops.h"
 #include "sim/SimModel.h"
@@ -63,6 +64,10 @@ constexpr const char* HelpText =
     "\n"
     "Commands (any case; chained with \";\", a leading \":\" starts again at the root):\n"
     "  *IDN?  SYST:IDEF?  SYST:ERR?  *CLS  *RST\n"
+    "  DLOG:STATE? | STATE on|off   the internal data log; while on (as at power-on)\n"
+    "                               it records every input once a second, up to 500\n"
+    "  DLOG:COUNT?                  the number of records it holds\n"
+    "  DLOG:READ?                   four header lines, a line per record, then \";\"\n"
     "  INP x:TEMP?                  reading in the input's unit, \"77.3412\"\n"
     "  INP x:UNIT? | UNIT K|C|F|S   unit (S: volts or ohms of the sensor)\n"
     "  INP x:NAME? | NAME text      name, up to 15 characters\n"
@@ -110,6 +115,7 @@ constexpr const char* HelpText =
 // The help gives these figures in words.
 static_assert(CSimInputs::PullSeconds == 20.0 && CSimInputs::NameLength == 15 &&
               CSimLoops::NameLength == 15);
+static_assert(CSimDataLog::Capacity == 500 && CSimDataLog::RecordSeconds == 1.0);
 static_assert(CSimLoops::MinSetpoint == 0.1 && CSimLoops::MaxSetpoint == 1500.0);
 static_assert(CSimLoops::MaxHeaterRange == 5 && CSimLoops::MaxAnalogRange == 1 &&
               CSimErrorQueue::Capacity == 16);

@@ -57,10 +57,10 @@ constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
     {MenuCommand::CalGenDiode3Points, Diode, "3 Points", "Modify diode sensor at 3 points on the curve", true},
     {MenuCommand::CalGenDiode1Point42K, Diode, "1 Point (4.2K)", "Modify diode sensor curve at 4.2K", true},
     {MenuCommand::CalGenPlatinum, CalGen, "&Platinum", "Modify platinum sensor curve", true},
-    {MenuCommand::SendCommandFile, Operations, "Send Command File", "Send a XML formatted command file", false, true},
+    {MenuCommand::SendCommandFile, Operations, "Send Command File", "Send a XML formatted command file", true, true},
 
     {MenuCommand::DataLoggingStart, Logging, "&Start", "Start the data logging process", false},
-    {MenuCommand::UploadInternalDataLog, Logging, "&Upload Internal DataLog", "Upload data logged in device", false},
+    {MenuCommand::UploadInternalDataLog, Logging, "&Upload Internal DataLog", "Upload data logged in device", true},
 
     {MenuCommand::StatusBar, View, "&Status Bar", "", true},
     {MenuCommand::Shortcut, View, "&Shortcut", "", true},

@@ -8,6 +8,8 @@
 #include "app/VantorCore.h"
 #include "app/VantorDoc.h"
 #include "app/VaporixLauncher.h"
+#include "app/ui/CommandFileCommand.h"
+#include "app/ui/DatalogUploadCommand.h"
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
@@ -70,6 +72,12 @@ CommandContext CVantorView::Context() const {
 
 void CVantorView::OnCommand(MenuCommand command) {
     switch (command) {
+    case MenuCommand::UploadInternalDataLog:
+        UploadInternalDatalog(*this);
+        break;
+    case MenuCommand::SendCommandFile:
+        SendCommandFile(*this);
+        break;
     case MenuCommand::Connect:
         core_->Connect();
         break;
@@ -159,6 +167,14 @@ void CVantorView::OnInitialUpdate() {
 void CVantorView::CreateShortcutBar() {
     shortcutBar_ = new CShortCutButtons(core_->ShortcutBar(), boxes_, this);
     connect(shortcutBar_, &CShortCutButtons::ConnectRequested, this, [this] { core_->Connect(); });
+    // UM_UPLOAD_DATALOG, posted: the upload starts after the click, when the rule allows it then.
+    connect(
+        shortcutBar_, &CShortCutButtons::UploadDataLogRequested, this,
+        [this] {
+            if (IsCommandEnabled(MenuCommand::UploadInternalDataLog, Context()))
+                OnCommand(MenuCommand::UploadInternalDataLog);
+        },
+        Qt::QueuedConnection);
     connect(shortcutBar_, &CShortCutButtons::ShowTerminalRequested, this,
             &CVantorView::ShowTerminal);
     // UM_CALGEN: posted, so that the bar's button has returned before the operation runs.
@@ -176,8 +192,7 @@ void CVantorView::CreateShortcutBar() {
                     OnCommand(command);
             },
             Qt::QueuedConnection);
-    // The data logging and datalog upload requests have no operation to start
-    // in this program yet.
+    // The data logging request has no operation to start in this program yet.
 
     shortcutBar_->adjustSize();
     PlaceShortcutBar();

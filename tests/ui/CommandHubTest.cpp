@@ -47,7 +47,9 @@ const std::set<MenuCommand> Built{MenuCommand::Connect,
                                   MenuCommand::CalGenDiode1Point42K,
                                   MenuCommand::CalGenDiode2Points,
                                   MenuCommand::CalGenDiode3Points,
-                                  MenuCommand::CalGenPlatinum};
+                                  MenuCommand::CalGenPlatinum,
+                                  MenuCommand::SendCommandFile,
+                                  MenuCommand::UploadInternalDataLog};
 
 bool RuleAllows(CVantorView& view, MenuCommand command) {
     return IsCommandEnabled(command, view.Context());

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+class CCliUi;
+class CVantorCore;
+
+// "run-commands FILE.xml [--error-log PATH]": runs the command file against the
+// instrument with the message log, and the expected text of each RESPONSE, on
+// standard output; failed checks also go to the error log. 0 for a run that
+// completed, whatever its error count; 1 for one that was aborted or whose
+// file could not be opened.
+int RunCommandFile(CVantorCore& core, CCliUi& ui, const std::string& fileName,
+                   const std::string& errorLogPath);

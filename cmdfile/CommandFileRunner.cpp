@@ -1,0 +1,257 @@
+#include "cmdfile/CommandFileRunner.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "base/FileChooser.h"
+#include "base/TransactionMutex.h"
+#include "base/UserInterface.h"
+#include "comm/CommLink.h"
+
+namespace {
+
+// How long a cycle that found the mutex busy waits before it tries again.
+constexpr std::chrono::milliseconds BusyRetry{1};
+// The longest stretch a wait goes without letting the user interface draw.
+constexpr std::chrono::milliseconds PumpSlice{20};
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// A PAUSE element's text as a decimal number of milliseconds: leading blanks
+// skipped, digits up to the first other character, none gives 0. A negative
+// number waits nothing.
+std::chrono::milliseconds PauseLength(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    long long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        value = std::min<long long>(INT_MAX, value * 10 + (text[i] - '0'));
+    return std::chrono::milliseconds(negative ? 0 : value);
+}
+
+std::string FullPath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.string();
+}
+
+} // namespace
+
+CommandFileResult CCommandFileRunner::Run() {
+    OpenErrorLog();
+    std::optional<std::string> chosen =
+        context_.files.ChooseOpenFile("xml", "XML Files (*.xml)|*.xml||");
+    if (!chosen) {
+        errorLog_.reset();
+        return {CommandFileOutcome::Cancelled, 0};
+    }
+    if (!reader_.Open(*chosen)) {
+        Log("Error:Failed to open " + *chosen + " \n");
+        errorLog_.reset();
+        return {CommandFileOutcome::NotOpened, 0};
+    }
+    Wait(StepWait);
+    errors_ = tagNumber_ = 0;
+    keepTag_ = false;
+    item_.clear();
+    group_.clear();
+    reply_.clear();
+
+    bool started = false;
+    for (;;) {
+        Step step = Step::Next;
+        if (std::unique_lock lock(context_.transactionMutex, std::try_to_lock); lock.owns_lock()) {
+            started = true;
+            step = Cycle();
+        } else {
+            Wait(BusyRetry);
+            // Before the first tag the item is still empty: the end test
+            // would end the run as completed without having read anything.
+            if (!started)
+                continue;
+        }
+        if (step == Step::Aborted) {
+            Finish("Command language test aborted.\n");
+            return {CommandFileOutcome::Aborted, errors_};
+        }
+        if (step == Step::Completed || item_.empty()) {
+            Finish("Command language test completed.\n");
+            return {CommandFileOutcome::Completed, errors_};
+        }
+    }
+}
+
+void CCommandFileRunner::OpenErrorLog() {
+    errorLog_.reset(std::fopen(context_.errorLogPath.c_str(), "we"));
+    if (!errorLog_)
+        Log("Error:Failed to create " + FullPath(context_.errorLogPath) + ": " +
+            std::strerror(errno) + "\n");
+}
+
+CCommandFileRunner::Step CCommandFileRunner::Cycle() {
+    if (keepTag_) {
+        keepTag_ = false;
+    } else {
+        item_ = Upper(reader_.ReadTag());
+        ++tagNumber_;
+    }
+    if (item_ == "COMMAND")
+        return Send("Command");
+    if (item_ == "CALCUR")
+        return Send("CalCur");
+    if (item_ == "QUERY")
+        return Query();
+    if (item_ == "PAUSE") {
+        item_ = reader_.ReadText();
+        Wait(PauseLength(item_));
+    } else if (item_ == "MODEL") {
+        Log("Command for Model " + reader_.ReadText() + "\n");
+    } else if (item_ == "/TRANSACTIONS") {
+        return Step::Completed;
+    } else if (!CommandFileReader::IsClosingTag(item_) && !CommandFileReader::IsComment(item_)) {
+        group_ = item_;
+        tagNumber_ = 0;
+    }
+    return Step::Next;
+}
+
+CCommandFileRunner::Step CCommandFileRunner::Send(const char* logLabel) {
+    item_ = reader_.ReadText();
+    if (context_.link.Transact(&item_, nullptr) != Link::Success)
+        return Abort("Error:Not able to send \"" + Where(":tag ") + item_ + "\" command \n");
+    Log(group_ + ": " + logLabel + ":" + item_ + "\n");
+    Wait(StepWait);
+    return Step::Next;
+}
+
+// The reply is not emptied first: a QUERY without "?" reads nothing and is
+// checked against the reply of the query before it.
+CCommandFileRunner::Step CCommandFileRunner::Query() {
+    item_ = reader_.ReadText();
+    if (context_.link.Transact(&item_, &reply_) != Link::Success)
+        return Abort("Error:Not able to send \"" + Where(":tag ") + item_ + "\" command \n");
+    Log(group_ + ": Query:" + item_ + "\n");
+    query_ = item_;
+    Wait(StepWait);
+    if (reply_.empty())
+        return Abort("Error:No returned string from device for \"" + Where(":tag ") + query_ +
+                     "\" from target\n");
+    Log("Received:" + reply_ + "\n");
+
+    item_ = Upper(reader_.ReadTag());
+    ++tagNumber_;
+    if (item_ == "FLOATRESPONSE")
+        CheckFloatResponse();
+    else if (item_ == "RESPONSE")
+        CheckResponse();
+    else
+        keepTag_ = true;
+    return Step::Next;
+}
+
+// Within 5 % of the expected value's magnitude (an expected 0 needs the exact
+// value). A reply that is not a number, NaN included, never passes.
+void CCommandFileRunner::CheckFloatResponse() {
+    const std::string expected = reader_.ReadText();
+    item_ = expected;
+    Log("Expected:" + expected + "\n");
+    float received = 0.0f;
+    if (std::sscanf(reply_.c_str(), "%f", &received) != 1) {
+        ReportMismatch("Error:Unable to convert the response to float \"" + Where(":tag ") +
+                           query_ + "\"\n",
+                       expected);
+        return;
+    }
+    float wanted = 0.0f;
+    if (std::sscanf(expected.c_str(), "%f", &wanted) != 1)
+        wanted = 0.0f;
+    const float difference = std::fabs(wanted - received);
+    if (!(static_cast<double>(difference) <= 0.05 * std::fabs(static_cast<double>(wanted))))
+        ReportMismatch("Error:The return string for query \"" + Where(": tag ") + query_ + "\"\n",
+                       expected);
+}
+
+// The reply upper-cased and without its spaces, and without the line end the
+// instrument ended it with, against the expected text upper-cased.
+void CCommandFileRunner::CheckResponse() {
+    reply_ = Upper(std::move(reply_));
+    const std::string expected = reader_.ReadText();
+    item_ = expected;
+    context_.standardOutput.AppendLog("Expected:" + expected + "\n");
+    const std::string wanted = Upper(expected);
+    std::string received;
+    for (char c : reply_)
+        if (c != ' ')
+            received += c;
+    while (!received.empty() && (received.back() == '\r' || received.back() == '\n'))
+        received.pop_back();
+    if (received != wanted)
+        ReportMismatch("Error:The returned string for query \"" + Where(": tag ") + query_ + "\"\n",
+                       wanted);
+}
+
+void CCommandFileRunner::ReportMismatch(const std::string& errorLine, const std::string& expected) {
+    ToBothLogs(errorLine);
+    ToBothLogs("Received:" + reply_ + ",Expected:" + expected + "\n");
+    ++errors_;
+}
+
+CCommandFileRunner::Step CCommandFileRunner::Abort(const std::string& errorLine) {
+    ToBothLogs(errorLine);
+    return Step::Aborted;
+}
+
+void CCommandFileRunner::Finish(const char* endLine) {
+    ToBothLogs(endLine);
+    ToBothLogs(std::to_string(errors_) + " Errors logged in the ErrorLog.txt\n");
+    reader_.Close();
+    errorLog_.reset();
+}
+
+void CCommandFileRunner::ToBothLogs(const std::string& line) {
+    Log(line);
+    if (errorLog_) {
+        std::fwrite(line.data(), 1, line.size(), errorLog_.get());
+        std::fflush(errorLog_.get());
+    }
+}
+
+void CCommandFileRunner::Log(const std::string& line) {
+    context_.log.AppendLog(line);
+}
+
+void CCommandFileRunner::Wait(std::chrono::milliseconds duration) {
+    if (!context_.pump) {
+        std::this_thread::sleep_for(duration);
+        return;
+    }
+    const auto end = std::chrono::steady_clock::now() + duration;
+    for (;;) {
+        context_.pump->ProcessEvents();
+        const auto left = end - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, PumpSlice));
+    }
+}
+
+// "GROUP:tag 3: " or "GROUP: tag 3: ", before the command or query of an error line.
+std::string CCommandFileRunner::Where(const char* separator) const {
+    return group_ + separator + std::to_string(tagNumber_) + ": ";
+}

@@ -1,0 +1,117 @@
+#include "logging/DatalogUpload.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "base/AtomicFile.h"
+#include "base/FileChooser.h"
+#include "base/TransactionMutex.h"
+#include "base/UserInterface.h"
+#include "comm/CommLink.h"
+
+namespace {
+
+constexpr const char* CommunicationErrorText = "Communication Error";
+
+void CommunicationError(const DatalogUploadContext& context) {
+    context.boxes.ShowMessage(CommunicationErrorText, MessageIcon::Stop);
+    if (context.showRS232Hints)
+        context.showRS232Hints();
+}
+
+} // namespace
+
+int ParseRecordCount(const std::string& reply) {
+    std::size_t i = 0;
+    while (i < reply.size() && std::isspace(static_cast<unsigned char>(reply[i])))
+        ++i;
+    const bool negative = i < reply.size() && reply[i] == '-';
+    if (i < reply.size() && (reply[i] == '-' || reply[i] == '+'))
+        ++i;
+    long long value = 0;
+    for (; i < reply.size() && std::isdigit(static_cast<unsigned char>(reply[i])); ++i)
+        value = std::min<long long>(INT_MAX, value * 10 + (reply[i] - '0'));
+    return static_cast<int>(negative ? -value : value);
+}
+
+DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
+    std::unique_lock lock(context.transactionMutex, std::defer_lock);
+    if (!lock.try_lock_for(TransactionLockWait))
+        return DatalogUploadOutcome::Busy;
+    CCommLink& link = context.link;
+
+    std::string identity;
+    if (link.Transact("*IDN?", &identity) != Link::Success || identity.empty() || identity == ";") {
+        CommunicationError(context);
+        return DatalogUploadOutcome::NoInstrument;
+    }
+
+    std::optional<std::string> fileName =
+        context.files.ChooseSaveFile("csv", "MSExcel Comma Separated Value Files(*.csv)|*.csv||");
+    if (!fileName)
+        return DatalogUploadOutcome::Cancelled;
+
+    std::string previousState;
+    if (link.Transact("DLog:State?", &previousState) != Link::Success) {
+        CommunicationError(context);
+        return DatalogUploadOutcome::StateFailed;
+    }
+    std::string ignored;
+    std::this_thread::sleep_for(DatalogCommandWait);
+    if (link.Transact("DLog:State off", &ignored) != Link::Success) {
+        CommunicationError(context);
+        return DatalogUploadOutcome::StateFailed;
+    }
+    std::string countReply;
+    std::this_thread::sleep_for(DatalogCommandWait);
+    if (link.Transact("DLog:Count?", &countReply) != Link::Success) {
+        CommunicationError(context);
+        return DatalogUploadOutcome::StateFailed;
+    }
+
+    // Made now, so that a file that cannot be made is known before the long
+    // read; renamed into place only once the table is in, so that a failed
+    // read leaves an earlier file of that name as it was.
+    CAtomicFile file(*fileName);
+    std::string fileError;
+    if (!file.Create(&fileError)) {
+        context.log.AppendLog(fileError + "\n");
+        context.boxes.ShowMessage("Failed to create file.", MessageIcon::Stop);
+        return DatalogUploadOutcome::FileNotCreated;
+    }
+
+    DatalogUploadOutcome outcome = DatalogUploadOutcome::Uploaded;
+    const std::string command = "DLog:Read?";
+    std::string table;
+    if (link.ReadTable(ParseRecordCount(countReply), "Uploading Internal DataLog. Please wait...",
+                       &command, &table) < 0) {
+        file.Discard();
+        context.boxes.ShowMessage("Communication connection failed", MessageIcon::Information);
+        if (context.showRS232Hints)
+            context.showRS232Hints();
+        outcome = DatalogUploadOutcome::ReadFailed;
+    } else {
+        table += '\n';
+        if (file.Commit(table, &fileError)) {
+            context.boxes.ShowMessage("Upload Complete", MessageIcon::Information);
+            context.log.AppendLog(table);
+            context.log.AppendLog("Internal DataLog is uploaded to " + *fileName + "\n");
+        } else {
+            // Written nowhere: not a complete upload.
+            context.log.AppendLog(fileError + "\n");
+            context.boxes.ShowMessage("Failed to create file.", MessageIcon::Stop);
+            outcome = DatalogUploadOutcome::FileNotCreated;
+        }
+    }
+
+    if (link.Transact("DLog:State " + previousState, &ignored) != Link::Success) {
+        CommunicationError(context);
+        if (outcome == DatalogUploadOutcome::Uploaded)
+            outcome = DatalogUploadOutcome::RestoreFailed;
+    }
+    return outcome;
+}

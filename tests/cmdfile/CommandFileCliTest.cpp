@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "CommandFileFixture.h"
+#include "base/SimulatorProcess.h"
+#include "support/RunProgram.h"
+
+namespace {
+
+class CommandFileCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sim_ = new CSimulatorProcess;
+        started_ = sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty"});
+    }
+    static void TearDownTestSuite() {
+        delete sim_;
+        sim_ = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(started_) << sim_->Error(); }
+
+    std::vector<std::string> Port() {
+        return {"--settings", dir_.File("Tundrix.INI"), "--port",
+                "ASRL" + sim_->Address("pty") + "::INSTR"};
+    }
+    ProgramResult Cli(std::vector<std::string> args) {
+        std::vector<std::string> all = Port();
+        all.insert(all.end(), args.begin(), args.end());
+        return RunProgram(TUNDRIX_CLI_PROGRAM, all);
+    }
+    std::string Write(const std::string& text) {
+        std::ofstream(dir_.File("test.xml"), std::ios::binary) << text;
+        return dir_.File("test.xml");
+    }
+
+    static CSimulatorProcess* sim_;
+    static bool started_;
+    TempDir dir_;
+};
+
+CSimulatorProcess* CommandFileCli::sim_ = nullptr;
+bool CommandFileCli::started_ = false;
+
+} // namespace
+
+TEST_F(CommandFileCli, ACompletedRunExitsZeroWhateverItsErrors) {
+    const std::string file = Write("<Check><QUERY>*IDN?</QUERY><RESPONSE>arktronic</RESPONSE>"
+                                   "<QUERY>*IDN?</QUERY><RESPONSE>ARKTRONIC,TX-28,SN280417,1.4.2"
+                                   "</RESPONSE></Check>");
+    const std::string errorLog = dir_.File("errors.txt");
+    auto run = Cli({"run-commands", file, "--error-log", errorLog});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    const std::string errors = "Error:The returned string for query \"CHECK: tag 2: *IDN?\"\n"
+                               "Received:ARKTRONIC,TX-28,SN280417,1.4.2\r\n,Expected:ARKTRONIC\n"
+                               "Command language test completed.\n"
+                               "1 Errors logged in the ErrorLog.txt\n";
+    EXPECT_EQ(errors, ReadWhole(errorLog));
+    // The log and the expected texts, in the order they were written.
+    EXPECT_EQ("CHECK: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\r\n\n"
+              "Expected:arktronic\n" +
+                  errors.substr(0, errors.find("Command")) +
+                  "CHECK: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\r\n\n"
+                  "Expected:ARKTRONIC,TX-28,SN280417,1.4.2\n"
+                  "Command language test completed.\n"
+                  "1 Errors logged in the ErrorLog.txt\n",
+              run.out);
+    EXPECT_EQ("", run.err);
+}
+
+TEST_F(CommandFileCli, TheErrorLogGoesToTheCurrentFolderByDefault) {
+    const std::string file = Write("<G><COMMAND>*CLS</COMMAND>");
+    std::vector<std::string> args = Port();
+    std::string command = "cd '" + dir_.Path() + "' && exec '" TUNDRIX_CLI_PROGRAM "'";
+    for (const std::string& arg : args)
+        command += " '" + arg + "'";
+    auto run = RunProgram("/bin/sh", {"-c", command + " run-commands '" + file + "'"});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("Command language test completed.\n0 Errors logged in the ErrorLog.txt\n",
+              ReadWhole(dir_.File("ErrorLog.txt")));
+}
+
+TEST_F(CommandFileCli, AnAbortedOrUnopenedRunFails) {
+    const std::string errorLog = dir_.File("errors.txt");
+    auto aborted =
+        Cli({"run-commands", Write("<G><QUERY>INP Z:TEMP?</QUERY>"), "--error-log", errorLog});
+    EXPECT_EQ(1, aborted.exitCode);
+    EXPECT_EQ("Error:Not able to send \"G:tag 1: INP Z:TEMP?\" command \n"
+              "Command language test aborted.\n"
+              "0 Errors logged in the ErrorLog.txt\n",
+              ReadWhole(errorLog));
+    EXPECT_EQ("tundrix-cli: error: Communication Error\n", aborted.err);
+
+    auto missing = Cli({"run-commands", dir_.File("none.xml"), "--error-log", errorLog});
+    EXPECT_EQ(1, missing.exitCode);
+    EXPECT_EQ("Error:Failed to open " + dir_.File("none.xml") + " \n", missing.out);
+    EXPECT_EQ("", ReadWhole(errorLog));
+}

@@ -1,0 +1,350 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <mutex>
+#include <regex>
+
+#include "base/FileChooser.h"
+#include "base/SettingsStore.h"
+#include "base/TransactionMutex.h"
+#include "comm/CommLink.h"
+#include "logging/DatalogUpload.h"
+#include "support/PtyPeer.h"
+#include "support/SimulatorLinks.h"
+#include "support/TempDir.h"
+#include "support/TestUi.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Replies = std::map<std::string, std::string>;
+
+const std::string Caption = "Uploading Internal DataLog. Please wait...";
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Lines FilesIn(const std::string& folder) {
+    Lines names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The save dialog, answered with a name or cancelled.
+class SaveAs : public IFileChooser {
+public:
+    std::optional<std::string> name;
+    int asked = 0;
+    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
+        ADD_FAILURE() << "the upload asks for no file to read";
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseSaveFile(std::string_view extension,
+                                              std::string_view filter) override {
+        ++asked;
+        EXPECT_EQ("csv", extension);
+        EXPECT_EQ("MSExcel Comma Separated Value Files(*.csv)|*.csv||", filter);
+        return name;
+    }
+};
+
+// One upload over a link the test sets up, into a private folder.
+struct Upload {
+    Upload() { files.name = dir.File("log.csv"); }
+    DatalogUploadOutcome Run(CCommLink& link) {
+        return UploadDatalog({link, mutex, ui, ui, files, [this] { ++hints; }});
+    }
+
+    TempDir dir;
+    SaveAs files;
+    CTransactionMutex mutex;
+    TestUi ui;
+    int hints = 0;
+};
+
+// An instrument on a real pseudo-terminal that answers the lines in `replies`
+// and keeps every line it receives.
+class ScriptedInstrument {
+public:
+    explicit ScriptedInstrument(Replies replies) {
+        peer_.StartResponder([this, replies = std::move(replies)](const std::string& line) {
+            {
+                std::lock_guard lock(mutex_);
+                lines_.push_back(line);
+            }
+            auto found = replies.find(line);
+            return found == replies.end() ? std::string() : found->second;
+        });
+        EXPECT_TRUE(link.UseSerialDevice(peer_.Device(), 0));
+    }
+    ~ScriptedInstrument() { peer_.StopResponder(); }
+
+    Lines Received() {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+    DatalogUploadOutcome Run() { return upload.Run(link); }
+
+    CSettingsStore settings{""};
+    Upload upload; // its boxes, log and progress box are the link's too
+    CCommLink link{settings, upload.ui, upload.ui, upload.ui};
+
+private:
+    PtyPeer peer_;
+    std::mutex mutex_;
+    Lines lines_;
+};
+
+const std::string Identity = "ARKTRONIC,TX-28,SN280417,1.4.2\r\n";
+const std::string Table = "TX-28 Internal Data Log\r\nInterval (s),1\r\nRecords,2\r\n"
+                          "Record,Time (s),A (K)\r\n1,0.0,77.3622\r\n2,1.0,77.3385\r\n;\r\n";
+
+Replies Healthy() {
+    return {{"*IDN?", Identity},
+            {"DLog:State?", "on\r\n"},
+            {"DLog:Count?", "2\r\n"},
+            {"DLog:Read?", Table}};
+}
+
+std::vector<std::string> Texts(const std::vector<TestUi::Box>& boxes) {
+    std::vector<std::string> texts;
+    for (const auto& box : boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
+} // namespace
+
+TEST(DatalogUpload, SendsTheStepsInOrderAndWritesTheTableByteForByte) {
+    ScriptedInstrument instrument(Healthy());
+    Upload& upload = instrument.upload;
+    const std::string path = upload.dir.File("log.csv");
+    std::ofstream(path) << "an earlier upload\n";
+
+    EXPECT_EQ(DatalogUploadOutcome::Uploaded, instrument.Run());
+    // The state is restored with the reply as it came, its line end included.
+    EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State off", "DLog:Count?", "DLog:Read?",
+                     "DLog:State on\r", ""}),
+              instrument.Received());
+    EXPECT_EQ(Table + "\n", ReadWhole(path));
+    EXPECT_EQ(Lines({"log.csv"}), FilesIn(upload.dir.Path()));
+    EXPECT_EQ(Table + "\nInternal DataLog is uploaded to " + path + "\n", upload.ui.Log());
+    ASSERT_EQ(1u, upload.ui.Boxes().size());
+    EXPECT_EQ("Upload Complete", upload.ui.Boxes()[0].text);
+    EXPECT_EQ(MessageIcon::Information, upload.ui.Boxes()[0].icon);
+    EXPECT_EQ(Lines({Caption}), upload.ui.Captions());
+    EXPECT_FALSE(upload.ui.ProgressOpen());
+    EXPECT_EQ(100, upload.ui.Progress().back());
+    EXPECT_EQ(0, upload.hints);
+    EXPECT_TRUE(upload.mutex.try_lock());
+}
+
+TEST(DatalogUpload, ACountThatIsNotANumberExpectsNoLines) {
+    Replies replies = Healthy();
+    replies["DLog:Count?"] = "none\r\n";
+    ScriptedInstrument instrument(replies);
+    EXPECT_EQ(DatalogUploadOutcome::Uploaded, instrument.Run());
+    for (int percent : instrument.upload.ui.Progress())
+        EXPECT_EQ(0, percent);
+    EXPECT_EQ(Table + "\n", ReadWhole(instrument.upload.dir.File("log.csv")));
+}
+
+TEST(DatalogUpload, RecordCountIsTheLeadingDecimalNumber) {
+    const std::vector<std::pair<std::string, int>> cases{
+        {"12\r\n", 12}, {"  7 records", 7},
+        {"+3", 3},      {"-4", -4},
+        {"none", 0},    {"", 0},
+        {"1e3", 1},     {"99999999999999", 2147483647}};
+    for (const auto& [reply, count] : cases)
+        EXPECT_EQ(count, ParseRecordCount(reply)) << reply;
+}
+
+TEST(DatalogUpload, ABusyLinkIsLeftAloneAfterTheWait) {
+    ScriptedInstrument instrument(Healthy());
+    std::unique_lock held(instrument.upload.mutex);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(DatalogUploadOutcome::Busy, instrument.Run());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, TransactionLockWait);
+    EXPECT_EQ(0, instrument.upload.files.asked);
+    EXPECT_TRUE(instrument.upload.ui.Boxes().empty());
+    EXPECT_EQ(Lines{}, instrument.Received());
+}
+
+TEST(DatalogUpload, NoIdentityIsACommunicationErrorBeforeTheDialog) {
+    {
+        ScriptedInstrument instrument(Replies{});
+        EXPECT_EQ(DatalogUploadOutcome::NoInstrument, instrument.Run());
+        // The link's own box for the read, then the upload's.
+        EXPECT_EQ(Lines({"Communication Error", "Communication Error"}),
+                  Texts(instrument.upload.ui.Boxes()));
+        EXPECT_EQ(1, instrument.upload.hints);
+        EXPECT_EQ(0, instrument.upload.files.asked);
+        EXPECT_EQ(Lines({"*IDN?"}), instrument.Received());
+        EXPECT_TRUE(instrument.upload.mutex.try_lock());
+    }
+    {
+        ScriptedInstrument instrument(Replies{{"*IDN?", ";"}});
+        EXPECT_EQ(DatalogUploadOutcome::NoInstrument, instrument.Run());
+        EXPECT_EQ(Lines({"Communication Error"}), Texts(instrument.upload.ui.Boxes()));
+        EXPECT_EQ(MessageIcon::Stop, instrument.upload.ui.Boxes()[0].icon);
+        EXPECT_EQ(1, instrument.upload.hints);
+    }
+}
+
+TEST(DatalogUpload, ACancelledDialogSendsNothingMore) {
+    ScriptedInstrument instrument(Healthy());
+    instrument.upload.files.name.reset();
+    EXPECT_EQ(DatalogUploadOutcome::Cancelled, instrument.Run());
+    EXPECT_EQ(Lines({"*IDN?"}), instrument.Received());
+    EXPECT_TRUE(instrument.upload.ui.Boxes().empty());
+    EXPECT_TRUE(instrument.upload.mutex.try_lock());
+}
+
+TEST(DatalogUpload, AFailedCountLeavesTheLogOffAndNoFile) {
+    Replies replies = Healthy();
+    replies.erase("DLog:Count?");
+    ScriptedInstrument instrument(replies);
+    EXPECT_EQ(DatalogUploadOutcome::StateFailed, instrument.Run());
+    EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State off", "DLog:Count?"}),
+              instrument.Received());
+    EXPECT_EQ(Lines({"Communication Error", "Communication Error"}),
+              Texts(instrument.upload.ui.Boxes()));
+    EXPECT_EQ(1, instrument.upload.hints);
+    EXPECT_EQ(Lines{}, FilesIn(instrument.upload.dir.Path()));
+    EXPECT_TRUE(instrument.upload.mutex.try_lock());
+}
+
+TEST(DatalogUpload, AFileThatCannotBeMadeIsRefusedBeforeTheRead) {
+    ScriptedInstrument instrument(Healthy());
+    const std::string path = instrument.upload.dir.File("missing/log.csv");
+    instrument.upload.files.name = path;
+    EXPECT_EQ(DatalogUploadOutcome::FileNotCreated, instrument.Run());
+    ASSERT_EQ(1u, instrument.upload.ui.Boxes().size());
+    EXPECT_EQ("Failed to create file.", instrument.upload.ui.Boxes()[0].text);
+    EXPECT_EQ(MessageIcon::Stop, instrument.upload.ui.Boxes()[0].icon);
+    EXPECT_NE(std::string::npos, instrument.upload.ui.Log().find("No such file or directory"));
+    // The instrument's log stays off: nothing after the count.
+    EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State off", "DLog:Count?"}),
+              instrument.Received());
+    EXPECT_TRUE(instrument.upload.mutex.try_lock());
+}
+
+TEST(DatalogUpload, AFailedReadLeavesAnEarlierFileAsItWasAndRestoresTheState) {
+    Replies replies = Healthy();
+    replies.erase("DLog:Read?");
+    ScriptedInstrument instrument(replies);
+    const std::string path = instrument.upload.dir.File("log.csv");
+    std::ofstream(path) << "an earlier upload\n";
+    EXPECT_EQ(DatalogUploadOutcome::ReadFailed, instrument.Run());
+    EXPECT_EQ("an earlier upload\n", ReadWhole(path));
+    EXPECT_EQ(Lines({"log.csv"}), FilesIn(instrument.upload.dir.Path()));
+    const auto boxes = instrument.upload.ui.Boxes();
+    EXPECT_EQ(Lines({"Communication Error", "Communication connection failed"}), Texts(boxes));
+    EXPECT_EQ(MessageIcon::Information, boxes.back().icon);
+    EXPECT_EQ(1, instrument.upload.hints);
+    EXPECT_EQ("DLog:State on\r", instrument.Received().at(5));
+    EXPECT_FALSE(instrument.upload.ui.ProgressOpen());
+    EXPECT_TRUE(instrument.upload.mutex.try_lock());
+}
+
+TEST(DatalogUpload, ARestoreThatFailsIsReportedAfterTheUpload) {
+    Replies replies = Healthy();
+    // "DLog:State " and this reply exceed the 100 characters of a command line.
+    replies["DLog:State?"] = std::string(95, 'x') + "\r\n";
+    ScriptedInstrument instrument(replies);
+    EXPECT_EQ(DatalogUploadOutcome::RestoreFailed, instrument.Run());
+    EXPECT_EQ(Lines({"Upload Complete", "Communication Error"}),
+              Texts(instrument.upload.ui.Boxes()));
+    EXPECT_EQ(1, instrument.upload.hints);
+    EXPECT_EQ(Table + "\n", ReadWhole(instrument.upload.dir.File("log.csv")));
+    EXPECT_TRUE(instrument.upload.mutex.try_lock());
+}
+
+namespace {
+
+class DatalogOnTransport : public ::testing::TestWithParam<int> {
+protected:
+    static void SetUpTestSuite() {
+        sim_ = new SimulatorOnAllTransports;
+        started_ = sim_->Start();
+    }
+    static void TearDownTestSuite() {
+        delete sim_;
+        sim_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(started_) << sim_->Process().Error();
+        link_ = sim_->Link(GetParam(), settings_, ui_, ui_, ui_);
+    }
+
+    std::string Ask(const std::string& query) {
+        std::string reply;
+        EXPECT_EQ(Link::Success, link_->Transact(query, &reply)) << query;
+        while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r'))
+            reply.pop_back();
+        return reply;
+    }
+
+    // The file as the controller's table arrives on this transport, with N records.
+    std::string FilePattern(int records) const {
+        const bool gpib = GetParam() == PortGPIB;
+        const std::string end = gpib ? "\n" : "\r\n";
+        std::string pattern = "TX-28 Internal Data Log" + end + "Interval \\(s\\),1" + end +
+                              "Records," + std::to_string(records) + end +
+                              "Record,Time \\(s\\),A \\(K\\),B \\(K\\),C \\(K\\),D \\(K\\)" + end;
+        for (int i = 1; i <= records; ++i)
+            pattern += std::to_string(i) + ",[0-9]+\\.[0-9](,[0-9]+\\.[0-9]{4}){4}" + end;
+        // Over GPIB the ";" piece ends the table and is not kept.
+        return pattern + (gpib ? "\n" : ";\r\n\n");
+    }
+
+    static SimulatorOnAllTransports* sim_;
+    static bool started_;
+    CSettingsStore settings_{""};
+    TestUi ui_;
+    std::unique_ptr<CCommLink> link_;
+};
+
+SimulatorOnAllTransports* DatalogOnTransport::sim_ = nullptr;
+bool DatalogOnTransport::started_ = false;
+
+} // namespace
+
+TEST_P(DatalogOnTransport, TheWholeLogArrivesAndTheStateIsPutBack) {
+    ASSERT_EQ(Link::Success, link_->Transact("DLog:State off", nullptr));
+    const int records = std::stoi(Ask("DLog:Count?"));
+    ASSERT_GT(records, 0);
+    Upload upload;
+    EXPECT_EQ(DatalogUploadOutcome::Uploaded, upload.Run(*link_));
+    const std::string file = ReadWhole(upload.dir.File("log.csv"));
+    EXPECT_TRUE(std::regex_match(file, std::regex(FilePattern(records)))) << file;
+    EXPECT_EQ(file + "Internal DataLog is uploaded to " + upload.dir.File("log.csv") + "\n",
+              upload.ui.Log());
+    EXPECT_EQ("off", Ask("DLog:State?"));
+    EXPECT_EQ(records, std::stoi(Ask("DLog:Count?")));
+
+    // Logging while the upload starts: paused for it, then on again.
+    ASSERT_EQ(Link::Success, link_->Transact("DLog:State on", nullptr));
+    EXPECT_EQ(DatalogUploadOutcome::Uploaded, upload.Run(*link_));
+    EXPECT_EQ("on", Ask("DLog:State?"));
+    std::smatch count;
+    const std::string again = ReadWhole(upload.dir.File("log.csv"));
+    ASSERT_TRUE(std::regex_search(again, count, std::regex("Records,([0-9]+)")));
+    EXPECT_TRUE(std::regex_match(again, std::regex(FilePattern(std::stoi(count[1])))));
+    EXPECT_GE(std::stoi(count[1]), records + 1);
+    EXPECT_EQ(Lines({"Upload Complete", "Upload Complete"}), Texts(upload.ui.Boxes()));
+    EXPECT_TRUE(ui_.Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, DatalogOnTransport,
+                         ::testing::ValuesIn(SimulatorOnAllTransports::Transports),
+                         [](const ::testing::TestParamInfo<int>& param) {
+                             return std::string(SimulatorOnAllTransports::Name(param.param));
+                         });
