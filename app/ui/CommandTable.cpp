@@ -59,7 +59,7 @@ constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
     {MenuCommand::CalGenPlatinum, CalGen, "&Platinum", "Modify platinum sensor curve", false},
     {MenuCommand::SendCommandFile, Operations, "Send Command File", "Send a XML formatted command file", false, true},
 
-    {MenuCommand::DataLoggingStart, Logging, "&Start", "Start the data logging process", false},
+    {MenuCommand::DataLoggingStart, Logging, "&Start", "Start the data logging process", true},
     {MenuCommand::UploadInternalDataLog, Logging, "&Upload Internal DataLog", "Upload data logged in device", false},
 
     {MenuCommand::StatusBar, View, "&Status Bar", "", true},

@@ -30,10 +30,11 @@ std::vector<MenuCommand> AllCommands() {
 }
 
 // What this program can carry out so far; every other item stays disabled.
-const std::set<MenuCommand> Built{
-    MenuCommand::Connect,  MenuCommand::PortSelect, MenuCommand::RS232SetUp,
-    MenuCommand::Interact, MenuCommand::StatusBar,  MenuCommand::Shortcut,
-    MenuCommand::About,    MenuCommand::Exit,       MenuCommand::CurveConvert};
+const std::set<MenuCommand> Built{MenuCommand::Connect,      MenuCommand::PortSelect,
+                                  MenuCommand::RS232SetUp,   MenuCommand::Interact,
+                                  MenuCommand::StatusBar,    MenuCommand::Shortcut,
+                                  MenuCommand::About,        MenuCommand::Exit,
+                                  MenuCommand::CurveConvert, MenuCommand::DataLoggingStart};
 
 bool RuleAllows(CVantorView& view, MenuCommand command) {
     return IsCommandEnabled(command, view.Context());
