@@ -12,6 +12,7 @@
 #include "calc/VaporixCommand.h"
 #include "cli/CliUi.h"
 #include "cli/CurveCommands.h"
+#include "cli/LogCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
 
@@ -143,7 +144,25 @@ int main(int argc, char** argv) {
     curveConvert->add_option("--multiplier", convert.multiplier, "curve multiplier");
     curveConvert->add_option("--unit", convert.unit, "Volts, mVolts, Ohms or LogOhms");
 
+    LogOptions logOptions;
+    auto* log = app.add_subcommand(
+        "log", "a data logging run into a .csv file, as Data Logging > Start makes it; "
+               "Ctrl-C ends it with its trailer");
+    log->add_option("OUT", logOptions.output, "the .csv file (replaced)")->required();
+    log->add_option("--sources", logOptions.sources,
+                    "A..H, Heater1, Heater2, Analog1, Analog2, Loop1..Loop4, or all; "
+                    "comma-separated")
+        ->required();
+    log->add_option("--interval", logOptions.interval, "seconds between samples, 0.1 to 120000")
+        ->required();
+    auto* logCount = log->add_option("--count", logOptions.count, "stop after N entries");
+    log->add_option("--duration", logOptions.duration, "stop after S seconds")->excludes(logCount);
+
     CLI11_PARSE(app, argc, argv);
+    if (log->parsed() && !logOptions.count && !logOptions.duration) {
+        std::fprintf(stderr, "tundrix-cli: log: give --count N or --duration S\n");
+        return ExitUsage;
+    }
 
     if (curveCheck->parsed())
         return RunCurveCheck(curveFile);
@@ -201,5 +220,7 @@ int main(int argc, char** argv) {
         return RunTransaction(core, "send", command, false);
     if (identify->parsed())
         return RunIdentify(core);
+    if (log->parsed())
+        return RunLog(core, logOptions);
     return RunTerminal(core);
 }
