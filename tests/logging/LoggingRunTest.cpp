@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <future>
 #include <regex>
@@ -184,6 +186,42 @@ TEST_F(LoggingRunTest, AFailedSampleEndsTheFileWithTheTrailerThenTheExitLine) {
     EXPECT_EQ("Number of entries = 2", lines[11]);
     EXPECT_TRUE(std::regex_match(lines[12], Terminated)) << lines[12];
     EXPECT_EQ("Exit due to Communication Error.", lines[13]);
+}
+
+TEST_F(LoggingRunTest, RowsThatMeetAFileThatWillNotOpenAreWrittenWithTheNextSample) {
+    StartSimulator(28);
+    const std::string share = dir_.File("share");
+    std::filesystem::create_directory(share);
+    h_.setup.mask = ChannelA;
+    h_.setup.interval = 0.1;
+    h_.files.path = share + "/run.csv";
+    h_.run.Start();
+    h_.worker.TakeSample();
+    std::filesystem::rename(share, dir_.File("away"));
+    h_.worker.TakeSample();
+    h_.worker.TakeSample();
+    EXPECT_EQ("3", h_.progress.fields.entries);
+    std::filesystem::rename(dir_.File("away"), share);
+    h_.worker.TakeSample();
+    h_.run.Stop();
+
+    const auto lines = FileLines(share + "/run.csv");
+    ASSERT_EQ(11u, lines.size());
+    std::vector<std::string> rows(lines.begin() + 5, lines.begin() + 9);
+    for (const auto& row : rows)
+        EXPECT_EQ(2u, Fields(row).size()) << row;
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+        auto seconds = [](const std::string& row) {
+            int h = 0, m = 0, s = 0;
+            std::sscanf(row.c_str(), "%d:%d:%d", &h, &m, &s);
+            return (h * 60 + m) * 60 + s;
+        };
+        return seconds(a) < seconds(b);
+    }));
+    EXPECT_EQ("Number of entries = 4", lines[9]);
+    const std::string log = h_.ui.Log();
+    EXPECT_NE(std::string::npos, log.find("Cannot write to the data log file " + share));
+    EXPECT_NE(std::string::npos, log.find("is written again; no row was lost.\n"));
 }
 
 TEST_F(LoggingRunTest, ABusyLinkEndsTheStartWithoutARunOrAFile) {
