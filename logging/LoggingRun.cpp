@@ -108,8 +108,8 @@ void CLoggingRun::Begin(const DataLogSetupData& setup) {
     // A tick left from an earlier run must not sample before this run's first one.
     context_.sampleEvent.Reset();
     state_.BeginSampling();
-    ui_->timer.SetLoggingTimer(LoggingTimerPeriod(setup.interval));
     timerSet_ = true;
+    ui_->timer.SetLoggingTimer(LoggingTimerPeriod(setup.interval));
 }
 
 bool CLoggingRun::QueryNames(const LogSourceFlags& sources, std::string& header) {
@@ -129,9 +129,8 @@ bool CLoggingRun::QueryNames(const LogSourceFlags& sources, std::string& header)
 }
 
 void CLoggingRun::Stop() {
-    if (timerSet_ && ui_ != nullptr)
+    if (timerSet_.exchange(false) && ui_ != nullptr)
         ui_->timer.KillLoggingTimer();
-    timerSet_ = false;
     const std::tm now = LocalNow();
     if (state_.End(now))
         context_.log.AppendLog(TerminatedLine(now));

@@ -65,5 +65,5 @@ private:
     LoggingContext context_;
     CLoggingState state_;
     const LoggingUi* ui_ = nullptr;
-    bool timerSet_ = false;
+    std::atomic<bool> timerSet_{false};
 };
