@@ -1,14 +1,14 @@
 #include "app/VantorCore.h"
 
-#include <cmath>
-#include <cstdlib>
-
 #include "base/SettingsStore.h"
 #include "base/UserInterface.h"
 #include "comm/CommandLine.h"
 #include "comm/Identify.h"
 #include "comm/LinkDialogs.h"
+#include "comm/RS232Hints.h"
+#include "logging/LogFormat.h"
 #include "logging/MonitorWorker.h"
+#include "logging/PollingWorker.h"
 #include "logging/WorkerEvents.h"
 
 CVantorCore::CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
@@ -20,16 +20,17 @@ CVantorCore::~CVantorCore() {
 }
 
 void CVantorCore::LoadLoggingInterval() {
-    std::string text = settings_.GetString("LOG", "INTERVAL", "30.0");
-    double seconds = std::strtod(text.c_str(), nullptr);
-    // A zero or unreadable interval would make the monitor worker spin.
-    loggingInterval_ = std::isfinite(seconds) && seconds > 0 ? seconds : 30.0;
+    loggingInterval_ = ReadLoggingInterval(settings_);
 }
 
 void CVantorCore::StartWorkers(IWorkerEvents& events) {
     if (pollingWorker_.WasStarted())
         return;
-    pollingWorker_.Start([this] { RunPollingWorker(); });
+    pollingWorker_.Start([this, &events] {
+        PollingWorkerContext context{link_, transactionMutex_, stopEvent_, sampleEvent_,
+                                     loggingRun_.State()};
+        CPollingWorker(context, events).Run();
+    });
     monitorFlags_.ClearAll();
     monitorWorker_.Start([this, &events] {
         MonitorWorkerContext context{link_, transactionMutex_, stopEvent_, monitorFlags_,
@@ -42,27 +43,6 @@ void CVantorCore::StopWorkers() {
     stopEvent_.Set();
     monitorWorker_.Stop(WorkerStopWait);
     pollingWorker_.Stop(WorkerStopWait);
-}
-
-void CVantorCore::SetSampler(std::function<void()> sampler) {
-    std::lock_guard lock(samplerMutex_);
-    sampler_ = std::move(sampler);
-}
-
-void CVantorCore::RunPollingWorker() {
-    for (;;) {
-        switch (CEvent::WaitAny(stopEvent_, sampleEvent_, std::chrono::hours(1))) {
-        case 0:
-            return;
-        case 1:
-            sampleEvent_.Reset();
-            if (std::lock_guard lock(samplerMutex_); sampler_)
-                sampler_();
-            break;
-        default:
-            break;
-        }
-    }
 }
 
 void CVantorCore::Connect() {
@@ -195,13 +175,7 @@ std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command)
 }
 
 void CVantorCore::ShowRS232Hints() {
-    if (link_.GetPortType() != PortRS232)
-        return;
-    for (const char* line :
-         {"Please check the followings for RS232 connection:\n",
-          "- RS232 null modem cable connection\n", "- Controller Remote I/O Port Select is RS232\n",
-          "- Matching Baud Rates\n", "- Comm port selection\n"})
-        log_.AppendLog(line);
+    ::ShowRS232Hints(link_, log_);
 }
 
 void CVantorCore::ReportFileError(int code) {

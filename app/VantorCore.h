@@ -14,6 +14,7 @@
 #include "base/WorkerThread.h"
 #include "comm/CommLink.h"
 #include "comm/FeatureTable.h"
+#include "logging/LoggingRun.h"
 #include "logging/MonitorTable.h"
 
 class CSettingsStore;
@@ -61,8 +62,8 @@ public:
     // worker, at most WorkerStopWait each.
     void StopWorkers();
     bool MonitorWorkerRunning() const { return monitorWorker_.IsRunning(); }
-    // What the polling worker does on each sample event (the data logging run sets it).
-    void SetSampler(std::function<void()> sampler);
+    // The data logging run; its polling worker samples into it.
+    CLoggingRun& LoggingRun() { return loggingRun_; }
 
     // Connect: refuses while monitors are open or data logging runs, then
     // identifies the instrument on the selected transport.
@@ -91,7 +92,6 @@ public:
 
 private:
     void NoDevice();
-    void RunPollingWorker();
 
     CSettingsStore& settings_;
     IMessageBoxes& boxes_;
@@ -106,8 +106,8 @@ private:
     CFeatureTable features_{shortcutBar_};
     std::atomic<int> modelCode_{0};
     std::atomic<double> loggingInterval_{30.0};
-    std::mutex samplerMutex_;
-    std::function<void()> sampler_;
+    CLoggingRun loggingRun_{{link_, transactionMutex_, sampleEvent_, features_, loggingActive_,
+                             loggingInterval_, settings_, boxes_, log_}};
     CWorkerThread pollingWorker_;
     CWorkerThread monitorWorker_;
 };

@@ -15,6 +15,7 @@
 #include "cli/CommandFileCommands.h"
 #include "cli/CurveCommands.h"
 #include "cli/DatalogCommands.h"
+#include "cli/LogCommands.h"
 #include "cli/TransferCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
@@ -197,7 +198,25 @@ int main(int argc, char** argv) {
     runCommands->add_option("FILE", commandFile, "the command file")->required();
     runCommands->add_option("--error-log", errorLog, "the error log (default ErrorLog.txt)");
 
+    LogOptions logOptions;
+    auto* log = app.add_subcommand(
+        "log", "a data logging run into a .csv file, as Data Logging > Start makes it; "
+               "Ctrl-C ends it with its trailer");
+    log->add_option("OUT", logOptions.output, "the .csv file (replaced)")->required();
+    log->add_option("--sources", logOptions.sources,
+                    "A..H, Heater1, Heater2, Analog1, Analog2, Loop1..Loop4, or all; "
+                    "comma-separated")
+        ->required();
+    log->add_option("--interval", logOptions.interval, "seconds between samples, 0.1 to 120000")
+        ->required();
+    auto* logCount = log->add_option("--count", logOptions.count, "stop after N entries");
+    log->add_option("--duration", logOptions.duration, "stop after S seconds")->excludes(logCount);
+
     CLI11_PARSE(app, argc, argv);
+    if (log->parsed() && !logOptions.count && !logOptions.duration) {
+        std::fprintf(stderr, "tundrix-cli: log: give --count N or --duration S\n");
+        return ExitUsage;
+    }
 
     if (calGenCommand->parsed())
         return RunCalGenCommand(calGen);
@@ -270,5 +289,7 @@ int main(int argc, char** argv) {
         return RunDatalogUpload(core, ui, datalogFile);
     if (runCommands->parsed())
         return RunCommandFile(core, ui, commandFile, errorLog);
+    if (log->parsed())
+        return RunLog(core, logOptions);
     return RunTerminal(core);
 }

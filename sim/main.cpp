@@ -26,7 +26,7 @@ namespace {
 
 constexpr const char* HelpText =
     "Usage: tundrix-sim [--pty] [--tcp PORT] [--gpib [--gpib-address N]]\n"
-    "                   [--model N] [--reply-delay MS] [--line-rate BAUD]\n"
+    "                   [--model N] [--inputs N] [--reply-delay MS] [--line-rate BAUD]\n"
     "                   [--transcript FILE]\n"
     "\n"
     "A simulated temperature controller that answers the controller's command\n"
@@ -50,6 +50,9 @@ constexpr const char* HelpText =
     "                     time-out.\n"
     "  --gpib-address N   the device's primary address, 0..30 (default 12)\n"
     "  --model N          model code 27..35 (default 28)\n"
+    "  --inputs N         play the model with 2, 4 or 8 inputs instead of its own\n"
+    "                     (a heater model with eight inputs answers all sixteen\n"
+    "                     quantities a logging run can record)\n"
     "  --reply-delay MS   answer every query MS milliseconds late, 0..60000\n"
     "                     (a slow instrument, for testing time-outs)\n"
     "  --line-rate BAUD   read and write the pseudo-terminal no faster than a\n"
@@ -126,6 +129,7 @@ struct Options {
     bool gpib = false;
     std::optional<int> gpibAddress;
     int model = 28;
+    std::optional<int> inputs;
     int replyDelayMs = 0;
     int lineRate = 0;
     std::string transcript;
@@ -196,6 +200,13 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
                 SimModel::Find(options.model) == nullptr) {
                 return Usage("--model needs a model code from 27 to 35");
             }
+        } else if (arg == "--inputs") {
+            int inputs = 0;
+            if (!takeValue() || !ParseInt(value, inputs) ||
+                (inputs != 2 && inputs != 4 && inputs != 8)) {
+                return Usage("--inputs needs 2, 4 or 8");
+            }
+            options.inputs = inputs;
         } else if (arg == "--reply-delay") {
             if (!takeValue() || !ParseInt(value, options.replyDelayMs) ||
                 options.replyDelayMs < 0 || options.replyDelayMs > 60000) {
@@ -271,7 +282,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    CSimController controller(*SimModel::Find(options.model));
+    SimModel model = *SimModel::Find(options.model);
+    model.inputCount = options.inputs.value_or(model.inputCount);
+    CSimController controller(model);
     FILE* transcript = nullptr;
     if (!options.transcript.empty()) {
         transcript = std::fopen(options.transcript.c_str(), "ae");

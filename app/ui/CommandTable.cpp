@@ -59,7 +59,7 @@ constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
     {MenuCommand::CalGenPlatinum, CalGen, "&Platinum", "Modify platinum sensor curve", true},
     {MenuCommand::SendCommandFile, Operations, "Send Command File", "Send a XML formatted command file", true, true},
 
-    {MenuCommand::DataLoggingStart, Logging, "&Start", "Start the data logging process", false},
+    {MenuCommand::DataLoggingStart, Logging, "&Start", "Start the data logging process", true},
     {MenuCommand::UploadInternalDataLog, Logging, "&Upload Internal DataLog", "Upload data logged in device", true},
 
     {MenuCommand::StatusBar, View, "&Status Bar", "", true},

@@ -19,11 +19,13 @@
 #include "base/ui/WindowPlacement.h"
 #include "curves/dialogs/CalGenRun.h"
 #include "curves/dialogs/CurveConversion.h"
+#include "logging/ui/DataLoggingInProcMessage.h"
 
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
     : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
       boxes_(*this), progress_(*this), linkDialogs_(settings, boxes_, this),
-      core_(std::make_unique<CVantorCore>(settings, boxes_, *this, progress_)) {
+      core_(std::make_unique<CVantorCore>(settings, boxes_, *this, progress_)),
+      loggingDialogs_(boxes_, this), fileChooser_(this) {
     boxes_.SetAbandonEvent(&core_->StopEvent());
     core_->Link().SetDialogs(&linkDialogs_);
     core_->Link().SetEventPump(this);
@@ -32,10 +34,17 @@ CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* par
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(logView_);
     setFocusProxy(logView_);
+
+    loggingTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&loggingTimer_, &QTimer::timeout, this, [this] { core_->SampleEvent().Set(); });
 }
 
 CVantorView::~CVantorView() {
+    // A run still going ends with its trailer before its worker goes.
+    core_->LoggingRun().Stop();
     core_->StopWorkers();
+    core_->LoggingRun().AttachUi(nullptr);
+    delete loggingProgress_;
     delete shortcutBar_;
     delete terminal_;
     core_.reset();
@@ -117,6 +126,9 @@ void CVantorView::OnCommand(MenuCommand command) {
     case MenuCommand::PidUpload:
         RunTransferCommand(command, *this);
         break;
+    case MenuCommand::DataLoggingStart:
+        StartLogging();
+        break;
     default:
         // The frame's own commands, and operations that are not in the program yet.
         break;
@@ -135,6 +147,27 @@ void CVantorView::OnCalGen(int sensorIndex, int pointsIndex) {
 
 void CVantorView::Disconnected(int status) {
     CallOnGuiThread(*this, &core_->StopEvent(), [this, status] { core_->OnDisconnected(status); });
+}
+
+void CVantorView::LoggingCommError() {
+    CallOnGuiThread(*this, &core_->StopEvent(), [this] { core_->LoggingRun().OnCommError(); });
+}
+
+void CVantorView::LogCountChanged() {
+    CallOnGuiThread(*this, &core_->StopEvent(), [this] { core_->LoggingRun().OnLogCount(); });
+}
+
+void CVantorView::SetLoggingTimer(std::chrono::milliseconds period) {
+    loggingTimer_.start(period);
+}
+
+void CVantorView::KillLoggingTimer() {
+    loggingTimer_.stop();
+}
+
+void CVantorView::StartLogging() {
+    if (initialised_)
+        core_->LoggingRun().Start();
 }
 
 void CVantorView::showEvent(QShowEvent* event) {
@@ -157,6 +190,11 @@ void CVantorView::OnInitialUpdate() {
     CreateShortcutBar();
 
     core_->LoggingActive() = 0;
+    loggingProgress_ = new CDataLoggingInProcMessage(boxes_, this);
+    loggingProgress_->SetStopHandler([this] { core_->LoggingRun().Stop(); });
+    loggingUi_ = std::make_unique<LoggingUi>(
+        LoggingUi{loggingDialogs_, *loggingProgress_, fileChooser_, *this});
+    core_->LoggingRun().AttachUi(loggingUi_.get());
     core_->Link().LoadSettings();
     core_->ShortcutBar().SetCommType(core_->Link().GetPortType());
     core_->ShortcutBar().ResetButtons();
@@ -192,7 +230,9 @@ void CVantorView::CreateShortcutBar() {
                     OnCommand(command);
             },
             Qt::QueuedConnection);
-    // The data logging request has no operation to start in this program yet.
+    // UM_START_LOGGING: a whole new start, even while a run is active.
+    connect(shortcutBar_, &CShortCutButtons::StartLoggingRequested, this,
+            &CVantorView::StartLogging, Qt::QueuedConnection);
 
     shortcutBar_->adjustSize();
     PlaceShortcutBar();

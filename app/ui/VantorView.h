@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -7,10 +8,14 @@
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/TransferProgress.h"
 #include "base/UserInterface.h"
+#include "base/ui/FileChooser.h"
 #include "comm/dialogs/LinkDialogs.h"
 #include "curves/CalGen.h"
+#include "logging/LoggingUi.h"
 #include "logging/WorkerEvents.h"
+#include "logging/ui/LoggingDialogs.h"
 
+class CDataLoggingInProcMessage;
 class CMessageLogView;
 class CSerialTerminal;
 class CSettingsStore;
@@ -24,7 +29,11 @@ class CVantorDoc;
 // message boxes, log, progress box and connection dialogs and takes the
 // workers' messages. Its
 // first show starts the workers and opens the terminal and the shortcut bar.
-class CVantorView : public QWidget, public IMessageLog, public IWorkerEvents, public IEventPump {
+class CVantorView : public QWidget,
+                    public IMessageLog,
+                    public IWorkerEvents,
+                    public IEventPump,
+                    public ILoggingTimer {
 public:
     CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent = nullptr);
     // Ends the workers (a worker waiting for this thread gives up), then closes
@@ -38,6 +47,7 @@ public:
     // Both null before the first show.
     CSerialTerminal* Terminal() const { return terminal_; }
     CShortCutButtons* ShortcutBar() const { return shortcutBar_; }
+    CDataLoggingInProcMessage* LoggingProgress() const { return loggingProgress_; }
 
     // From any thread: into the document's log, drawn on the GUI thread.
     void AppendLog(std::string_view text) override;
@@ -66,10 +76,14 @@ public:
     // No monitor window exists in this program yet and none can be opened, so
     // a reading has no window to go to.
     void MonitorReadingArrived(int, const MonitorReading&) override {}
-    // The polling worker sends these only during a data logging run, which this
-    // program cannot start yet.
-    void LoggingCommError() override {}
-    void LogCountChanged() override {}
+    // UM_COMM_ERROR and UM_LOG_COUNT of the polling worker.
+    void LoggingCommError() override;
+    void LogCountChanged() override;
+
+    // The logging timer: every tick sets the sample event.
+    void SetLoggingTimer(std::chrono::milliseconds period) override;
+    void KillLoggingTimer() override;
+    bool LoggingTimerActive() const { return loggingTimer_.isActive(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -81,6 +95,8 @@ private:
     void ShowTerminal();
     void ShowShortcutBar();
     void OnTerminalCommand(const QString& command);
+    // Data Logging "Start" and UM_START_LOGGING.
+    void StartLogging();
 
     CSettingsStore& settings_;
     CVantorDoc& doc_;
@@ -91,6 +107,11 @@ private:
     std::unique_ptr<CVantorCore> core_;
     CSerialTerminal* terminal_ = nullptr;
     CShortCutButtons* shortcutBar_ = nullptr;
+    CDataLoggingInProcMessage* loggingProgress_ = nullptr;
+    CLoggingDialogs loggingDialogs_;
+    CFileChooser fileChooser_;
+    QTimer loggingTimer_;
+    std::unique_ptr<LoggingUi> loggingUi_;
     bool firstShowQueued_ = false;
     bool initialised_ = false;
 };

@@ -49,7 +49,8 @@ const std::set<MenuCommand> Built{MenuCommand::Connect,
                                   MenuCommand::CalGenDiode3Points,
                                   MenuCommand::CalGenPlatinum,
                                   MenuCommand::SendCommandFile,
-                                  MenuCommand::UploadInternalDataLog};
+                                  MenuCommand::UploadInternalDataLog,
+                                  MenuCommand::DataLoggingStart};
 
 bool RuleAllows(CVantorView& view, MenuCommand command) {
     return IsCommandEnabled(command, view.Context());

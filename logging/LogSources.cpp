@@ -1,0 +1,71 @@
+#include "logging/LogSources.h"
+
+#include <cctype>
+
+#include "comm/FeatureTable.h"
+
+int LogSourceGroupOf(int index) {
+    return index < LogSourceGroupStart[1] ? 0 : index < LogSourceGroupStart[2] ? 1 : 2;
+}
+
+bool IsSourceRecorded(int index, const CFeatureTable& features) {
+    switch (index) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        return true;
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+        return features.Has8Inputs();
+    case 8:
+    case 9:
+    case 12:
+    case 13:
+        return features.IsClass2();
+    case 10:
+    case 14:
+        return features.IsClass2() && features.HasAnalogKind3Or4();
+    case 11:
+    case 15:
+        return features.IsClass2() && features.HasAnalogKind4();
+    default:
+        return false;
+    }
+}
+
+std::array<int, LogSourceCount> SourceEnableFlags(const CFeatureTable& features) {
+    const bool known = features.IsModelKnown();
+    std::array<int, LogSourceCount> flags{};
+    for (int i = 0; i < LogSourceCount; ++i) {
+        bool enabled = false;
+        if (i < 2)
+            enabled = known;
+        else if (i < 4)
+            enabled = known && features.Has4Or8Inputs();
+        else if (i < 8)
+            enabled = known && features.Has8Inputs();
+        else
+            enabled = IsSourceRecorded(i, features);
+        flags[static_cast<std::size_t>(i)] = enabled ? 1 : 0;
+    }
+    return flags;
+}
+
+std::optional<int> FindLogSource(std::string_view cliName) {
+    auto same = [](std::string_view a, std::string_view b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(a[i])) !=
+                std::tolower(static_cast<unsigned char>(b[i])))
+                return false;
+        return true;
+    };
+    for (int i = 0; i < LogSourceCount; ++i)
+        if (same(cliName, LogSources[static_cast<std::size_t>(i)].cliName))
+            return i;
+    return std::nullopt;
+}

@@ -1,0 +1,162 @@
+#include "logging/LoggingRun.h"
+
+#include <mutex>
+#include <optional>
+
+#include "base/Event.h"
+#include "base/FileChooser.h"
+#include "base/SettingsStore.h"
+#include "base/TransactionMutex.h"
+#include "base/UserInterface.h"
+#include "comm/CommLink.h"
+#include "comm/FeatureTable.h"
+#include "comm/RS232Hints.h"
+#include "logging/LogFormat.h"
+
+namespace {
+
+constexpr std::string_view CsvExtension = "csv";
+constexpr std::string_view CsvFilter = "MSExcel Comma Separated Value Files(*.csv)|*.csv||";
+// An identification longer than this means the instrument is not itself.
+constexpr std::size_t MaxIdnLength = 64;
+
+} // namespace
+
+void CLoggingRun::Start() {
+    if (ui_ == nullptr)
+        return;
+    DataLogSetupData setup;
+    setup.interval = context_.loggingInterval.load();
+    setup.enableFlags = SourceEnableFlags(context_.features);
+    if (ui_->setup.RunDataLogSetup(setup))
+        Begin(setup);
+    // In every case, so that "Apply" then "Cancel" keeps the new interval.
+    StoreInterval(setup.interval);
+}
+
+void CLoggingRun::Begin(const DataLogSetupData& setup) {
+    const std::optional<std::string> path = ui_->files.ChooseSaveFile(CsvExtension, CsvFilter);
+    if (!path)
+        return;
+    // A start during a run (the shortcut bar's button stays enabled) replaces
+    // it: the running file gets its trailer before the new file is begun.
+    if (state_.IsActive())
+        ui_->progress.PressStop();
+
+    LogSourceFlags sources;
+    DataLoggingFields fields;
+    std::array<int, 3> nextSlot = LogSourceGroupStart;
+    for (int i = 0; i < LogSourceCount; ++i) {
+        if ((setup.mask & (1u << i)) == 0 || !IsSourceRecorded(i, context_.features))
+            continue;
+        sources.set(static_cast<std::size_t>(i));
+        const int slot = nextSlot[static_cast<std::size_t>(LogSourceGroupOf(i))]++;
+        fields.sources[static_cast<std::size_t>(slot)] =
+            LogSources[static_cast<std::size_t>(i)].text;
+    }
+    state_.SetSources(sources);
+    fields.entries = "0";
+    fields.interval = FormatFixed(setup.interval, 1, 8);
+    fields.outputFile = *path;
+    ui_->progress.SetFields(fields);
+
+    // Like every other handler, the start waits at most TransactionLockWait for
+    // the link; a link that stays busy ends the start with no run and no file.
+    std::unique_lock lock(context_.transactionMutex, std::defer_lock);
+    if (!lock.try_lock_for(TransactionLockWait))
+        return;
+    std::string identity;
+    const LinkResult identified = context_.link.Transact("*idn?;", &identity);
+    lock.unlock();
+    if (identified < 0)
+        CommunicationError();
+    if (identity.size() > MaxIdnLength) {
+        context_.boxes.ShowMessage("ID response is too long.\n \t\t\t            The unit is not "
+                                   "functioning correctly.",
+                                   MessageIcon::Information);
+        return;
+    }
+    if (identified != Link::Success)
+        return;
+
+    if (!lock.try_lock_for(TransactionLockWait))
+        return;
+    if (!state_.CreateFile(*path, nullptr)) {
+        lock.unlock();
+        context_.log.AppendLog("Error! Can't open output file\n");
+        return;
+    }
+    state_.Activate();
+    ui_->progress.ShowProgress();
+    std::string header;
+    const bool named = QueryNames(sources, header);
+    lock.unlock();
+    if (!named) {
+        state_.AppendText(header);
+        CommunicationError();
+        ui_->progress.PressStop();
+        return;
+    }
+
+    const std::string started = StartedLine(LocalNow());
+    header += SamplingIntervalLine(setup.interval);
+    header += ColumnTitleLine(sources);
+    header += started;
+    state_.AppendText(header);
+    context_.log.AppendLog(started);
+
+    // A tick left from an earlier run must not sample before this run's first one.
+    context_.sampleEvent.Reset();
+    state_.BeginSampling();
+    timerSet_ = true;
+    ui_->timer.SetLoggingTimer(LoggingTimerPeriod(setup.interval));
+}
+
+bool CLoggingRun::QueryNames(const LogSourceFlags& sources, std::string& header) {
+    for (int i = 0; i < LogSourceCount; ++i) {
+        const LogSource& source = LogSources[static_cast<std::size_t>(i)];
+        if (!sources.test(static_cast<std::size_t>(i)) || source.namePrefix.empty())
+            continue;
+        const std::string query =
+            std::string(source.namePrefix) + (source.isChannel ? ":NAME?;UNITS?;" : ":NAME?;");
+        std::string reply;
+        if (context_.link.Transact(query, &reply) < 0)
+            return false;
+        header += source.isChannel ? ChannelNameLine(source.namePrefix, reply)
+                                   : OutputNameLine(source.namePrefix, reply);
+    }
+    return true;
+}
+
+void CLoggingRun::Stop() {
+    if (timerSet_.exchange(false) && ui_ != nullptr)
+        ui_->timer.KillLoggingTimer();
+    const std::tm now = LocalNow();
+    if (state_.End(now))
+        context_.log.AppendLog(TerminatedLine(now));
+}
+
+void CLoggingRun::OnCommError() {
+    // The failed sample was never counted: rows are counted as they are
+    // written, so the count already equals the rows in the file.
+    CommunicationError();
+    if (ui_ != nullptr)
+        ui_->progress.PressStop();
+    else
+        Stop();
+}
+
+void CLoggingRun::OnLogCount() {
+    if (ui_ != nullptr)
+        ui_->progress.SetEntries(std::to_string(state_.Entries()));
+}
+
+void CLoggingRun::StoreInterval(double seconds) {
+    context_.loggingInterval = seconds;
+    context_.settings.WriteString("LOG", "INTERVAL", IntervalSettingText(seconds));
+}
+
+void CLoggingRun::CommunicationError() {
+    context_.boxes.ShowMessage("Communication Error", MessageIcon::Stop);
+    ShowRS232Hints(context_.link, context_.log);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+class CCommLink;
+class CEvent;
+class CLoggingState;
+class CTransactionMutex;
+class IWorkerEvents;
+
+// What the polling worker shares with the rest of the program.
+struct PollingWorkerContext {
+    CCommLink& link;
+    CTransactionMutex& transactionMutex;
+    CEvent& stopEvent;
+    CEvent& sampleEvent;
+    CLoggingState& state;
+};
+
+// The data logging worker: waits on (stop event, sample event) and takes one
+// sample each time the logging timer sets the sample event. Ticks that come
+// during a long sample collapse into one more sample, because the event is
+// reset as the sample begins.
+//
+// A sample sends the recorded sources' queries in batches, each under the
+// transaction mutex (at most TransactionLockWait), joins the replies into one
+// row and hands it to the state, then tells the view (UM_LOG_COUNT). A failed
+// batch tells the view (UM_COMM_ERROR, which stops the run) and reports the
+// lost connection, and the file gets "Exit due to Communication Error.".
+class CPollingWorker {
+public:
+    CPollingWorker(const PollingWorkerContext& context, IWorkerEvents& events)
+        : context_(context), events_(events) {}
+
+    // Runs until the stop event is set.
+    void Run();
+    // One sample, as a sample event starts it; nothing while no run samples.
+    void TakeSample();
+
+private:
+    // One batch under the mutex: false on a time-out or a failed transaction.
+    bool Send(const std::string& command, std::string& reply, bool reportLoss);
+    void ErrorPath();
+
+    PollingWorkerContext context_;
+    IWorkerEvents& events_;
+};
