@@ -14,6 +14,7 @@
 #include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
 #include "curves/dialogs/CurveConversion.h"
+#include "logging/ui/MonitorWindows.h"
 
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
     : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
@@ -31,6 +32,7 @@ CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* par
 
 CVantorView::~CVantorView() {
     core_->StopWorkers();
+    monitors_.reset();
     delete shortcutBar_;
     delete terminal_;
     core_.reset();
@@ -86,9 +88,18 @@ void CVantorView::OnCommand(MenuCommand command) {
         RunCurveConversion(this, boxes_, *this);
         break;
     default:
+        if (int monitor = MonitorIndexOf(command); monitor >= 0 && monitors_)
+            monitors_->Open(monitor);
         // The frame's own commands, and operations that are not in the program yet.
         break;
     }
+}
+
+void CVantorView::MonitorReadingArrived(int index, const MonitorReading& reading) {
+    CallOnGuiThread(*this, &core_->StopEvent(), [this, index, reading] {
+        if (monitors_)
+            monitors_->ShowReading(index, reading);
+    });
 }
 
 void CVantorView::Disconnected(int status) {
@@ -109,6 +120,11 @@ void CVantorView::OnInitialUpdate() {
     core_->LoadLoggingInterval();
     // The stop and sample events and the transaction mutex came with the core.
     core_->StartWorkers(*this);
+    if (core_->MonitorWorkerRunning()) {
+        monitors_ =
+            std::make_unique<CMonitorWindows>(settings_, core_->MonitorFlags(), boxes_, this);
+        monitors_->Create();
+    }
 
     terminal_ = new CSerialTerminal(settings_, this);
     connect(terminal_, &CSerialTerminal::CommandEntered, this, &CVantorView::OnTerminalCommand);

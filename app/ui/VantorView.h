@@ -11,6 +11,7 @@
 #include "logging/WorkerEvents.h"
 
 class CMessageLogView;
+class CMonitorWindows;
 class CSerialTerminal;
 class CSettingsStore;
 class CShortCutButtons;
@@ -37,6 +38,8 @@ public:
     // Both null before the first show.
     CSerialTerminal* Terminal() const { return terminal_; }
     CShortCutButtons* ShortcutBar() const { return shortcutBar_; }
+    // Null before the first show, and when the monitor worker did not start.
+    CMonitorWindows* Monitors() const { return monitors_.get(); }
 
     // From any thread: into the document's log, drawn on the GUI thread.
     void AppendLog(std::string_view text) override;
@@ -57,9 +60,8 @@ public:
 
     // The workers' messages, each handled on the GUI thread while the worker waits.
     void Disconnected(int status) override;
-    // No monitor window exists in this program yet and none can be opened, so
-    // a reading has no window to go to.
-    void MonitorReadingArrived(int, const MonitorReading&) override {}
+    // UM_MONITOR_READING + index: the reading goes to that monitor's window.
+    void MonitorReadingArrived(int index, const MonitorReading& reading) override;
     // The polling worker sends these only during a data logging run, which this
     // program cannot start yet.
     void LoggingCommError() override {}
@@ -85,6 +87,7 @@ private:
     std::unique_ptr<CVantorCore> core_;
     CSerialTerminal* terminal_ = nullptr;
     CShortCutButtons* shortcutBar_ = nullptr;
+    std::unique_ptr<CMonitorWindows> monitors_;
     bool firstShowQueued_ = false;
     bool initialised_ = false;
 };
