@@ -12,6 +12,7 @@
 #include "calc/VaporixCommand.h"
 #include "cli/CliUi.h"
 #include "cli/CurveCommands.h"
+#include "cli/MonitorCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
 
@@ -143,6 +144,23 @@ int main(int argc, char** argv) {
     curveConvert->add_option("--multiplier", convert.multiplier, "curve multiplier");
     curveConvert->add_option("--unit", convert.unit, "Volts, mVolts, Ohms or LogOhms");
 
+    MonitorOptions monitorOptions;
+    auto* monitor = app.add_subcommand(
+        "monitor", "read one channel monitor as the utility polls it: one line a reading "
+                   "(time, value, unit, name, separated by tabs)");
+    monitor->add_option("NAME", monitorOptions.name, "A..H, Heater1, Heater2, Analog1, Analog2")
+        ->required()
+        ->check([](const std::string& name) {
+            return MonitorIndexByName(name) < 0 ? std::string("no such monitor") : std::string();
+        });
+    monitor->add_option("--count", monitorOptions.count, "readings to take")
+        ->required()
+        ->check(CLI::PositiveNumber);
+    monitor
+        ->add_option("--interval", monitorOptions.interval,
+                     "seconds between readings (default: the logging interval of the settings)")
+        ->check(CLI::Range(0.1, 120000.0));
+
     CLI11_PARSE(app, argc, argv);
 
     if (curveCheck->parsed())
@@ -201,5 +219,7 @@ int main(int argc, char** argv) {
         return RunTransaction(core, "send", command, false);
     if (identify->parsed())
         return RunIdentify(core);
+    if (monitor->parsed())
+        return RunMonitor(core, monitorOptions);
     return RunTerminal(core);
 }
