@@ -27,7 +27,7 @@ public:
     using PlacementSaver = std::function<void(const QString& title, const WindowRect& rect)>;
 
     // Longest wait between a change and its drawing.
-    static constexpr int RedrawDelayMs = 100;
+    static constexpr int RedrawDelayMs = 200;
     // The size of a window with no stored place.
     static constexpr QSize DefaultSize{560, 320};
 

@@ -255,6 +255,25 @@ TEST(StripChartFailures, MissingStorageAndChartAreReported) {
         EXPECT_EQ(MessageIcon::Stop, box.icon);
 }
 
+TEST(ChartControlLabels, ANarrowStripShowsNoMoreTimesThanFitUnderIt) {
+    CChartControl chart;
+    QStringList labels;
+    for (int i = 0; i < 100; ++i)
+        labels << QString("12:%1:%2").arg(i / 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0'));
+    chart.resize(1600, 300);
+    chart.show();
+    chart.SetStrip(labels, std::vector<float>(100, 1.0f));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chart.ShownLabels().size() == 8; }, 2000));
+    EXPECT_TRUE(chart.ShownLabels().contains("12:01:39"));
+
+    chart.resize(300, 300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chart.ShownLabels().size() < 4; }, 2000))
+        << chart.ShownLabels().join(' ').toStdString();
+    EXPECT_FALSE(chart.ShownLabels().isEmpty());
+    // The newest point keeps its label.
+    EXPECT_TRUE(chart.ShownLabels().contains("12:01:39"));
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
