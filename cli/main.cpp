@@ -16,6 +16,7 @@
 #include "cli/CurveCommands.h"
 #include "cli/DatalogCommands.h"
 #include "cli/LogCommands.h"
+#include "cli/MonitorCommands.h"
 #include "cli/TransferCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
@@ -212,6 +213,23 @@ int main(int argc, char** argv) {
     auto* logCount = log->add_option("--count", logOptions.count, "stop after N entries");
     log->add_option("--duration", logOptions.duration, "stop after S seconds")->excludes(logCount);
 
+    MonitorOptions monitorOptions;
+    auto* monitor = app.add_subcommand(
+        "monitor", "read one channel monitor as the utility polls it: one line a reading "
+                   "(time, value, unit, name, separated by tabs)");
+    monitor->add_option("NAME", monitorOptions.name, "A..H, Heater1, Heater2, Analog1, Analog2")
+        ->required()
+        ->check([](const std::string& name) {
+            return MonitorIndexByName(name) < 0 ? std::string("no such monitor") : std::string();
+        });
+    monitor->add_option("--count", monitorOptions.count, "readings to take")
+        ->required()
+        ->check(CLI::PositiveNumber);
+    monitor
+        ->add_option("--interval", monitorOptions.interval,
+                     "seconds between readings (default: the logging interval of the settings)")
+        ->check(CLI::Range(0.1, 120000.0));
+
     CLI11_PARSE(app, argc, argv);
     if (log->parsed() && !logOptions.count && !logOptions.duration) {
         std::fprintf(stderr, "tundrix-cli: log: give --count N or --duration S\n");
@@ -291,5 +309,7 @@ int main(int argc, char** argv) {
         return RunCommandFile(core, ui, commandFile, errorLog);
     if (log->parsed())
         return RunLog(core, logOptions);
+    if (monitor->parsed())
+        return RunMonitor(core, monitorOptions);
     return RunTerminal(core);
 }

@@ -8,3 +8,11 @@ inline bool IsQueryLine(std::string_view line) {
     auto mark = line.find('?');
     return mark != std::string_view::npos && mark != 0;
 }
+
+// A reply as the link delivers it keeps the instrument's line end; this is the
+// reply without its trailing CRs and LFs, for comparing and showing.
+inline std::string_view WithoutLineEnd(std::string_view reply) {
+    while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r'))
+        reply.remove_suffix(1);
+    return reply;
+}

@@ -33,12 +33,6 @@ int LeadingCount(std::string_view reply) {
     return static_cast<int>(value);
 }
 
-std::string_view WithoutLineEnd(std::string_view reply) {
-    while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r'))
-        reply.remove_suffix(1);
-    return reply;
-}
-
 std::vector<std::string> TableLines(std::string_view table) {
     std::vector<std::string> lines;
     while (!table.empty()) {

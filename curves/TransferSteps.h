@@ -18,8 +18,6 @@ void ShowConnectionFailed(const TransferContext& context);
 
 // The leading decimal integer of a reply ("200\r\n" is 200); 0 when it has none.
 int LeadingCount(std::string_view reply);
-// The reply without the line end the instrument puts after it.
-std::string_view WithoutLineEnd(std::string_view reply);
 
 // The lines of a table as the link read it: split at line feeds, a carriage
 // return before one dropped, up to the line that begins with ";" (a GPIB

@@ -5,6 +5,7 @@
 #include "base/FileChooser.h"
 #include "base/TransactionMutex.h"
 #include "comm/CommLink.h"
+#include "comm/CommandLine.h"
 #include "curves/TransferContext.h"
 #include "curves/TransferSteps.h"
 #include "curves/UserCurveQueries.h"

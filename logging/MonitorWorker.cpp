@@ -1,5 +1,6 @@
 #include "logging/MonitorWorker.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "base/Event.h"
@@ -28,35 +29,55 @@ MonitorReading ParseMonitorReply(const std::string& reply, bool isChannel) {
 std::chrono::milliseconds MonitorSlotWait(double intervalSeconds, int openMonitors) {
     if (openMonitors < 1)
         openMonitors = 1;
+    if (!(intervalSeconds <= MaxMonitorInterval))
+        intervalSeconds = MaxMonitorInterval;
     return std::chrono::milliseconds(
-        static_cast<long long>(intervalSeconds * 1000.0 / openMonitors));
+        std::max(1LL, static_cast<long long>(intervalSeconds * 1000.0 / openMonitors)));
+}
+
+int CMonitorRotation::Next(const CMonitorFlags& flags) {
+    index_ = (index_ + 1) % MonitorCount;
+    return flags.Get(index_) != 0 ? index_ : -1;
+}
+
+int OpenMonitorCount(const CMonitorFlags& flags) {
+    int open = 0;
+    for (int i = 0; i < MonitorCount; ++i)
+        open += flags.Get(i) != 0;
+    return open;
 }
 
 void CMonitorWorker::Run() {
-    int index = 0;
+    CMonitorRotation rotation;
     for (;;) {
-        int open = 0;
-        for (int i = 0; i < MonitorCount; ++i)
-            open += context_.monitorFlags.Get(i) != 0;
+        const int open = OpenMonitorCount(context_.monitorFlags);
         if (context_.stopEvent.Wait(MonitorSlotWait(context_.loggingInterval.load(), open)))
             return;
-        index = (index + 1) % MonitorCount;
-        if (context_.monitorFlags.Get(index) != 0)
+        if (int index = rotation.Next(context_.monitorFlags); index >= 0)
             Query(index);
     }
 }
 
-void CMonitorWorker::Query(int index) {
-    const MonitorInfo& monitor = MonitorTable[static_cast<std::size_t>(index)];
+MonitorQuery QueryMonitor(CCommLink& link, CTransactionMutex& transactionMutex, int index) {
+    const MonitorInfo& monitor = MonitorTable.at(static_cast<std::size_t>(index));
+    MonitorQuery query;
     std::string reply;
-    bool answered = false;
     {
-        std::unique_lock lock(context_.transactionMutex, std::defer_lock);
-        if (lock.try_lock_for(TransactionLockWait))
-            answered = context_.link.Transact(std::string(monitor.query), &reply) >= 0;
+        std::unique_lock lock(transactionMutex, std::defer_lock);
+        query.locked = lock.try_lock_for(TransactionLockWait);
+        if (!query.locked)
+            return query;
+        query.result = link.Transact(std::string(monitor.query), &reply);
     }
-    if (answered)
-        events_.MonitorReadingArrived(index, ParseMonitorReply(reply, monitor.isChannel));
+    if (query.Succeeded())
+        query.reading = ParseMonitorReply(reply, monitor.isChannel);
+    return query;
+}
+
+void CMonitorWorker::Query(int index) {
+    MonitorQuery query = QueryMonitor(context_.link, context_.transactionMutex, index);
+    if (query.Succeeded())
+        events_.MonitorReadingArrived(index, query.reading);
     else
         events_.Disconnected(StatusError);
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 
+#include "comm/LinkResult.h"
 #include "logging/WorkerEvents.h"
 
 class CCommLink;
@@ -26,7 +27,39 @@ MonitorReading ParseMonitorReply(const std::string& reply, bool isChannel);
 
 // How long the worker waits per slot: the logging interval shared among the
 // open monitors (one slot when none is open), truncated to whole milliseconds.
+// A wait is at least 1 ms and an interval at most MaxMonitorInterval (the
+// logging setup's bound), so that a hand-edited settings file can make the
+// worker neither spin nor overflow.
 std::chrono::milliseconds MonitorSlotWait(double intervalSeconds, int openMonitors);
+inline constexpr double MaxMonitorInterval = 120000.0;
+
+// One query of monitor `index` (0..11): waits at most TransactionLockWait for
+// the transaction mutex, sends the monitor's query and parses the reply. The
+// mutex is free again when it returns.
+struct MonitorQuery {
+    bool locked = false;               // false: the mutex stayed busy and nothing was sent
+    LinkResult result = Link::Success; // the link's result when locked
+    MonitorReading reading;            // filled when the query succeeded
+
+    bool Succeeded() const { return locked && result >= 0; }
+};
+MonitorQuery QueryMonitor(CCommLink& link, CTransactionMutex& transactionMutex, int index);
+
+// The worker's rotating index. It starts at 0 and moves on by one position
+// every wait slot, open or not, wrapping after 11: an open monitor comes round
+// once every twelve slots, and the first one asked after start-up is index 1.
+class CMonitorRotation {
+public:
+    // Moves on; the index moved to when that monitor is open, else -1.
+    int Next(const CMonitorFlags& flags);
+    int Index() const { return index_; }
+
+private:
+    int index_ = 0;
+};
+
+// The number of open monitors.
+int OpenMonitorCount(const CMonitorFlags& flags);
 
 // The monitor worker: every slot it moves on to the next of the twelve
 // monitors and, when that one is open, queries it and hands the reading to the

@@ -64,9 +64,9 @@ constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
 
     {MenuCommand::StatusBar, View, "&Status Bar", "", true},
     {MenuCommand::Shortcut, View, "&Shortcut", "", true},
-    Monitor(0, false, true), Monitor(1, false), Monitor(2, false), Monitor(3, false),
-    Monitor(4, false), Monitor(5, false), Monitor(6, false), Monitor(7, false),
-    Monitor(8, false), Monitor(9, false), Monitor(10, false), Monitor(11, false),
+    Monitor(0, true, true), Monitor(1, true), Monitor(2, true), Monitor(3, true),
+    Monitor(4, true), Monitor(5, true), Monitor(6, true), Monitor(7, true),
+    Monitor(8, true), Monitor(9, true), Monitor(10, true), Monitor(11, true),
 
     {MenuCommand::About, Help, "&About ..", "", true},
 

@@ -20,6 +20,7 @@
 #include "curves/dialogs/CalGenRun.h"
 #include "curves/dialogs/CurveConversion.h"
 #include "logging/ui/DataLoggingInProcMessage.h"
+#include "logging/ui/MonitorWindows.h"
 
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
     : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
@@ -43,6 +44,7 @@ CVantorView::~CVantorView() {
     // A run still going ends with its trailer before its worker goes.
     core_->LoggingRun().Stop();
     core_->StopWorkers();
+    monitors_.reset();
     core_->LoggingRun().AttachUi(nullptr);
     delete loggingProgress_;
     delete shortcutBar_;
@@ -130,6 +132,8 @@ void CVantorView::OnCommand(MenuCommand command) {
         StartLogging();
         break;
     default:
+        if (int monitor = MonitorIndexOf(command); monitor >= 0 && monitors_)
+            monitors_->Open(monitor);
         // The frame's own commands, and operations that are not in the program yet.
         break;
     }
@@ -143,6 +147,13 @@ void CVantorView::StartCalGen(CalGenOperation operation) {
 void CVantorView::OnCalGen(int sensorIndex, int pointsIndex) {
     if (auto operation = CalGenOperationOf(sensorIndex, pointsIndex))
         StartCalGen(*operation);
+}
+
+void CVantorView::MonitorReadingArrived(int index, const MonitorReading& reading) {
+    CallOnGuiThread(*this, &core_->StopEvent(), [this, index, reading] {
+        if (monitors_)
+            monitors_->ShowReading(index, reading);
+    });
 }
 
 void CVantorView::Disconnected(int status) {
@@ -184,6 +195,11 @@ void CVantorView::OnInitialUpdate() {
     core_->LoadLoggingInterval();
     // The stop and sample events and the transaction mutex came with the core.
     core_->StartWorkers(*this);
+    if (core_->MonitorWorkerRunning()) {
+        monitors_ =
+            std::make_unique<CMonitorWindows>(settings_, core_->MonitorFlags(), boxes_, this);
+        monitors_->Create();
+    }
 
     terminal_ = new CSerialTerminal(settings_, this);
     connect(terminal_, &CSerialTerminal::CommandEntered, this, &CVantorView::OnTerminalCommand);

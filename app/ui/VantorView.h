@@ -17,6 +17,7 @@
 
 class CDataLoggingInProcMessage;
 class CMessageLogView;
+class CMonitorWindows;
 class CSerialTerminal;
 class CSettingsStore;
 class CShortCutButtons;
@@ -48,6 +49,8 @@ public:
     CSerialTerminal* Terminal() const { return terminal_; }
     CShortCutButtons* ShortcutBar() const { return shortcutBar_; }
     CDataLoggingInProcMessage* LoggingProgress() const { return loggingProgress_; }
+    // Null before the first show, and when the monitor worker did not start.
+    CMonitorWindows* Monitors() const { return monitors_.get(); }
 
     // From any thread: into the document's log, drawn on the GUI thread.
     void AppendLog(std::string_view text) override;
@@ -73,9 +76,8 @@ public:
 
     // The workers' messages, each handled on the GUI thread while the worker waits.
     void Disconnected(int status) override;
-    // No monitor window exists in this program yet and none can be opened, so
-    // a reading has no window to go to.
-    void MonitorReadingArrived(int, const MonitorReading&) override {}
+    // UM_MONITOR_READING + index: the reading goes to that monitor's window.
+    void MonitorReadingArrived(int index, const MonitorReading& reading) override;
     // UM_COMM_ERROR and UM_LOG_COUNT of the polling worker.
     void LoggingCommError() override;
     void LogCountChanged() override;
@@ -112,6 +114,7 @@ private:
     CFileChooser fileChooser_;
     QTimer loggingTimer_;
     std::unique_ptr<LoggingUi> loggingUi_;
+    std::unique_ptr<CMonitorWindows> monitors_;
     bool firstShowQueued_ = false;
     bool initialised_ = false;
 };

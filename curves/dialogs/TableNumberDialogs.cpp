@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "base/ui/UiText.h"
+#include "comm/CommandLine.h"
 #include "curves/TransferSteps.h"
 #include "curves/dialogs/CalTblNumReq.h"
 #include "curves/dialogs/PIDTblNumReq.h"

@@ -2,6 +2,7 @@
 
 #include <QCategoryAxis>
 #include <QChart>
+#include <QFontMetrics>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
@@ -18,6 +19,11 @@ QString Cut(const QString& text) {
 CChartControl::CChartControl(QWidget* parent) : QChartView(new QChart, parent) {
     setRenderHint(QPainter::Antialiasing);
     chart()->legend()->hide();
+    // A narrower plot has room for fewer labels.
+    connect(chart(), &QChart::plotAreaChanged, this, [this] {
+        if (strip_ && LabelRoom() != labelRoom_)
+            ShowStripLabels();
+    });
 }
 
 void CChartControl::SetTitles(const QString& title, const QString& xAxisTitle,
@@ -157,12 +163,17 @@ void CChartControl::ShowStrip() {
     for (std::size_t i = 0; i < values_.size(); ++i)
         points.append(QPointF(static_cast<double>(i), values_[i]));
     strip_->replace(points);
+    ShowStripLabels();
+}
 
+void CChartControl::ShowStripLabels() {
     for (const QString& shown : xCategoryAxis_->categoriesLabels())
         xCategoryAxis_->remove(shown);
     // Counted back from the newest point, so that the newest is always labelled.
     const qsizetype count = labels_.size();
-    const qsizetype step = std::max<qsizetype>(1, (count + MaxShownLabels - 1) / MaxShownLabels);
+    labelRoom_ = LabelRoom();
+    const qsizetype room = labelRoom_;
+    const qsizetype step = std::max<qsizetype>(1, (count + room - 1) / room);
     QList<qsizetype> positions;
     for (qsizetype i = count - 1; i >= 0; i -= step)
         positions.prepend(i);
@@ -170,6 +181,15 @@ void CChartControl::ShowStrip() {
         // The axis holds each text once; empty labels show nothing anyway.
         if (!labels_[i].isEmpty() && !xCategoryAxis_->categoriesLabels().contains(labels_[i]))
             xCategoryAxis_->append(labels_[i], static_cast<double>(i));
+}
+
+int CChartControl::LabelRoom() const {
+    const qreal width = chart()->plotArea().width();
+    if (width <= 0)
+        return MaxShownLabels;
+    const QFontMetrics metrics(xCategoryAxis_->labelsFont());
+    const int label = metrics.horizontalAdvance(QStringLiteral("00:00:00")) + metrics.height();
+    return std::clamp(static_cast<int>(width / label), 1, MaxShownLabels);
 }
 
 QStringList CChartControl::ShownLabels() const {

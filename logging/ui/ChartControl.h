@@ -20,7 +20,8 @@ class CChartControl : public QChartView {
 public:
     // Titles longer than this are cut.
     static constexpr int TitleLength = 50;
-    // A strip labels at most this many of its points, so that the labels stay readable.
+    // A strip labels at most this many of its points, and no more than fit
+    // side by side under the plot, so that the labels stay readable.
     static constexpr int MaxShownLabels = 8;
 
     explicit CChartControl(QWidget* parent = nullptr);
@@ -54,6 +55,9 @@ private:
     void ApplyAxisTitles();
     void FitLinesIntoAxes();
     void ShowStrip();
+    void ShowStripLabels();
+    // How many time labels fit under the plot as wide as it is now.
+    int LabelRoom() const;
 
     QValueAxis* xValueAxis_ = nullptr;
     QCategoryAxis* xCategoryAxis_ = nullptr;
@@ -64,4 +68,5 @@ private:
     QStringList labels_;
     std::vector<float> values_;
     bool rangeFixed_ = false;
+    int labelRoom_ = 0;
 };

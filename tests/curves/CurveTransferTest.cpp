@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "comm/CommandLine.h"
 #include "curves/DownloadCurve.h"
 #include "curves/TransferFixture.h"
 #include "curves/TransferSteps.h"

@@ -1,0 +1,92 @@
+#include "cli/MonitorCommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "app/VantorCore.h"
+#include "comm/CommandLine.h"
+#include "logging/MonitorTable.h"
+#include "logging/MonitorUpdate.h"
+#include "logging/MonitorWorker.h"
+#include "logging/StripChartScale.h"
+
+namespace {
+
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+// The name without blanks, in upper case.
+std::string Folded(std::string_view name) {
+    std::string folded;
+    for (char c : name)
+        if (c != ' ' && c != '\t')
+            folded += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+void PrintField(std::string_view text, char after) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc(after, stdout);
+}
+
+} // namespace
+
+int MonitorIndexByName(std::string_view name) {
+    static constexpr const char* Names[MonitorCount] = {
+        "A", "B", "C", "D", "E", "F", "G", "H", "HEATER1", "HEATER2", "ANALOG1", "ANALOG2"};
+    std::string folded = Folded(name);
+    if (folded.size() == 3 && folded.starts_with("CH"))
+        folded.erase(0, 2);
+    for (int i = 0; i < MonitorCount; ++i)
+        if (folded == Names[i])
+            return i;
+    return -1;
+}
+
+int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
+    const int index = MonitorIndexByName(options.name);
+    if (index < 0) {
+        std::fprintf(stderr,
+                     "tundrix-cli: monitor: no monitor \"%s\" (A..H, Heater1, Heater2, Analog1, "
+                     "Analog2)\n",
+                     options.name.c_str());
+        return ExitUsage;
+    }
+    double interval = 0.0;
+    if (options.interval) {
+        interval = *options.interval;
+    } else {
+        core.LoadLoggingInterval();
+        interval = core.LoggingInterval();
+    }
+    const auto wait = std::chrono::milliseconds(
+        static_cast<long long>(std::min(interval, MaxMonitorInterval) * 1000.0));
+    const MonitorInfo& monitor = MonitorTable[static_cast<std::size_t>(index)];
+
+    for (int taken = 0; taken < options.count; ++taken) {
+        // Nothing sets the stop event here: this is a bounded wait between readings.
+        if (taken > 0)
+            core.StopEvent().Wait(wait);
+        const MonitorQuery query = QueryMonitor(core.Link(), core.TransactionMutex(), index);
+        if (!query.locked) {
+            std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+            return ExitFailed;
+        }
+        if (!query.Succeeded()) {
+            std::fprintf(stderr, "tundrix-cli: monitor \"%.*s\" failed: LinkResult %d\n",
+                         static_cast<int>(monitor.query.size()), monitor.query.data(),
+                         query.result);
+            return ExitFailed;
+        }
+        PrintField(CStripChartScale::TimeLabel(std::time(nullptr)), '\t');
+        PrintField(WithoutLineEnd(query.reading.value), '\t');
+        PrintField(WithoutLineEnd(query.reading.unit), '\t');
+        PrintField(WithoutLineEnd(query.reading.name), '\n');
+        std::fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class CVantorCore;
+
+// The "monitor" subcommand: one of the twelve channel monitors, asked as the
+// monitor worker asks it, one line a reading on standard output.
+
+struct MonitorOptions {
+    std::string name;               // as the View menu names the monitor, see MonitorIndexByName
+    int count = 1;                  // readings to take
+    std::optional<double> interval; // seconds between readings; else "LOG"/"INTERVAL"
+};
+
+// "A".."H", "Heater1", "Heater2", "Analog1", "Analog2" (any case, blanks
+// ignored, so "Heater 1" and "CH A" do too); the monitor's index, or -1.
+int MonitorIndexByName(std::string_view name);
+
+// Takes `count` readings, the first at once, then one every interval. Each
+// line: the time "%H:%M:%S", the value as the instrument sent it, the unit and
+// the name, separated by tabs. A failed query ends the command: exit status 1
+// with the link's result on standard error; 2 for an unknown monitor name.
+int RunMonitor(CVantorCore& core, const MonitorOptions& options);

@@ -1,0 +1,117 @@
+// tundrix-cli monitor: against the simulator and a silent instrument.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <sstream>
+#include <vector>
+
+#include "base/SettingsStore.h"
+#include "base/SimulatorProcess.h"
+#include "support/PtyPeer.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class MonitorCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        sim_ = new CSimulatorProcess;
+        ASSERT_TRUE(sim_->Start(TUNDRIX_SIM_PROGRAM, {"--tcp", "0", "--model", "28"}, {"tcp"}))
+            << sim_->Error();
+    }
+    static void TearDownTestSuite() {
+        delete sim_;
+        sim_ = nullptr;
+    }
+
+    ProgramResult Cli(std::vector<std::string> args) {
+        const std::string tcp = sim_->Address("tcp");
+        const auto colon = tcp.rfind(':');
+        args.insert(args.begin(),
+                    {"--settings", dir_.File("Tundrix.INI"), "--port",
+                     "TCPIP::" + tcp.substr(0, colon) + "::" + tcp.substr(colon + 1) + "::SOCKET"});
+        return RunProgram(TUNDRIX_CLI_PROGRAM, args);
+    }
+
+    static CSimulatorProcess* sim_;
+    TempDir dir_;
+};
+
+CSimulatorProcess* MonitorCli::sim_ = nullptr;
+
+} // namespace
+
+TEST_F(MonitorCli, PrintsOneLineAReadingWithTimeValueUnitAndName) {
+    auto channel = Cli({"monitor", "A", "--count", "3", "--interval", "0.1"});
+    EXPECT_EQ(0, channel.exitCode) << channel.err;
+    EXPECT_EQ("", channel.err);
+    const std::vector<std::string> lines = Lines(channel.out);
+    ASSERT_EQ(3u, lines.size()) << channel.out;
+    const std::regex reading(R"(\d\d:\d\d:\d\d\t\d+\.\d{4}\tK\tInput A)");
+    for (const std::string& line : lines)
+        EXPECT_TRUE(std::regex_match(line, reading)) << line;
+
+    auto heater = Cli({"monitor", "Heater2", "--count", "1"});
+    EXPECT_EQ(0, heater.exitCode) << heater.err;
+    EXPECT_TRUE(
+        std::regex_match(heater.out, std::regex(R"(\d\d:\d\d:\d\d\t\d+\.\d\t%\tHeater 2\n)")))
+        << heater.out;
+    auto analog = Cli({"monitor", "analog 2", "--count", "1"});
+    EXPECT_EQ(0, analog.exitCode) << analog.err;
+    EXPECT_TRUE(std::regex_match(analog.out, std::regex(R"(\S+\t\d+\.\d\d\t%\tAnalog 2\n)")))
+        << analog.out;
+}
+
+TEST_F(MonitorCli, TheIntervalComesFromTheSettingsUnlessGiven) {
+    {
+        CSettingsStore settings(dir_.File("Tundrix.INI"));
+        settings.WriteString("LOG", "INTERVAL", "0.6");
+    }
+    auto start = std::chrono::steady_clock::now();
+    auto fromSettings = Cli({"monitor", "B", "--count", "2"});
+    EXPECT_EQ(0, fromSettings.exitCode) << fromSettings.err;
+    EXPECT_EQ(2u, Lines(fromSettings.out).size());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(600));
+
+    auto refused = Cli({"monitor", "B", "--count", "2", "--interval", "0.05"});
+    EXPECT_NE(0, refused.exitCode);
+    EXPECT_EQ("", refused.out);
+    auto unknown = Cli({"monitor", "Heater3", "--count", "1"});
+    EXPECT_NE(0, unknown.exitCode);
+    EXPECT_NE(std::string::npos, unknown.err.find("no such monitor"));
+}
+
+TEST_F(MonitorCli, AQuantityTheModelLacksFailsWithTheLinksResult) {
+    // Model 28 has four inputs.
+    auto run = Cli({"monitor", "E", "--count", "2", "--interval", "0.1"});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ("", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("Communication Error"));
+    EXPECT_NE(std::string::npos,
+              run.err.find("monitor \"INP E:TEMP?;UNIT?;NAME?;\" failed: LinkResult -7"))
+        << run.err;
+}
+
+TEST(MonitorCliSilent, AFailedQueryStopsAtOnceAfterSendingItOnce) {
+    PtyPeer silent;
+    TempDir dir;
+    auto run = RunProgram(TUNDRIX_CLI_PROGRAM, {"--settings", dir.File("Tundrix.INI"), "--port",
+                                                "ASRL" + silent.Device() + "::INSTR", "monitor",
+                                                "Heater1", "--count", "3", "--interval", "0.1"});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ("", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("LinkResult -1"));
+    EXPECT_EQ("LOOP 1:HTRR?NAME?;\n",
+              silent.Read(std::chrono::milliseconds(50), std::chrono::milliseconds(500)));
+}

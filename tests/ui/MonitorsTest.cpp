@@ -1,0 +1,130 @@
+// The channel monitors in the whole program, against the simulated controller:
+// the View menu, the monitor worker's readings in the windows, closing, and a
+// lost connection.
+
+#include <QAction>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "app/CommandRules.h"
+#include "app/VantorCore.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/ShortCutButtons.h"
+#include "app/ui/VantorView.h"
+#include "base/ui/WindowPlacement.h"
+#include "logging/ui/ChartControl.h"
+#include "logging/ui/MonitorWindows.h"
+#include "logging/ui/StripChart.h"
+#include "support/TempDir.h"
+#include "ui/UiTestHelpers.h"
+
+namespace {
+
+// Serial settings for the simulator, with the monitors polled every 50 ms.
+std::string MonitorSettings(const std::string& path, const CSimulatorProcess& simulator) {
+    WriteSerialSettings(path, simulator.Address("pty"));
+    CSettingsStore settings(path);
+    settings.Load();
+    settings.WriteString("LOG", "INTERVAL", "0.05");
+    return path;
+}
+
+// Waits until the window has drawn a point that came from the instrument.
+bool HasReading(CStripChart& window) {
+    return QTest::qWaitFor(
+        [&] {
+            window.FlushRedraw();
+            return !window.Chart()->StripLabels().last().isEmpty();
+        },
+        5000);
+}
+
+} // namespace
+
+TEST(MonitorsTest, ViewMenuOpensAMonitorThatFillsFromTheInstrumentAndRemembersItsPlace) {
+    auto simulator = StartSimulator(28);
+    TempDir dir;
+    const std::string settings = MonitorSettings(dir.File("Tundrix.INI"), *simulator);
+    QRect placed;
+    {
+        ProgramRun run(settings);
+        EXPECT_FALSE(run.Offered(MenuCommand::MonitorHeater2));
+        run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+        ASSERT_EQ("Connected", run.View().ShortcutBar()->StatusText());
+        ASSERT_TRUE(run.Offered(MenuCommand::MonitorHeater2));
+        EXPECT_EQ("Heater 2 Monitor",
+                  run.Frame().CommandAction(MenuCommand::MonitorHeater2)->text());
+
+        run.Frame().CommandAction(MenuCommand::MonitorHeater2)->trigger();
+        CStripChart& heater = *run.View().Monitors()->Window(9);
+        EXPECT_TRUE(heater.isVisible());
+        EXPECT_EQ("Heater 2", heater.windowTitle());
+        EXPECT_EQ(1, run.View().Core().MonitorFlags().Get(9));
+        // Rule M: an open monitor's item is disabled.
+        EXPECT_FALSE(run.Offered(MenuCommand::MonitorHeater2));
+        EXPECT_TRUE(run.Offered(MenuCommand::MonitorHeater1));
+
+        ASSERT_TRUE(HasReading(heater));
+        EXPECT_EQ("Heater 2", heater.Chart()->Title());
+        EXPECT_EQ(" (%)", heater.Chart()->YAxisTitle());
+        EXPECT_GT(heater.Scale().Values().back(), 0.0f);
+        EXPECT_LT(heater.Scale().Values().back(), 100.0f);
+        // No other monitor was asked.
+        EXPECT_TRUE(run.View().Monitors()->Window(8)->Chart()->StripLabels().last().isEmpty());
+
+        heater.setGeometry(60, 70, 500, 280);
+        placed = heater.geometry();
+        heater.close();
+        EXPECT_FALSE(heater.isVisible());
+        EXPECT_EQ(0, run.View().Core().MonitorFlags().Get(9));
+        EXPECT_TRUE(run.Offered(MenuCommand::MonitorHeater2));
+        EXPECT_TRUE(run.Boxes().empty());
+        run.End();
+    }
+    EXPECT_EQ(ToWindowRect(placed), StoredRect(settings, "HTR2POS"));
+    ProgramRun next(settings);
+    EXPECT_EQ(placed, next.View().Monitors()->Window(9)->geometry());
+}
+
+TEST(MonitorsTest, AFailedQueryDisconnectsAndLeavesTheMonitorOpen) {
+    auto simulator = StartSimulator(28);
+    TempDir dir;
+    ProgramRun run(MonitorSettings(dir.File("Tundrix.INI"), *simulator));
+    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+    ASSERT_EQ("Connected", run.View().ShortcutBar()->StatusText());
+    ASSERT_TRUE(run.Offered(MenuCommand::MonitorChannelA));
+    run.Frame().CommandAction(MenuCommand::MonitorChannelA)->trigger();
+    CStripChart& a = *run.View().Monitors()->Window(0);
+    ASSERT_TRUE(HasReading(a));
+    EXPECT_EQ("Input A", a.Chart()->Title());
+    EXPECT_EQ(" (K)", a.Chart()->YAxisTitle());
+
+    // The instrument goes away.
+    simulator->Stop();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return run.View().ShortcutBar()->StatusText() == "Error"; }, 5000));
+    EXPECT_FALSE(run.View().Core().Features().IsModelKnown());
+    EXPECT_TRUE(a.isVisible());
+    EXPECT_EQ(1, run.View().Core().MonitorFlags().Get(0));
+    ASSERT_FALSE(run.Boxes().empty());
+    EXPECT_EQ("Communication Error", run.Boxes().front().first);
+    // Closed, it is polled no more.
+    a.close();
+    EXPECT_EQ(0, run.View().Core().MonitorFlags().Get(0));
+}
+
+TEST(MonitorsTest, AReadingSentFromAnotherThreadReachesItsWindow) {
+    TempDir dir;
+    ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
+    CStripChart& analog = *run.View().Monitors()->Window(10);
+    std::thread worker([&] {
+        run.View().MonitorReadingArrived(10, {"12.5", "%", "Analog 1\r\n"});
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return analog.Scale().Values().back() == 12.5f; }, 5000));
+    worker.join();
+    analog.FlushRedraw();
+    EXPECT_EQ("Analog 1", analog.Chart()->Title());
+    // It waits for its window, hidden or not.
+    EXPECT_FALSE(analog.isVisible());
+}
