@@ -24,6 +24,7 @@ declare -A Allowed=(
   [calc/ui]="calc"
   [app/ui]="base base/ui comm comm/dialogs curves curves/dialogs logging logging/ui cmdfile cmdfile/ui calc app"
   [sim]=""
+  [packaging]=""
   [bench]="base comm curves logging cmdfile"
   [fuzz]="base comm curves logging cmdfile"
   [tests/support]="base comm"
@@ -47,6 +48,7 @@ declare -A Tested=(
   [tests/cli]=cli
   [tests/faults]=cli
   [tests/sim]="sim base comm"
+  [tests/packaging]=packaging
 )
 
 # The folder of the table that holds PATH: the longest listed prefix of its directory.
