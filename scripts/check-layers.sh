@@ -25,6 +25,7 @@ declare -A Allowed=(
   [app/ui]="base base/ui comm comm/dialogs curves curves/dialogs logging logging/ui cmdfile cmdfile/ui calc app"
   [sim]=""
   [packaging]=""
+  [packaging/ui]="app/ui calc/ui"
   [bench]="base comm curves logging cmdfile"
   [fuzz]="base comm curves logging cmdfile"
   [tests/support]="base comm"
