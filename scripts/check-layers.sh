@@ -49,7 +49,8 @@ declare -A Tested=(
   [tests/cli]=cli
   [tests/faults]=cli
   [tests/sim]="sim base comm"
-  [tests/packaging]=packaging
+  [tests/packaging]="packaging base"
+  [tests/packaging/ui]=packaging/ui
 )
 
 # The folder of the table that holds PATH: the longest listed prefix of its directory.
