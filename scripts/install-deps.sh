@@ -10,7 +10,7 @@ packages=(
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xauth
-  desktop-file-utils man-db hicolor-icon-theme
+  dpkg-dev lintian desktop-file-utils man-db hicolor-icon-theme
 )
 
 missing=()
