@@ -26,13 +26,6 @@ std::vector<std::string> Programs() {
     return programs;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 // Sets an environment variable for one test and puts it back afterwards.
 class ScopedEnv {
 public:
@@ -120,6 +113,13 @@ TEST(InstalledPrograms, TheCommandLineReachesTheSimulatorOverRs232AndGpib) {
 #if TUNDRIX_WITH_GUI
 
 namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
 
 // Runs an installed window program offscreen with the window probe
 // (tests/packaging/ui/WindowProbe.cpp), which ends it once its window shows;
