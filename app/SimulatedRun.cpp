@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/SettingsStore.h"
+#include "base/ShippedFiles.h"
 #include "base/SimulatorProcess.h"
 #include "comm/MyIPAddr.h"
 
@@ -40,7 +41,7 @@ bool PrepareSimulatedSettings(CSettingsStore& settings, const CSimulatorProcess&
     if (!gpib.empty()) {
         ok = settings.WriteInt(Section, "GPIBAddr", 12) && ok;
         ::setenv("TUNDRIX_SIM_GPIB", gpib.c_str(), 1);
-        const std::string library = CSimulatorProcess::FindProgram("libtundrix-gpib-sim.so");
+        const std::string library = FindShippedLibrary("libtundrix-gpib-sim.so");
         if (!library.empty())
             ::setenv("TUNDRIX_GPIB_LIBRARY", library.c_str(), 0);
     }

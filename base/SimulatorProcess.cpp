@@ -11,6 +11,8 @@
 #include <thread>
 #include <unistd.h>
 
+#include "base/ShippedFiles.h"
+
 namespace {
 
 // Waits up to `timeout` for the child to end; true when it has.
@@ -157,14 +159,8 @@ std::string CSimulatorProcess::Address(const std::string& name) const {
 }
 
 std::string CSimulatorProcess::FindProgram(const std::string& name) {
-    char self[4096];
-    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n > 0) {
-        std::string dir(self, static_cast<std::size_t>(n));
-        dir.erase(dir.find_last_of('/') + 1);
-        if (IsExecutable(dir + name))
-            return dir + name;
-    }
+    if (const std::string dir = ProgramFolder(); !dir.empty() && IsExecutable(dir + name))
+        return dir + name;
     const char* path = std::getenv("PATH");
     std::string rest = path ? path : "";
     while (!rest.empty()) {

@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
                "optionally with a line speed: ASRL/dev/ttyUSB0::INSTR@9600;\n"
                "GPIB0::12::INSTR; TCPIP::192.168.0.4::5000::SOCKET.\n"
                "Without --port the settings file chooses the port, as in the utility.");
+    app.set_version_flag("--version", "tundrix-cli " TUNDRIX_VERSION);
     std::string port;
     std::string settingsPath;
     app.add_option("--port", port, "the instrument's port as a resource string");

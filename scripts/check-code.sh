@@ -26,7 +26,8 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 # The core: every folder but the Qt ones; the tests are left to the compiler's warnings.
 mapfile -t core < <(git ls-files 'base/*.cpp' 'comm/*.cpp' 'curves/*.cpp' 'logging/*.cpp' \
-  'cmdfile/*.cpp' 'calc/*.cpp' 'app/*.cpp' 'cli/*.cpp' 'sim/*.cpp' | grep -vE '/(ui|dialogs)/')
+  'cmdfile/*.cpp' 'calc/*.cpp' 'app/*.cpp' 'cli/*.cpp' 'sim/*.cpp' 'packaging/*.cpp' |
+  grep -vE '/(ui|dialogs)/')
 if ! printf '%s\n' "${core[@]}" |
     xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null >/tmp/tundrix-tidy.$$; then
   grep -E 'warning:|error:' /tmp/tundrix-tidy.$$ | sort -u >&2 || cat /tmp/tundrix-tidy.$$ >&2

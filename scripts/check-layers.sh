@@ -24,6 +24,8 @@ declare -A Allowed=(
   [calc/ui]="calc"
   [app/ui]="base base/ui comm comm/dialogs curves curves/dialogs logging logging/ui cmdfile cmdfile/ui calc app"
   [sim]=""
+  [packaging]=""
+  [packaging/ui]="app/ui calc/ui"
   [bench]="base comm curves logging cmdfile"
   [fuzz]="base comm curves logging cmdfile"
   [tests/support]="base comm"
@@ -47,6 +49,8 @@ declare -A Tested=(
   [tests/cli]=cli
   [tests/faults]=cli
   [tests/sim]="sim base comm"
+  [tests/packaging]="packaging base"
+  [tests/packaging/ui]=packaging/ui
 )
 
 # The folder of the table that holds PATH: the longest listed prefix of its directory.

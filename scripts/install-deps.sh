@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xauth
   locales
+  dpkg-dev lintian desktop-file-utils man-db hicolor-icon-theme
 )
 
 missing=()

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite: the layering,
-# format and tidy checks, the tests as shipped (warnings are errors), a short
-# fuzz of the curve readers, once under AddressSanitizer + UBSan, and the
-# threaded suites under ThreadSanitizer.
+# format and tidy checks, the tests as shipped (warnings are errors), the Debian
+# package and its installed programs, a short fuzz of the curve readers, once
+# under AddressSanitizer + UBSan, and the threaded suites under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -16,12 +16,15 @@ export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 step() { printf '\n== %s ==\n' "$*"; }
 
 step "build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON -DTUNDRIX_SANITIZE= -DTUNDRIX_BUILD_GUI=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON -DTUNDRIX_SANITIZE= -DTUNDRIX_BUILD_GUI=ON \
+  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build
 step "layers, format and tidy"
 scripts/check-code.sh build
 step "tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
+step "Debian package: lintian, installed into a scratch root, the installed programs run"
+scripts/check-package.sh build
 
 step "fuzzing the curve readers (short run)"
 scripts/fuzz.sh 20

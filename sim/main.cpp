@@ -59,6 +59,7 @@ constexpr const char* HelpText =
     "                     serial line of BAUD (10 bits a byte), 50..4000000\n"
     "  --transcript FILE  append every line the controller receives to FILE\n"
     "  -h, --help         show this text and exit\n"
+    "  --version          print the version and exit\n"
     "\n"
     "Models (loops 1-2 drive heaters, loops 3-4 analog outputs):\n"
     "  27, 33  inputs A-D, loops 1-3       28, 34  inputs A-D, loops 1-4\n"
@@ -260,6 +261,12 @@ bool InstallSignals() {
 } // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--version") {
+            std::printf("tundrix-sim %s\n", TUNDRIX_VERSION);
+            return 0;
+        }
+    }
     Options options;
     bool help = false;
     if (const int status = ParseArguments(argc, argv, options, help); status != 0) {

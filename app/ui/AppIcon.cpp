@@ -4,10 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace {
-
 // Drawn on a 64 x 64 grid and scaled, so every size has the same shape.
-QPixmap DrawIcon(int size) {
+QPixmap DrawAppIcon(int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -39,11 +37,9 @@ QPixmap DrawIcon(int size) {
     return pixmap;
 }
 
-} // namespace
-
 QIcon CreateAppIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(DrawIcon(size));
+        icon.addPixmap(DrawAppIcon(size));
     return icon;
 }

@@ -57,7 +57,8 @@ QString LaunchUsage() {
                "                      --settings is given\n"
                "  --settings FILE     read and write settings in FILE instead of\n"
                "                      $TUNDRIX_SETTINGS or ~/.config/Arktronic/Tundrix.INI\n"
-               "  --help              show this text\n")
+               "  --help              show this text\n"
+               "  --version           print the version and exit\n")
         .arg(LaunchOptions::FirstModel)
         .arg(LaunchOptions::LastModel)
         .arg(LaunchOptions::DefaultModel);

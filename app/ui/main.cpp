@@ -26,16 +26,22 @@ int Fail(const QString& message) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Before QApplication, so that --help works without a display.
+    // Before QApplication, so that --help and --version work without a display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(LaunchUsage().toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tundrix %s\n", TUNDRIX_VERSION);
             return 0;
         }
     }
 
     QApplication qtApp(argc, argv);
     QApplication::setWindowIcon(CreateAppIcon());
+    // Ties the windows to the desktop entry tundrix.desktop (its icon and name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("tundrix"));
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();

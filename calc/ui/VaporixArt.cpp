@@ -46,7 +46,9 @@ void DrawFlask(QPainter& p) {
     }
 }
 
-QPixmap DrawIcon(int size) {
+} // namespace
+
+QPixmap DrawVaporixIcon(int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -59,12 +61,10 @@ QPixmap DrawIcon(int size) {
     return pixmap;
 }
 
-} // namespace
-
 QIcon CreateVaporixIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(DrawIcon(size));
+        icon.addPixmap(DrawVaporixIcon(size));
     return icon;
 }
 
