@@ -1,6 +1,5 @@
 #include "app/ui/VantorView.h"
 
-#include <QCoreApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -10,6 +9,7 @@
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
+#include "base/BusyWait.h"
 #include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
@@ -18,6 +18,7 @@
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
     : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
       boxes_(*this), progress_(*this), linkDialogs_(settings, boxes_, this),
+      previousPump_(InstallWaitPump(&pump_)),
       core_(std::make_unique<CVantorCore>(settings, boxes_, *this, progress_)) {
     boxes_.SetAbandonEvent(&core_->StopEvent());
     core_->Link().SetDialogs(&linkDialogs_);
@@ -35,10 +36,12 @@ CVantorView::~CVantorView() {
     delete terminal_;
     core_.reset();
     boxes_.SetAbandonEvent(nullptr);
+    InstallWaitPump(previousPump_);
 }
 
 void CVantorView::ProcessEvents() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    CPumpedWait wait(pump_);
+    wait.Pump();
 }
 
 void CVantorView::AppendLog(std::string_view text) {

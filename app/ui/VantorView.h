@@ -7,6 +7,7 @@
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/TransferProgress.h"
 #include "base/UserInterface.h"
+#include "base/ui/GuiEventPump.h"
 #include "comm/dialogs/LinkDialogs.h"
 #include "logging/WorkerEvents.h"
 
@@ -52,8 +53,10 @@ public:
     void OnCommand(MenuCommand command);
 
     // While a LAN table comes in on the GUI thread: windows keep drawing, user
-    // input waits until the transfer is over.
+    // input waits until the transfer is over. Every other wait of this thread
+    // for the instrument or the transaction mutex runs the same pump.
     void ProcessEvents() override;
+    CGuiEventPump& EventPump() { return pump_; }
 
     // The workers' messages, each handled on the GUI thread while the worker waits.
     void Disconnected(int status) override;
@@ -82,6 +85,8 @@ private:
     CMessageBoxes boxes_;
     CTransferProgress progress_;
     CLinkDialogs linkDialogs_;
+    CGuiEventPump pump_;
+    IEventPump* previousPump_;
     std::unique_ptr<CVantorCore> core_;
     CSerialTerminal* terminal_ = nullptr;
     CShortCutButtons* shortcutBar_ = nullptr;
