@@ -1,9 +1,18 @@
 #pragma once
 
 #include <QLineEdit>
+#include <chrono>
+
+class QKeyEvent;
 
 // The terminal's entry field: one line of at most the link's command length,
 // and the text of the last command taken from it.
+//
+// Return runs the line's transaction before the key press returns. A held
+// Return key repeats about 30 times a second; the repeats that the keyboard
+// made while a transaction was in flight are dropped, so that holding the key
+// over a slow instrument does not queue hundreds of transactions. A Return
+// pressed anew always counts.
 class CCommandEdit : public QLineEdit {
 public:
     explicit CCommandEdit(QWidget* parent = nullptr);
@@ -13,6 +22,19 @@ public:
     const QString& TakeCommand();
     const QString& LastCommand() const { return lastCommand_; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    // A repeat made by the keyboard while the last transaction ran.
+    bool CameDuringTransaction(const QKeyEvent& repeat) const;
+
     QString lastCommand_;
+    bool inFlight_ = false;
+    // The last transaction from the keyboard: the event time (milliseconds of
+    // the window system's clock) of the key press that started it, and how
+    // long it ran. Not known when the window system gives no event times.
+    bool lastRunKnown_ = false;
+    quint32 lastRunStart_ = 0;
+    std::chrono::milliseconds lastRunTook_{0};
 };

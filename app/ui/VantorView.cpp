@@ -150,9 +150,7 @@ void CVantorView::PlaceShortcutBar() {
 void CVantorView::ShowTerminal() {
     if (terminal_ == nullptr)
         return;
-    terminal_->show();
-    terminal_->raise();
-    terminal_->activateWindow();
+    terminal_->ShowBeside(window()->frameGeometry());
 }
 
 void CVantorView::ShowShortcutBar() {

@@ -30,3 +30,10 @@ QRect CentredOnScreen(const QSize& size);
 // 50 pixels or less inside the screen's width or height gives way to the
 // screen's centre. Returns the bar's top-left corner.
 QPoint ShortcutBarPlace(const QSize& bar, const QRect& mainWindow, const QRect& screen);
+
+// Where a window of this size goes beside the main window (both as frame
+// rectangles) so that it covers none of it, on the screen area `available`:
+// right of it, tops equal; else left of it; else below it, left edges equal;
+// else above it. When none of these fits, inside the main window's
+// bottom-right corner, kept on the screen. Returns the window's top-left corner.
+QPoint BesidePlace(const QSize& window, const QRect& mainWindow, const QRect& available);

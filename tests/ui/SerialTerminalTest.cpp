@@ -1,3 +1,6 @@
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -7,6 +10,8 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/VantorView.h"
+#include "base/SettingsStore.h"
+#include "base/WindowRect.h"
 #include "support/TempDir.h"
 #include "ui/UiTestHelpers.h"
 
@@ -89,9 +94,11 @@ TEST_F(SerialTerminalTest, LayoutOfTheWindow) {
     CSerialTerminal& terminal = *run.View().Terminal();
     terminal.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&terminal));
-    const auto labels = terminal.findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0]->text(), "Enter Command:");
+    QStringList shownLabels;
+    for (const QLabel* label : terminal.findChildren<QLabel*>())
+        if (label->isVisible())
+            shownLabels << label->text();
+    EXPECT_EQ(shownLabels, QStringList{"Enter Command:"});
     QPushButton* send = ButtonOf(terminal, "Send");
     QPushButton* quit = ButtonOf(terminal, "Quit");
     ASSERT_TRUE(send && quit);
@@ -117,6 +124,97 @@ TEST_F(SerialTerminalTest, ClosingRemembersThePlaceForTheNextRun) {
     ProgramRun run(path);
     EXPECT_FALSE(run.View().Terminal()->isVisible());
     EXPECT_EQ(run.View().Terminal()->geometry(), moved);
+}
+
+// Sends one Return press to the field as the window system delivers it: with
+// its event time and, for a held key, marked as a repeat.
+void PressReturn(CCommandEdit& edit, ulong eventTime, bool repeat) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+    press.setTimestamp(eventTime);
+    QApplication::sendEvent(&edit, &press);
+}
+
+int QueryCount(CVantorView& view) {
+    return static_cast<int>(view.LogText().count(QStringLiteral("query:")));
+}
+
+TEST_F(SerialTerminalTest, OpeningPutsTheKeyboardInTheFieldBesideTheMainWindow) {
+    const std::string path = Settings();
+    {
+        // Room right of the main window for the terminal.
+        CSettingsStore settings(path);
+        settings.Load();
+        WriteWindowRect(settings, "MAINVIEWPOS", {20, 30, 340, 330});
+    }
+    ProgramRun run(path);
+    CVantorView& view = run.View();
+    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+    ASSERT_TRUE(run.Offered(MenuCommand::Interact));
+    run.Frame().CommandAction(MenuCommand::Interact)->trigger();
+    CSerialTerminal& terminal = *view.Terminal();
+    // The window system activates it soon after.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &terminal; }));
+    EXPECT_EQ(QApplication::focusWidget(), terminal.Edit());
+
+    // Beside the main window, tops equal, covering none of it.
+    const QRect frame = run.Frame().frameGeometry();
+    EXPECT_EQ(terminal.frameGeometry().left(), frame.right() + 1);
+    EXPECT_EQ(terminal.frameGeometry().top(), frame.top());
+
+    // What the user types goes into the field; Return sends it.
+    QTest::keyClicks(QApplication::focusWidget(), "*IDN?");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(terminal.Edit()->text(), "*IDN?");
+    EXPECT_TRUE(view.LogText().startsWith("\nquery:*IDN?\nresponse:ARKTRONIC"))
+        << view.LogText().toStdString();
+}
+
+TEST_F(SerialTerminalTest, HeldReturnDropsTheRepeatsMadeWhileATransactionRan) {
+    ProgramRun run(Settings());
+    CVantorView& view = run.View();
+    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+    run.Frame().CommandAction(MenuCommand::Interact)->trigger();
+    CCommandEdit& edit = *view.Terminal()->Edit();
+    edit.setText("*IDN?");
+
+    // The first press runs a query: over RS232 at least the link's 200 ms wait.
+    QElapsedTimer took;
+    took.start();
+    PressReturn(edit, 10000, false);
+    const qint64 ran = took.elapsed();
+    ASSERT_EQ(QueryCount(view), 1);
+    ASSERT_GE(ran, 200);
+
+    // The keyboard repeated Return every 30 ms while it ran: all dropped.
+    for (ulong at = 10030; at < 10000 + 200; at += 30)
+        PressReturn(edit, at, true);
+    EXPECT_EQ(QueryCount(view), 1) << view.LogText().toStdString();
+
+    // A repeat made after it ended runs the next one; a fresh press always does.
+    PressReturn(edit, 10000 + static_cast<ulong>(ran) + 50, true);
+    EXPECT_EQ(QueryCount(view), 2);
+    PressReturn(edit, 10010, false);
+    EXPECT_EQ(QueryCount(view), 3);
+    EXPECT_TRUE(run.Boxes().empty());
+}
+
+TEST_F(SerialTerminalTest, AFullFieldSaysWhyItTakesNoMore) {
+    ProgramRun run(Settings());
+    CSerialTerminal& terminal = *run.View().Terminal();
+    terminal.show();
+    CCommandEdit& edit = *terminal.Edit();
+    EXPECT_TRUE(edit.toolTip().contains("100 characters")) << edit.toolTip().toStdString();
+    EXPECT_FALSE(terminal.LimitNote()->isVisible());
+
+    QTest::keyClicks(&edit, QString(99, 'A'));
+    EXPECT_FALSE(terminal.LimitNote()->isVisible());
+    QTest::keyClicks(&edit, "BC");
+    EXPECT_EQ(edit.text(), QString(99, 'A') + "B");
+    EXPECT_TRUE(terminal.LimitNote()->isVisible());
+    EXPECT_EQ(terminal.LimitNote()->text(), "100 characters: the longest line the link sends");
+
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_FALSE(terminal.LimitNote()->isVisible());
 }
 
 } // namespace
