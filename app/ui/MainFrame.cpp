@@ -19,9 +19,6 @@
 
 namespace {
 
-// The size of a first run, when no rectangle is stored yet.
-constexpr QSize DefaultSize(720, 480);
-
 // A command's enabling rule, a child of its action so that the two go together.
 class CommandRule : public QObject {
 public:
@@ -146,7 +143,7 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::RestorePlacement() {
     const QRect stored = ToQRect(ReadWindowRect(settings_, PlacementSection));
     if (stored.isEmpty() || !IsOnAnyScreen(stored))
-        setGeometry(CentredOnScreen(DefaultSize));
+        setGeometry(CentredOnScreen(view_->FirstRunSize()));
     else
         setGeometry(stored);
 }

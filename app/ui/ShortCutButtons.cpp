@@ -111,6 +111,15 @@ CShortCutButtons::~CShortCutButtons() {
     observer_->bar = nullptr;
 }
 
+int CShortCutButtons::PreferredWidth() {
+    struct NoBoxes : IMessageBoxes {
+        void ShowMessage(std::string_view, MessageIcon) override {}
+    } boxes;
+    CShortcutBarState state;
+    const CShortCutButtons bar(state, boxes);
+    return bar.sizeHint().width();
+}
+
 QImage CShortCutButtons::DrawLampStrip() {
     QImage strip(LampSize * LampCount, LampSize, QImage::Format_RGB32);
     if (strip.isNull())

@@ -32,6 +32,9 @@ public:
                      const QImage& lampStrip = DrawLampStrip());
     ~CShortCutButtons() override;
 
+    // The width of the bar's window inside its frame, before there is a bar.
+    static int PreferredWidth();
+
     // The 48 x 16 lamp strip: green (connected), grey (not connected), red
     // (error) in 16 x 16 cells; the corner pixel's colour marks what is transparent.
     static QImage DrawLampStrip();

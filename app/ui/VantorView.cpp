@@ -140,6 +140,13 @@ void CVantorView::CreateShortcutBar() {
     PlaceShortcutBar();
 }
 
+QSize CVantorView::FirstRunSize() const {
+    // The frames the window manager puts round the bar, with room to spare.
+    constexpr int BarFrames = 16;
+    constexpr int Height = 480;
+    return {logView_->FullLineWidth() + CShortCutButtons::PreferredWidth() + BarFrames, Height};
+}
+
 void CVantorView::PlaceShortcutBar() {
     const QWidget* frame = window();
     const QRect screen = frame->screen()->geometry();

@@ -44,6 +44,10 @@ public:
     // The log's lines, oldest first, joined by "\n".
     QString LogText() const;
 
+    // The main window's size on a first run: a full line of the log and the
+    // shortcut bar in the window's top-right corner side by side.
+    QSize FirstRunSize() const;
+
     // True once the first-show steps have run.
     bool IsInitialised() const { return initialised_; }
 

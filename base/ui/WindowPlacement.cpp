@@ -30,7 +30,10 @@ QRect CentredOnScreen(const QSize& size) {
     if (screen == nullptr)
         return QRect(QPoint(0, 0), size);
     const QRect available = screen->availableGeometry();
-    QRect rect(QPoint(0, 0), size.boundedTo(available.size()));
+    // Room for the window manager's frame, so that the frame stays on the screen too.
+    constexpr int FrameRoom = 8;
+    const QSize room(2 * FrameRoom, 2 * FrameRoom);
+    QRect rect(QPoint(0, 0), size.boundedTo(available.size() - room));
     rect.moveCenter(available.center());
     return rect;
 }

@@ -20,8 +20,8 @@ bool IsNormalState(const QWidget& window);
 // remembered from a screen that is gone is not.
 bool IsOnAnyScreen(const QRect& rect);
 
-// A rectangle of this size, at most the screen's, centred on the available
-// area of the primary screen.
+// A rectangle of this size, centred on the available area of the primary
+// screen; at most that area less a few pixels for the window's frame.
 QRect CentredOnScreen(const QSize& size);
 
 // Where the shortcut bar of this size goes beside the main window (both as
