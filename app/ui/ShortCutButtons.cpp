@@ -10,6 +10,7 @@
 
 #include "app/ui/SelectCalGenType.h"
 #include "base/UserInterface.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/UiText.h"
 
 namespace {
@@ -88,6 +89,7 @@ CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxe
     versionRow->addStretch();
     layout->addLayout(versionRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    RemoveMaximizeButton(*this);
 
     lamps_ = CutLamps(lampStrip);
     if (!lamps_) {

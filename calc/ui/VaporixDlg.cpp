@@ -46,6 +46,10 @@ CVaporixDlg::CVaporixDlg(const std::string& setupPath, Presenter presenter, QWid
       helpButton_(new QPushButton(QStringLiteral("&Help"))) {
     setWindowTitle(QString::fromLatin1(VaporixTitle));
     setWindowIcon(CreateVaporixIcon());
+    // Its size is fixed: minimize and close, but no maximize button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     liquidList_->setObjectName(QStringLiteral("liquidList"));
     pressureEdit_->setObjectName(QStringLiteral("pressureEdit"));
     pressureUnitList_->setObjectName(QStringLiteral("pressureUnitList"));

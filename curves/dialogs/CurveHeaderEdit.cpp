@@ -11,6 +11,7 @@
 #include <charconv>
 
 #include "base/UserInterface.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "curves/CurveText.h"
 #include "logging/ui/Graph.h"
 
@@ -65,6 +66,7 @@ CCurveHeaderEdit::CCurveHeaderEdit(IMessageBoxes& boxes, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
+    MakeFixedSize(*this);
 }
 
 void CCurveHeaderEdit::SetHeader(const QString& name, const QString& type, float multiplier,

@@ -167,6 +167,7 @@ TEST(Graph, HoldsLinesUpToItsCapacityAndDrawsThoseWithPoints) {
     EXPECT_EQ(3u, graph.LongestLine());
 
     graph.SetTitles(QString(60, 'T'), QString(51, 'x'), "y");
+    EXPECT_EQ(QString(60, 'T'), graph.windowTitle());
     EXPECT_EQ(nullptr, graph.Chart());
     graph.show();
     ASSERT_NE(nullptr, graph.Chart());
@@ -189,7 +190,8 @@ TEST(Graph, OpeningWithoutCapacityShowsTheMessageAndAnEmptyWindow) {
     EXPECT_EQ(std::vector<std::string>{"The graph must be set up with at least 1 line"},
               ui.BoxTexts());
     EXPECT_EQ(nullptr, graph.Chart());
-    EXPECT_EQ("", graph.windowTitle());
+    // A title of its own, not the program's name that the window manager shows for none.
+    EXPECT_EQ("Curve Graph", graph.windowTitle());
     graph.reject();
 }
 
