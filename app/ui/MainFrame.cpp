@@ -59,6 +59,10 @@ void CMainFrame::CreateMenus() {
         commands_[static_cast<std::size_t>(command)] = action;
     }
 
+    // Ctrl+Q ends the program from any of its windows, as desktop programs do.
+    CommandAction(MenuCommand::Exit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    CommandAction(MenuCommand::Exit)->setShortcutContext(Qt::ApplicationShortcut);
+
     QAction* statusBarCommand = CommandAction(MenuCommand::StatusBar);
     statusBarCommand->setCheckable(true);
     statusBarCommand->setChecked(true);

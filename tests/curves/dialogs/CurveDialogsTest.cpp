@@ -73,7 +73,10 @@ TEST(CurveHeaderEdit, ShowsTheHeaderWithItsListsAndEnableStates) {
     EXPECT_EQ("R8K10UA", w.type->currentText());
     EXPECT_EQ("-1", w.multiplier->text());
     EXPECT_EQ("76", w.count->text());
-    EXPECT_FALSE(w.count->isEnabled());
+    // Shown, not edited: read-only, so it stays readable and can be copied.
+    EXPECT_TRUE(w.count->isReadOnly());
+    EXPECT_TRUE(w.count->isEnabled());
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w.save->isEnabled());
     EXPECT_FALSE(w.save->isChecked());
     const std::pair<int, int> unitIndex[] = {{0, 0}, {1, 1}, {2, 0}, {3, 2}, {4, 3}, {9, 0}};
