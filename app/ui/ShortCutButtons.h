@@ -48,6 +48,8 @@ public:
     QString VersionText() const;
     // The lamp shown now; null when the bar has no lamps.
     QPixmap Lamp() const;
+    // A button's tooltip: what it does and, while it is disabled, why.
+    static QString ButtonTip(ShortcutButton button, const CShortcutBarState::Snapshot& shown);
 
 Q_SIGNALS:
     void CurveDownloadRequested();
