@@ -20,6 +20,20 @@ const QString& CCommandEdit::TakeCommand() {
     return lastCommand_;
 }
 
+namespace {
+
+bool IsReturn(const QKeyEvent& event) {
+    return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+bool CCommandEdit::IsRepeat(const QKeyEvent& press) const {
+    return press.isAutoRepeat() || returnDown_ ||
+           (releaseKnown_ && press.timestamp() != 0 &&
+            static_cast<quint32>(press.timestamp()) == lastRelease_);
+}
+
 bool CCommandEdit::CameDuringTransaction(const QKeyEvent& repeat) const {
     if (inFlight_)
         return true;
@@ -31,11 +45,13 @@ bool CCommandEdit::CameDuringTransaction(const QKeyEvent& repeat) const {
 }
 
 void CCommandEdit::keyPressEvent(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+    if (!IsReturn(*event)) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (event->isAutoRepeat() && CameDuringTransaction(*event)) {
+    const bool repeat = IsRepeat(*event);
+    returnDown_ = true;
+    if (repeat && CameDuringTransaction(*event)) {
         event->accept();
         return;
     }
@@ -48,4 +64,19 @@ void CCommandEdit::keyPressEvent(QKeyEvent* event) {
     lastRunStart_ = static_cast<quint32>(event->timestamp());
     lastRunTook_ =
         std::chrono::ceil<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+}
+
+void CCommandEdit::keyReleaseEvent(QKeyEvent* event) {
+    if (IsReturn(*event)) {
+        returnDown_ = false;
+        releaseKnown_ = event->timestamp() != 0;
+        lastRelease_ = static_cast<quint32>(event->timestamp());
+    }
+    QLineEdit::keyReleaseEvent(event);
+}
+
+void CCommandEdit::focusOutEvent(QFocusEvent* event) {
+    // The release of a key held while the focus left goes elsewhere.
+    returnDown_ = false;
+    QLineEdit::focusOutEvent(event);
 }

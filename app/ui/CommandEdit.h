@@ -13,6 +13,12 @@ class QKeyEvent;
 // made while a transaction was in flight are dropped, so that holding the key
 // over a slow instrument does not queue hundreds of transactions. A Return
 // pressed anew always counts.
+//
+// The window system's own repeat mark cannot be relied on (it is missing when
+// the release and the press of a repeat are read apart, as they are after a
+// wait), so a press is also taken as a repeat when its release came with the
+// same event time, as X sends a repeat, or when no release came since the
+// last press.
 class CCommandEdit : public QLineEdit {
 public:
     explicit CCommandEdit(QWidget* parent = nullptr);
@@ -24,13 +30,19 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    bool IsRepeat(const QKeyEvent& press) const;
     // A repeat made by the keyboard while the last transaction ran.
     bool CameDuringTransaction(const QKeyEvent& repeat) const;
 
     QString lastCommand_;
     bool inFlight_ = false;
+    bool returnDown_ = false;
+    bool releaseKnown_ = false;
+    quint32 lastRelease_ = 0; // event time of the last Return release
     // The last transaction from the keyboard: the event time (milliseconds of
     // the window system's clock) of the key press that started it, and how
     // long it ran. Not known when the window system gives no event times.

@@ -126,12 +126,31 @@ TEST_F(SerialTerminalTest, ClosingRemembersThePlaceForTheNextRun) {
     EXPECT_EQ(run.View().Terminal()->geometry(), moved);
 }
 
-// Sends one Return press to the field as the window system delivers it: with
-// its event time and, for a held key, marked as a repeat.
-void PressReturn(CCommandEdit& edit, ulong eventTime, bool repeat) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
-    press.setTimestamp(eventTime);
-    QApplication::sendEvent(&edit, &press);
+// Return key events as the window system delivers them, with their event times.
+void SendReturn(CCommandEdit& edit, QEvent::Type type, ulong eventTime, bool markedRepeat = false) {
+    QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), markedRepeat);
+    event.setTimestamp(eventTime);
+    QApplication::sendEvent(&edit, &event);
+}
+
+// The ways a held key's repeats arrive: marked as repeats; as X sends them, a
+// release and a press with one event time, unmarked when they were read
+// apart; as presses without releases.
+enum class Repeats { Marked, ReleasePressPairs, PressesOnly };
+
+void RepeatReturn(CCommandEdit& edit, ulong eventTime, Repeats form) {
+    switch (form) {
+    case Repeats::Marked:
+        SendReturn(edit, QEvent::KeyPress, eventTime, true);
+        break;
+    case Repeats::ReleasePressPairs:
+        SendReturn(edit, QEvent::KeyRelease, eventTime);
+        SendReturn(edit, QEvent::KeyPress, eventTime);
+        break;
+    case Repeats::PressesOnly:
+        SendReturn(edit, QEvent::KeyPress, eventTime);
+        break;
+    }
 }
 
 int QueryCount(CVantorView& view) {
@@ -177,24 +196,34 @@ TEST_F(SerialTerminalTest, HeldReturnDropsTheRepeatsMadeWhileATransactionRan) {
     CCommandEdit& edit = *view.Terminal()->Edit();
     edit.setText("*IDN?");
 
-    // The first press runs a query: over RS232 at least the link's 200 ms wait.
-    QElapsedTimer took;
-    took.start();
-    PressReturn(edit, 10000, false);
-    const qint64 ran = took.elapsed();
-    ASSERT_EQ(QueryCount(view), 1);
-    ASSERT_GE(ran, 200);
+    ulong pressed = 10000;
+    int queries = 0;
+    for (Repeats form : {Repeats::Marked, Repeats::ReleasePressPairs, Repeats::PressesOnly}) {
+        const int formIndex = static_cast<int>(form);
+        // The first press runs a query: over RS232 at least the link's 200 ms wait.
+        QElapsedTimer took;
+        took.start();
+        SendReturn(edit, QEvent::KeyPress, pressed);
+        const auto ran = static_cast<ulong>(took.elapsed());
+        ASSERT_EQ(QueryCount(view), ++queries) << formIndex;
+        ASSERT_GE(ran, 200u);
 
-    // The keyboard repeated Return every 30 ms while it ran: all dropped.
-    for (ulong at = 10030; at < 10000 + 200; at += 30)
-        PressReturn(edit, at, true);
-    EXPECT_EQ(QueryCount(view), 1) << view.LogText().toStdString();
+        // The keyboard repeated Return every 30 ms while it ran: all dropped.
+        for (ulong at = pressed + 30; at < pressed + 200; at += 30)
+            RepeatReturn(edit, at, form);
+        EXPECT_EQ(QueryCount(view), queries) << formIndex << view.LogText().toStdString();
 
-    // A repeat made after it ended runs the next one; a fresh press always does.
-    PressReturn(edit, 10000 + static_cast<ulong>(ran) + 50, true);
-    EXPECT_EQ(QueryCount(view), 2);
-    PressReturn(edit, 10010, false);
-    EXPECT_EQ(QueryCount(view), 3);
+        // A repeat made after it ended runs the next query.
+        pressed += ran + 50;
+        RepeatReturn(edit, pressed, form);
+        EXPECT_EQ(QueryCount(view), ++queries) << formIndex;
+        SendReturn(edit, QEvent::KeyRelease, pressed + 300);
+        pressed += 5000;
+    }
+
+    // A fresh press always counts, whatever its time.
+    SendReturn(edit, QEvent::KeyPress, 10010);
+    EXPECT_EQ(QueryCount(view), ++queries);
     EXPECT_TRUE(run.Boxes().empty());
 }
 
