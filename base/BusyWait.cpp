@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <future>
+#include <system_error>
 #include <thread>
 
 #include "base/UserInterface.h"
@@ -82,8 +83,15 @@ void RunPumped(const std::function<void()>& call) {
         call();
         return;
     }
+    std::future<void> done;
+    try {
+        done = std::async(std::launch::async, call);
+    } catch (const std::system_error&) {
+        // No thread to be had: the call blocks here, as it would without a pump.
+        call();
+        return;
+    }
     CPumpedWait wait(*pump);
-    std::future<void> done = std::async(std::launch::async, call);
     while (done.wait_for(WaitPumpSlice) != std::future_status::ready)
         wait.Pump();
     done.get();
