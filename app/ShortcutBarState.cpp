@@ -55,6 +55,7 @@ void CShortcutBarState::ResetButtons() {
             state_.enabled[static_cast<int>(b)] = false;
         state_.modelText = "No Device";
         state_.versionText.clear();
+        state_.featuresApplied = false;
     }
     Changed();
 }
@@ -88,6 +89,10 @@ void CShortcutBarState::Changed() {
 }
 
 void CShortcutBarState::FeaturesApplied(const FeatureRow& row) {
+    {
+        std::lock_guard lock(mutex_);
+        state_.featuresApplied = true;
+    }
     EnableButton(ShortcutButton::PidDownload, row.modelClass == 2);
     EnableButton(ShortcutButton::UploadDataLog, row.modelClass != 0);
     EnableButton(ShortcutButton::CurveDownload, true);

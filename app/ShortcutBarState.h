@@ -34,6 +34,9 @@ public:
         std::string modelText = "No Device";
         std::string versionText;
         std::array<bool, ShortcutButtonCount> enabled{};
+        // An identified instrument's features enable the buttons; without one
+        // a disabled button waits for Connect, with one its model lacks the feature.
+        bool featuresApplied = false;
     };
 
     CShortcutBarState();

@@ -5,6 +5,7 @@
 #include "base/SettingsStore.h"
 #include "base/ShippedFiles.h"
 #include "base/SimulatorProcess.h"
+#include "comm/LinkDialogs.h"
 #include "comm/MyIPAddr.h"
 
 std::string SimulatedSettingsPath() {
@@ -12,7 +13,11 @@ std::string SimulatedSettingsPath() {
 }
 
 std::vector<std::string> SimulatorArguments(int model) {
-    return {"--pty", "--tcp", "0", "--gpib", "--model", std::to_string(model)};
+    // A port that "Edit IP Address" accepts, so that Connect over LAN reaches
+    // the simulator; none below 1024, which only the superuser may take.
+    const std::string ports =
+        std::to_string(FirstSimulatedLanPort) + "-" + std::to_string(MaxIPPort);
+    return {"--pty", "--tcp", ports, "--gpib", "--model", std::to_string(model)};
 }
 
 std::vector<std::string> SimulatorServices() {

@@ -37,9 +37,14 @@ public:
 };
 
 // Lets the user interface stay alive while the GUI thread waits for a long
-// transfer: the GUI processes its pending events, other front ends do nothing.
+// transfer or a reply: the GUI repaints its windows, other front ends do
+// nothing. No user input is taken while a wait pumps, so that no command
+// starts in the middle of another (base/BusyWait.h runs it).
 class IEventPump {
 public:
     virtual ~IEventPump() = default;
     virtual void ProcessEvents() = 0;
+    // Around each wait that runs the pump: the GUI shows that it is busy.
+    virtual void WaitStarted() {}
+    virtual void WaitEnded() {}
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <thread>
 
+#include "base/BusyWait.h"
 #include "base/SettingsStore.h"
 #include "base/UserInterface.h"
 #include "comm/CommandLine.h"
@@ -163,7 +164,7 @@ int CCommLink::SelectPort() {
     case PortGPIB:
         if (old == PortGPIB && gpibDescriptor_ > 0) {
             GpibOffline();
-            std::this_thread::sleep_for(GpibReselectWait);
+            SleepPumped(GpibReselectWait);
         } else if (old == PortLAN) {
             lan_.Disconnect();
         } else if (old == PortRS232) {

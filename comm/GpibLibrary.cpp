@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <dlfcn.h>
 
+#include "base/BusyWait.h"
+
 #include "base/SettingsStore.h"
 
 namespace {
@@ -104,8 +106,10 @@ int CGpibLibrary::ibwrt(int ud, const void* data, long count) {
     auto fn = reinterpret_cast<IbwrtFn>(Resolve(Ibwrt));
     if (!fn)
         return Fail();
-    fn(ud, data, count);
-    ReadStatus();
+    RunPumped([&] {
+        fn(ud, data, count);
+        ReadStatus();
+    });
     return ibsta_;
 }
 
@@ -113,8 +117,10 @@ int CGpibLibrary::ibrd(int ud, void* buffer, long count) {
     auto fn = reinterpret_cast<IbrdFn>(Resolve(Ibrd));
     if (!fn)
         return Fail();
-    fn(ud, buffer, count);
-    ReadStatus();
+    RunPumped([&] {
+        fn(ud, buffer, count);
+        ReadStatus();
+    });
     return ibsta_;
 }
 
@@ -122,8 +128,10 @@ int CGpibLibrary::ibclr(int ud) {
     auto fn = reinterpret_cast<IbclrFn>(Resolve(Ibclr));
     if (!fn)
         return Fail();
-    fn(ud);
-    ReadStatus();
+    RunPumped([&] {
+        fn(ud);
+        ReadStatus();
+    });
     return ibsta_;
 }
 

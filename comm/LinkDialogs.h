@@ -2,6 +2,9 @@
 
 class MyIPAddr;
 
+// "Edit IP Address" takes TCP ports from 0 to this.
+inline constexpr int MaxIPPort = 10000;
+
 // How a connection dialog ended.
 enum class DialogOutcome {
     Confirmed,
@@ -21,6 +24,6 @@ public:
     virtual DialogOutcome RunCommSetup(int& portIndex, int& baudIndex) = 0;
     // "Edit GPIB Address Dialog": 0..31.
     virtual DialogOutcome RunGPIBAddress(int& address) = 0;
-    // "Edit IP Address": IPv4 address and TCP port 0..10000.
+    // "Edit IP Address": IPv4 address and TCP port 0..MaxIPPort.
     virtual DialogOutcome RunIPEdit(MyIPAddr& address, int& port) = 0;
 };

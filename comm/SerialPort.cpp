@@ -10,6 +10,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "base/BusyWait.h"
+
 namespace {
 
 // Received bytes not yet delivered; the device keeps anything beyond this.
@@ -164,7 +166,7 @@ int CSerialPort::WriteLine(std::string_view text) {
             return 0;
         pollfd p{fd_, POLLOUT, 0};
         int wait = MillisecondsUntil(deadline);
-        if (wait == 0 || (::poll(&p, 1, wait) < 0 && errno != EINTR))
+        if (wait == 0 || (PollPumped(&p, 1, wait) < 0 && errno != EINTR))
             return 0;
     }
     return 1;
@@ -192,16 +194,16 @@ void CSerialPort::Idle(std::chrono::milliseconds duration) {
     auto deadline = Clock::now() + duration;
     for (int wait; (wait = MillisecondsUntil(deadline)) > 0;) {
         if (fd_ < 0 || pending_.size() >= PendingCapacity) {
-            ::usleep(static_cast<useconds_t>(wait) * 1000);
+            SleepPumped(std::chrono::milliseconds(wait));
             return;
         }
         pollfd p{fd_, POLLIN, 0};
-        int ready = ::poll(&p, 1, wait);
+        int ready = PollPumped(&p, 1, wait);
         if (ready > 0 && (p.revents & POLLIN) && Receive(Clock::now()))
             continue;
         if (ready != 0 && !(ready < 0 && errno == EINTR)) {
             // Hang-up or error: nothing more will arrive; just let the time pass.
-            ::usleep(static_cast<useconds_t>(MillisecondsUntil(deadline)) * 1000);
+            SleepPumped(std::chrono::milliseconds(MillisecondsUntil(deadline)));
             return;
         }
     }
@@ -234,7 +236,7 @@ int CSerialPort::ReadChunk(std::string& text) {
         if (!pending_.empty())
             until = std::min(total, lastArrival_ + interval);
         pollfd p{fd_, POLLIN, 0};
-        int ready = ::poll(&p, 1, std::max(1, MillisecondsUntil(until)));
+        int ready = PollPumped(&p, 1, std::max(1, MillisecondsUntil(until)));
         if (ready > 0)
             lineUp = (p.revents & POLLIN) ? Receive(Clock::now()) : false;
         else if (ready < 0 && errno != EINTR)

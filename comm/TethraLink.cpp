@@ -11,6 +11,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "base/BusyWait.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -50,7 +52,7 @@ int CTethraLink::Connect(const std::string& address, int port) {
         failure = errno;
         if (failure == EINPROGRESS) {
             pollfd p{fd, POLLOUT, 0};
-            int ready = ::poll(&p, 1, static_cast<int>(ConnectTimeout.count()));
+            int ready = PollPumped(&p, 1, static_cast<int>(ConnectTimeout.count()));
             socklen_t length = sizeof failure;
             if (ready <= 0)
                 failure = ETIMEDOUT;
@@ -95,7 +97,7 @@ bool CTethraLink::WaitReadable(std::chrono::milliseconds timeout) const {
     pollfd p{socket_, POLLIN, 0};
     int ready;
     do
-        ready = ::poll(&p, 1, static_cast<int>(timeout.count()));
+        ready = PollPumped(&p, 1, static_cast<int>(timeout.count()));
     while (ready < 0 && errno == EINTR);
     return ready > 0;
 }
@@ -150,7 +152,8 @@ int CTethraLink::Send(const char* data, std::size_t length, int terminate) {
             return 1;
         }
         pollfd p{socket_, POLLOUT, 0};
-        if (MillisecondsUntil(deadline) == 0 || ::poll(&p, 1, MillisecondsUntil(deadline)) <= 0) {
+        if (MillisecondsUntil(deadline) == 0 ||
+            PollPumped(&p, 1, MillisecondsUntil(deadline)) <= 0) {
             lastError_ = "send: the instrument does not take the line";
             return 1;
         }

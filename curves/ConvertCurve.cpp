@@ -1,6 +1,9 @@
 #include "curves/ConvertCurve.h"
 
+#include <filesystem>
+
 #include "base/FileChooser.h"
+#include "base/ProposedFileName.h"
 #include "base/UserInterface.h"
 #include "curves/CurveHeaderDialog.h"
 #include "curves/ReadColonCurveFile.h"
@@ -56,6 +59,11 @@ ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialo
         Report(boxes, log, "Converted Sensor Curve not saved");
         return ConvertOutcome::NotSaved;
     }
+    // The serial number or name the curve carries, else the name of its source file.
+    std::string proposed = ProposedFileName(curve.name, "crv");
+    if (proposed.empty())
+        proposed = ProposedFileName(std::filesystem::path(*fileName).stem().string(), "crv");
+    files.ProposeSaveName(proposed);
     switch (WriteCrvFile(curve, files, boxes)) {
     case CrvWriteResult::Written:
         Report(boxes, log, "Converted Sensor Curve saved");

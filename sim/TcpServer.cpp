@@ -8,6 +8,7 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <random>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -49,8 +50,10 @@ bool CTcpServer::Open(int port, std::string& error) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener_, SOMAXCONN) != 0) {
+        const int failure = errno;
         error = Failure(where);
         Close();
+        errno = failure; // for OpenInRange: a taken port, or a reason to stop
         return false;
     }
     socklen_t length = sizeof address;
@@ -61,6 +64,26 @@ bool CTcpServer::Open(int port, std::string& error) {
     }
     port_ = ntohs(address.sin_port);
     return true;
+}
+
+bool CTcpServer::OpenInRange(int low, int high, std::string& error) {
+    if (low < 1 || high > 65535 || low > high) {
+        error = std::to_string(low) + "-" + std::to_string(high) + ": not a range of ports";
+        return false;
+    }
+    const int count = high - low + 1;
+    std::random_device seed;
+    const int first = std::uniform_int_distribution<int>(0, count - 1)(seed);
+    for (int i = 0; i < count; ++i) {
+        const int port = low + (first + i) % count;
+        if (Open(port, error))
+            return true;
+        // Another reason than a taken port will not go away with the next one.
+        if (errno != EADDRINUSE && errno != EACCES)
+            return false;
+    }
+    error = "127.0.0.1: no free port from " + std::to_string(low) + " to " + std::to_string(high);
+    return false;
 }
 
 void CTcpServer::Close() {

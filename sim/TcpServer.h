@@ -31,6 +31,9 @@ public:
 
     // Listens on 127.0.0.1:port (0: a free port); false with `error` telling why.
     bool Open(int port, std::string& error);
+    // Listens on a free port from `low` to `high`, trying them from a random one
+    // on, so that simulators started side by side rarely try the same port.
+    bool OpenInRange(int low, int high, std::string& error);
     void Close();
     // The port listened on.
     int Port() const { return port_; }

@@ -42,6 +42,7 @@ constexpr const char* HelpText =
     "  --tcp PORT         serve TCP on 127.0.0.1:PORT (0: any free port) and print\n"
     "                     \"tcp: 127.0.0.1:PORT\"; lines and replies as on the\n"
     "                     pseudo-terminal, any number of clients at once.\n"
+    "  --tcp LOW-HIGH     the same on a free port from LOW to HIGH (1..65535)\n"
     "  --gpib             serve a GPIB device on board 0 to the simulated GPIB\n"
     "                     library libtundrix-gpib-sim.so and print \"gpib: PATH\";\n"
     "                     give PATH to the library in TUNDRIX_SIM_GPIB. A write is\n"
@@ -127,6 +128,7 @@ static_assert(CSimLoops::MaxHeaterRange == 5 && CSimLoops::MaxAnalogRange == 1 &
 struct Options {
     bool pty = false;
     std::optional<int> tcpPort;
+    int tcpHighPort = 0; // above tcpPort: any free port in the range
     bool gpib = false;
     std::optional<int> gpibAddress;
     int model = 28;
@@ -186,10 +188,19 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
             options.gpib = true;
         } else if (arg == "--tcp") {
             int port = -1;
-            if (!takeValue() || !ParseInt(value, port) || port < 0 || port > 65535) {
+            int high = 0;
+            const std::size_t dash = takeValue() ? value.find('-') : std::string_view::npos;
+            if (dash != std::string_view::npos) {
+                if (!ParseInt(value.substr(0, dash), port) ||
+                    !ParseInt(value.substr(dash + 1), high) || port < 1 || high > 65535 ||
+                    port > high) {
+                    return Usage("--tcp needs a range of ports LOW-HIGH within 1-65535");
+                }
+            } else if (!hasValue || !ParseInt(value, port) || port < 0 || port > 65535) {
                 return Usage("--tcp needs a port number from 0 to 65535");
             }
             options.tcpPort = port;
+            options.tcpHighPort = high;
         } else if (arg == "--gpib-address") {
             int address = -1;
             if (!takeValue() || !ParseInt(value, address) || address < 0 || address > 30) {
@@ -324,7 +335,10 @@ int main(int argc, char** argv) {
     }
     if (options.tcpPort) {
         std::string error;
-        if (!tcp.Open(*options.tcpPort, error)) {
+        const bool opened = options.tcpHighPort > 0
+                                ? tcp.OpenInRange(*options.tcpPort, options.tcpHighPort, error)
+                                : tcp.Open(*options.tcpPort, error);
+        if (!opened) {
             std::fprintf(stderr, "tundrix-sim: cannot listen on TCP: %s\n", error.c_str());
             return 1;
         }

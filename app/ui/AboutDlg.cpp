@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/ui/Titles.h"
+#include "base/ui/FixedSizeWindow.h"
 
 QString CAboutDlg::AboutText() {
     return QStringLiteral("%1\nVersion %2\n"
@@ -43,5 +44,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), text_(new QPlainTextEdi
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
     layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedSize(*this);
 }

@@ -20,9 +20,6 @@
 
 namespace {
 
-// The size of a first run, when no rectangle is stored yet.
-constexpr QSize DefaultSize(720, 480);
-
 // A command's enabling rule, a child of its action so that the two go together.
 class CommandRule : public QObject {
 public:
@@ -63,6 +60,10 @@ void CMainFrame::CreateMenus() {
         action->setStatusTip(FromCoreText(info.prompt));
         commands_[static_cast<std::size_t>(command)] = action;
     }
+
+    // Ctrl+Q ends the program from any of its windows, as desktop programs do.
+    CommandAction(MenuCommand::Exit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    CommandAction(MenuCommand::Exit)->setShortcutContext(Qt::ApplicationShortcut);
 
     QAction* statusBarCommand = CommandAction(MenuCommand::StatusBar);
     statusBarCommand->setCheckable(true);
@@ -148,7 +149,7 @@ void CMainFrame::CreateStatusBar() {
 void CMainFrame::RestorePlacement() {
     const QRect stored = ToQRect(ReadWindowRect(settings_, PlacementSection));
     if (stored.isEmpty() || !IsOnAnyScreen(stored))
-        setGeometry(CentredOnScreen(DefaultSize));
+        setGeometry(CentredOnScreen(view_->FirstRunSize()));
     else
         setGeometry(stored);
 }

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QThread>
 #include <algorithm>
 #include <memory>
@@ -76,6 +77,7 @@ void CMessageLogView::Refresh() {
 }
 
 void CMessageLogView::TakeLineHeight() {
+    setMaximumWidth(FullLineWidth());
     lineHeight_ = std::max(1, fontMetrics().lineSpacing());
     horizontalScrollBar()->setSingleStep(std::max(1, fontMetrics().averageCharWidth()));
     UpdateScrollBars();
@@ -93,6 +95,11 @@ int CMessageLogView::WholeLinesVisible() const {
 int CMessageLogView::TextWidth() const {
     const QString widest(static_cast<qsizetype>(CMessageLogStore::LineLength), QLatin1Char('M'));
     return 2 * TextInset + fontMetrics().horizontalAdvance(widest);
+}
+
+int CMessageLogView::FullLineWidth() const {
+    return TextWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) +
+           2 * frameWidth();
 }
 
 void CMessageLogView::UpdateScrollBars() {

@@ -32,6 +32,10 @@ public:
     int FirstVisibleLine() const;
     // Lines that fit the client area whole.
     int WholeLinesVisible() const;
+    // Wide enough for a full line of the log and the vertical scroll bar. The
+    // view never grows wider: what stands beside it (the shortcut bar in the
+    // main window's corner) then covers no text and not the scroll bar.
+    int FullLineWidth() const;
 
     bool HasSelection() const { return anchor_ != caret_; }
     // The selected text, lines joined by "\n".

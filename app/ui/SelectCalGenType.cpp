@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/ui/FixedSizeWindow.h"
+
 CSelectCalGenType::CSelectCalGenType(QWidget* parent)
     : QDialog(parent), sensor_(new QComboBox), points_(new QComboBox) {
     setWindowTitle(QStringLiteral("Select CalGen Type"));
@@ -34,7 +36,7 @@ CSelectCalGenType::CSelectCalGenType(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedSize(*this);
     OnSensorChanged(sensor_->currentIndex());
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/ui/SelectCalGenType.h"
 #include "base/UserInterface.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/UiText.h"
 
 namespace {
@@ -26,6 +27,17 @@ constexpr std::array<const char*, ShortcutButtonCount> ButtonTexts{
     "Data Logging",
     "Upload Internal DataLog",
     "Connect",
+};
+
+// What each button does, for its tooltip.
+constexpr std::array<const char*, ShortcutButtonCount> ButtonTips{
+    "Send a sensor curve from a .crv file to one of the instrument's user curves",
+    "Send a PID table from a .pid file to the instrument",
+    "Open the terminal: type commands and queries, see them in the log",
+    "Generate a sensor curve fitted to your sensor from reference points",
+    "Log instrument readings into a file at a fixed interval",
+    "Save the data log that the instrument keeps into a file",
+    "Connect to the instrument on the selected port and identify it",
 };
 
 } // namespace
@@ -88,6 +100,7 @@ CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxe
     versionRow->addStretch();
     layout->addLayout(versionRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    RemoveMaximizeButton(*this);
 
     lamps_ = CutLamps(lampStrip);
     if (!lamps_) {
@@ -109,6 +122,15 @@ CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxe
 CShortCutButtons::~CShortCutButtons() {
     std::lock_guard lock(observer_->mutex);
     observer_->bar = nullptr;
+}
+
+int CShortCutButtons::PreferredWidth() {
+    struct NoBoxes : IMessageBoxes {
+        void ShowMessage(std::string_view, MessageIcon) override {}
+    } boxes;
+    CShortcutBarState state;
+    const CShortCutButtons bar(state, boxes);
+    return bar.sizeHint().width();
 }
 
 QImage CShortCutButtons::DrawLampStrip() {
@@ -196,10 +218,23 @@ void CShortCutButtons::Refresh() {
     status_->setText(FromCoreText(shown.statusText));
     model_->setText(FromCoreText(shown.modelText));
     version_->setText(FromCoreText(shown.versionText));
-    for (int i = 0; i < ShortcutButtonCount; ++i)
+    for (int i = 0; i < ShortcutButtonCount; ++i) {
         buttons_[i]->setEnabled(shown.enabled[i]);
+        buttons_[i]->setToolTip(ButtonTip(static_cast<ShortcutButton>(i), shown));
+    }
     if (lamps_ && shown.status >= 0 && shown.status < LampCount)
         lamp_->setPixmap((*lamps_)[static_cast<std::size_t>(shown.status)]);
+}
+
+QString CShortCutButtons::ButtonTip(ShortcutButton button,
+                                    const CShortcutBarState::Snapshot& shown) {
+    const auto index = static_cast<std::size_t>(button);
+    QString tip = QString::fromLatin1(ButtonTips[index]);
+    if (!shown.enabled[index])
+        tip += shown.featuresApplied
+                   ? QStringLiteral("\nNot available: the connected model lacks this feature.")
+                   : QStringLiteral("\nNot available: not connected. Connect first.");
+    return tip;
 }
 
 void CShortCutButtons::OnCalGen() {

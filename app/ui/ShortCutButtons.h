@@ -32,6 +32,9 @@ public:
                      const QImage& lampStrip = DrawLampStrip());
     ~CShortCutButtons() override;
 
+    // The width of the bar's window inside its frame, before there is a bar.
+    static int PreferredWidth();
+
     // The 48 x 16 lamp strip: green (connected), grey (not connected), red
     // (error) in 16 x 16 cells; the corner pixel's colour marks what is transparent.
     static QImage DrawLampStrip();
@@ -45,6 +48,8 @@ public:
     QString VersionText() const;
     // The lamp shown now; null when the bar has no lamps.
     QPixmap Lamp() const;
+    // A button's tooltip: what it does and, while it is disabled, why.
+    static QString ButtonTip(ShortcutButton button, const CShortcutBarState::Snapshot& shown);
 
 Q_SIGNALS:
     void CurveDownloadRequested();

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include "base/ui/FixedSizeWindow.h"
+
 CTfrDlg::CTfrDlg(QWidget* parent)
     : QDialog(parent), caption_(new QLabel(QStringLiteral("Transferring data. Please wait....."))),
       bar_(new QProgressBar) {
@@ -17,7 +19,7 @@ CTfrDlg::CTfrDlg(QWidget* parent)
     layout->addWidget(new QLabel(QStringLiteral("0%")), 1, 0);
     layout->addWidget(bar_, 1, 1);
     layout->addWidget(new QLabel(QStringLiteral("100%")), 1, 2);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedSize(*this);
 }
 
 void CTfrDlg::SetCaption(const QString& caption) {

@@ -1,6 +1,5 @@
 #include "app/ui/VantorView.h"
 
-#include <QCoreApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,6 +13,7 @@
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
 #include "app/ui/TransferCommands.h"
+#include "base/BusyWait.h"
 #include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
@@ -25,6 +25,7 @@
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
     : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
       boxes_(*this), progress_(*this), linkDialogs_(settings, boxes_, this),
+      previousPump_(InstallWaitPump(&pump_)),
       core_(std::make_unique<CVantorCore>(settings, boxes_, *this, progress_)),
       loggingDialogs_(boxes_, this), fileChooser_(this) {
     boxes_.SetAbandonEvent(&core_->StopEvent());
@@ -51,10 +52,12 @@ CVantorView::~CVantorView() {
     delete terminal_;
     core_.reset();
     boxes_.SetAbandonEvent(nullptr);
+    InstallWaitPump(previousPump_);
 }
 
 void CVantorView::ProcessEvents() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    CPumpedWait wait(pump_);
+    wait.Pump();
 }
 
 void CVantorView::AppendLog(std::string_view text) {
@@ -257,6 +260,13 @@ void CVantorView::CreateShortcutBar() {
     PlaceShortcutBar();
 }
 
+QSize CVantorView::FirstRunSize() const {
+    // The frames the window manager puts round the bar, with room to spare.
+    constexpr int BarFrames = 16;
+    constexpr int Height = 480;
+    return {logView_->FullLineWidth() + CShortCutButtons::PreferredWidth() + BarFrames, Height};
+}
+
 void CVantorView::PlaceShortcutBar() {
     const QWidget* frame = window();
     const QRect screen = frame->screen()->geometry();
@@ -267,9 +277,7 @@ void CVantorView::PlaceShortcutBar() {
 void CVantorView::ShowTerminal() {
     if (terminal_ == nullptr)
         return;
-    terminal_->show();
-    terminal_->raise();
-    terminal_->activateWindow();
+    terminal_->ShowBeside(window()->frameGeometry());
 }
 
 void CVantorView::ShowShortcutBar() {

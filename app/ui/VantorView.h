@@ -9,6 +9,7 @@
 #include "app/ui/TransferProgress.h"
 #include "base/UserInterface.h"
 #include "base/ui/FileChooser.h"
+#include "base/ui/GuiEventPump.h"
 #include "comm/dialogs/LinkDialogs.h"
 #include "curves/CalGen.h"
 #include "logging/LoggingUi.h"
@@ -57,6 +58,10 @@ public:
     // The log's lines, oldest first, joined by "\n".
     QString LogText() const;
 
+    // The main window's size on a first run: a full line of the log and the
+    // shortcut bar in the window's top-right corner side by side.
+    QSize FirstRunSize() const;
+
     // True once the first-show steps have run.
     bool IsInitialised() const { return initialised_; }
 
@@ -71,8 +76,10 @@ public:
     void OnCalGen(int sensorIndex, int pointsIndex);
 
     // While a LAN table comes in on the GUI thread: windows keep drawing, user
-    // input waits until the transfer is over.
+    // input waits until the transfer is over. Every other wait of this thread
+    // for the instrument or the transaction mutex runs the same pump.
     void ProcessEvents() override;
+    CGuiEventPump& EventPump() { return pump_; }
 
     // The workers' messages, each handled on the GUI thread while the worker waits.
     void Disconnected(int status) override;
@@ -106,6 +113,8 @@ private:
     CMessageBoxes boxes_;
     CTransferProgress progress_;
     CLinkDialogs linkDialogs_;
+    CGuiEventPump pump_;
+    IEventPump* previousPump_;
     std::unique_ptr<CVantorCore> core_;
     CSerialTerminal* terminal_ = nullptr;
     CShortCutButtons* shortcutBar_ = nullptr;

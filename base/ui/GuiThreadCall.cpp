@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/Event.h"
+#include "base/ui/GuiEventPump.h"
 
 namespace {
 
@@ -31,6 +32,24 @@ private:
     std::shared_ptr<PendingCall> call_;
 };
 
+// The queued half of a call. While the GUI thread waits for the instrument
+// and pumps, it is put back in the queue: a worker's message could start a
+// command in the middle of the one that waits.
+struct QueuedWork {
+    std::shared_ptr<PendingCall> call;
+    std::shared_ptr<ReleaseCaller> release;
+    QObject* context;
+
+    void operator()() const {
+        if (call->cancelled.load())
+            return;
+        if (CGuiEventPump::DeferWhilePumping(*context, *this))
+            return;
+        call->work();
+        call->completed.store(true);
+    }
+};
+
 } // namespace
 
 bool CallOnGuiThread(QObject& context, CEvent* abandon, std::function<void()> work) {
@@ -41,18 +60,9 @@ bool CallOnGuiThread(QObject& context, CEvent* abandon, std::function<void()> wo
 
     auto call = std::make_shared<PendingCall>();
     call->work = std::move(work);
-    {
-        auto release = std::make_shared<ReleaseCaller>(call);
-        QMetaObject::invokeMethod(
-            &context,
-            [call, release] {
-                if (call->cancelled.load())
-                    return;
-                call->work();
-                call->completed.store(true);
-            },
-            Qt::QueuedConnection);
-    }
+    QMetaObject::invokeMethod(&context,
+                              QueuedWork{call, std::make_shared<ReleaseCaller>(call), &context},
+                              Qt::QueuedConnection);
 
     constexpr std::chrono::hours Forever{24};
     for (;;) {

@@ -14,6 +14,8 @@ class QObject;
 // worker to end and would never run the queued work, and when `context` is
 // destroyed before the work ran. Abandoned work that has not started never
 // starts; work must own its data, since it may outlive an abandoned caller.
+// Work that arrives while the GUI thread pumps during a wait for the instrument
+// runs after that wait (CGuiEventPump).
 //
 // True when the work ran to its end.
 bool CallOnGuiThread(QObject& context, CEvent* abandon, std::function<void()> work);

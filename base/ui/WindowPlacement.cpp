@@ -30,7 +30,10 @@ QRect CentredOnScreen(const QSize& size) {
     if (screen == nullptr)
         return QRect(QPoint(0, 0), size);
     const QRect available = screen->availableGeometry();
-    QRect rect(QPoint(0, 0), size.boundedTo(available.size()));
+    // Room for the window manager's frame, so that the frame stays on the screen too.
+    constexpr int FrameRoom = 8;
+    const QSize room(2 * FrameRoom, 2 * FrameRoom);
+    QRect rect(QPoint(0, 0), size.boundedTo(available.size() - room));
     rect.moveCenter(available.center());
     return rect;
 }
@@ -45,4 +48,24 @@ QPoint ShortcutBarPlace(const QSize& bar, const QRect& mainWindow, const QRect& 
         return place;
     return {screen.x() + (screen.width() - bar.width()) / 2,
             screen.y() + (screen.height() - bar.height()) / 2};
+}
+
+QPoint BesidePlace(const QSize& window, const QRect& mainWindow, const QRect& available) {
+    const int w = window.width();
+    const int h = window.height();
+    const QPoint candidates[] = {
+        {mainWindow.x() + mainWindow.width(), mainWindow.y()},
+        {mainWindow.x() - w, mainWindow.y()},
+        {mainWindow.x(), mainWindow.y() + mainWindow.height()},
+        {mainWindow.x(), mainWindow.y() - h},
+    };
+    for (const QPoint& place : candidates)
+        if (available.contains(QRect(place, window)))
+            return place;
+    const int right = available.x() + available.width();
+    const int bottom = available.y() + available.height();
+    const int x = std::max(available.x(), std::min(mainWindow.x() + mainWindow.width(), right) - w);
+    const int y =
+        std::max(available.y(), std::min(mainWindow.y() + mainWindow.height(), bottom) - h);
+    return {x, y};
 }

@@ -20,8 +20,8 @@ bool IsNormalState(const QWidget& window);
 // remembered from a screen that is gone is not.
 bool IsOnAnyScreen(const QRect& rect);
 
-// A rectangle of this size, at most the screen's, centred on the available
-// area of the primary screen.
+// A rectangle of this size, centred on the available area of the primary
+// screen; at most that area less a few pixels for the window's frame.
 QRect CentredOnScreen(const QSize& size);
 
 // Where the shortcut bar of this size goes beside the main window (both as
@@ -30,3 +30,10 @@ QRect CentredOnScreen(const QSize& size);
 // 50 pixels or less inside the screen's width or height gives way to the
 // screen's centre. Returns the bar's top-left corner.
 QPoint ShortcutBarPlace(const QSize& bar, const QRect& mainWindow, const QRect& screen);
+
+// Where a window of this size goes beside the main window (both as frame
+// rectangles) so that it covers none of it, on the screen area `available`:
+// right of it, tops equal; else left of it; else below it, left edges equal;
+// else above it. When none of these fits, inside the main window's
+// bottom-right corner, kept on the screen. Returns the window's top-left corner.
+QPoint BesidePlace(const QSize& window, const QRect& mainWindow, const QRect& available);

@@ -8,6 +8,9 @@
 
 CVaporixAboutDlg::CVaporixAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Vaporix"));
+    // Its size is fixed: no maximize button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     auto* icon = new QLabel;
     icon->setPixmap(CreateVaporixIcon().pixmap(48, 48));

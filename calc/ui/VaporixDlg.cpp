@@ -46,6 +46,10 @@ CVaporixDlg::CVaporixDlg(const std::string& setupPath, Presenter presenter, QWid
       helpButton_(new QPushButton(QStringLiteral("&Help"))) {
     setWindowTitle(QString::fromLatin1(VaporixTitle));
     setWindowIcon(CreateVaporixIcon());
+    // Its size is fixed: minimize and close, but no maximize button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     liquidList_->setObjectName(QStringLiteral("liquidList"));
     pressureEdit_->setObjectName(QStringLiteral("pressureEdit"));
     pressureUnitList_->setObjectName(QStringLiteral("pressureUnitList"));
@@ -97,6 +101,11 @@ CVaporixDlg::CVaporixDlg(const std::string& setupPath, Presenter presenter, QWid
     // own menu (right click) carries what the window menu would.
     auto* close = new QAction(QStringLiteral("&Close"), this);
     connect(close, &QAction::triggered, this, &QDialog::reject);
+    // F1 opens the help, as the desktop expects.
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence::HelpContents);
+    connect(help, &QAction::triggered, this, &CVaporixDlg::OnHelp);
+    addAction(help);
     auto* separator = new QAction(this);
     separator->setSeparator(true);
     about_ = new QAction(QStringLiteral("&About Vaporix..."), this);
@@ -110,8 +119,10 @@ CVaporixDlg::CVaporixDlg(const std::string& setupPath, Presenter presenter, QWid
     pressureUnitList_->setCurrentIndex(stored.pressureUnit);
     temperatureUnitList_->setCurrentIndex(stored.temperatureUnit);
     unitLabel_->setText(temperatureUnitList_->currentText());
+    // Read-only rather than disabled: the result reads as plainly as the
+    // other fields and can be selected and copied.
     resultEdit_->clear();
-    resultEdit_->setEnabled(false);
+    resultEdit_->setReadOnly(true);
     pressureEdit_->setText(QStringLiteral("0"));
 
     // Connected after the stored choices are shown: only the user's changes save.

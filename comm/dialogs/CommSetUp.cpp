@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QLineEdit>
 
+#include "base/ui/FixedSizeWindow.h"
 #include "comm/SerialDevices.h"
 
 CCommSetUp::CCommSetUp(CSettingsStore& settings, int portIndex, int baudIndex, QWidget* parent)
@@ -32,6 +33,7 @@ CCommSetUp::CCommSetUp(CSettingsStore& settings, int portIndex, int baudIndex, Q
 
     connect(port_, &QComboBox::currentIndexChanged, this, &CCommSetUp::ShowDevice);
     ShowDevice();
+    MakeFixedSize(*this);
 }
 
 void CCommSetUp::ShowDevice() {

@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "base/ui/FixedSizeWindow.h"
+
 CGPIBAddrEditDlg::CGPIBAddrEditDlg(int address, QWidget* parent)
     : QDialog(parent), list_(new QListWidget) {
     setWindowTitle(QStringLiteral("Edit GPIB Address Dialog"));
@@ -20,6 +22,7 @@ CGPIBAddrEditDlg::CGPIBAddrEditDlg(int address, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     layout->addWidget(buttons);
+    MakeFixedSize(*this);
 }
 
 int CGPIBAddrEditDlg::Address() const {

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "base/ui/FixedSizeWindow.h"
+
 CIPEdit::CIPEdit(const MyIPAddr& address, int port, QWidget* parent)
     : QDialog(parent), portField_(new QLineEdit(QString::number(port))), address_(address),
       port_(port) {
@@ -36,6 +38,7 @@ CIPEdit::CIPEdit(const MyIPAddr& address, int port, QWidget* parent)
     layout->addRow(QStringLiteral("Server IP Address:"), addressRow);
     layout->addRow(QStringLiteral("Port:"), portField_);
     layout->addRow(buttons);
+    MakeFixedSize(*this);
 }
 
 void CIPEdit::OnConnect() {

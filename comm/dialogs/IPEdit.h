@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "comm/LinkDialogs.h"
 #include "comm/MyIPAddr.h"
 
 class QLineEdit;
@@ -11,7 +12,7 @@ class QSpinBox;
 class CIPEdit : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int MaxPort = 10000;
+    static constexpr int MaxPort = MaxIPPort;
 
     CIPEdit(const MyIPAddr& address, int port, QWidget* parent = nullptr);
     MyIPAddr Address() const { return address_; }

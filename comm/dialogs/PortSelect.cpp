@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "base/ui/FixedSizeWindow.h"
 #include "comm/LinkResult.h"
 
 CPortSelect::CPortSelect(int portType, QWidget* parent)
@@ -20,6 +21,7 @@ CPortSelect::CPortSelect(int portType, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    MakeFixedSize(*this);
 }
 
 QRadioButton* CPortSelect::AddChoice(const QString& text, int type) {

@@ -11,6 +11,7 @@
 #include <charconv>
 
 #include "base/UserInterface.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "curves/CurveText.h"
 #include "logging/ui/Graph.h"
 
@@ -34,7 +35,8 @@ CCurveHeaderEdit::CCurveHeaderEdit(IMessageBoxes& boxes, QWidget* parent)
     type_->addItems({"Diode", "PTC100", "PTC1K", "PTC10K", "ACR", "TC80", "None"});
     for (int i = 0; i < UnitListSize; ++i)
         unit_->addItem(QString::fromLatin1(UnitListEntry(i)));
-    count_->setEnabled(false);
+    // Shown, not edited: read-only keeps it readable and copyable, unlike a disabled field.
+    count_->setReadOnly(true);
     multiplierEdit_->setText(MultiplierText(multiplier_));
 
     auto* fields = new QGridLayout;
@@ -65,6 +67,7 @@ CCurveHeaderEdit::CCurveHeaderEdit(IMessageBoxes& boxes, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
+    MakeFixedSize(*this);
 }
 
 void CCurveHeaderEdit::SetHeader(const QString& name, const QString& type, float multiplier,

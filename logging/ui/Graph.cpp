@@ -18,7 +18,8 @@ constexpr int WindowHeight = 315;
 } // namespace
 
 CGraph::CGraph(IMessageBoxes& boxes, QWidget* parent) : QDialog(parent), boxes_(boxes) {
-    setWindowTitle(QString());
+    // Not left empty: the window manager would show the program's name.
+    setWindowTitle(DefaultWindowTitle());
     resize(WindowWidth, WindowHeight);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -77,6 +78,11 @@ void CGraph::SetTitles(const QString& title, const QString& xAxisTitle, const QS
     title_ = title;
     xAxisTitle_ = xAxisTitle;
     yAxisTitle_ = yAxisTitle;
+    setWindowTitle(title.trimmed().isEmpty() ? DefaultWindowTitle() : title);
+}
+
+QString CGraph::DefaultWindowTitle() {
+    return QStringLiteral("Curve Graph");
 }
 
 void CGraph::showEvent(QShowEvent* event) {

@@ -20,7 +20,10 @@ public:
     void SetLineCapacity(unsigned count);
     // Copies `count` points of each array into the next line.
     void AddLine(const float* x, const float* y, unsigned count);
+    // The plot's title is also the window's ("Sensor Curve"); without one the
+    // window is titled DefaultWindowTitle().
     void SetTitles(const QString& title, const QString& xAxisTitle, const QString& yAxisTitle);
+    static QString DefaultWindowTitle();
 
     unsigned LineCapacity() const { return capacity_; }
     // Lines added, those without points included.

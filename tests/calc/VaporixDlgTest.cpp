@@ -1,10 +1,12 @@
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <filesystem>
@@ -75,7 +77,7 @@ protected:
 
 } // namespace
 
-TEST_F(VaporixDialog, StartsWithTheStepsAndAnEmptyDisabledResult) {
+TEST_F(VaporixDialog, StartsWithTheStepsAndAnEmptyReadOnlyResult) {
     CVaporixDlg& dialog = Start();
     EXPECT_EQ(QStringLiteral("Vaporix"), dialog.windowTitle());
     EXPECT_EQ(Bytes(16, 0), FileBytes());
@@ -96,7 +98,13 @@ TEST_F(VaporixDialog, StartsWithTheStepsAndAnEmptyDisabledResult) {
               texts.join(QLatin1Char('|')));
     EXPECT_EQ(QStringLiteral("0"), Child<QLineEdit>("pressureEdit")->text());
     EXPECT_EQ(QString(), Result());
-    EXPECT_FALSE(Child<QLineEdit>("resultEdit")->isEnabled());
+    // Looks active and can be copied, but not typed into.
+    EXPECT_TRUE(Child<QLineEdit>("resultEdit")->isEnabled());
+    EXPECT_TRUE(Child<QLineEdit>("resultEdit")->isReadOnly());
+    // A fixed size, so no maximize button.
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(dialog.windowFlags() & Qt::CustomizeWindowHint);
+    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(shown_.empty());
 }
 
@@ -175,12 +183,33 @@ TEST_F(VaporixDialog, ACloseRequestEndsItAsExitDoes) {
     }
 }
 
+TEST_F(VaporixDialog, TheResultCanBeSelectedAndCopied) {
+    Start();
+    EXPECT_EQ(QStringLiteral("   77.3521"), [&] {
+        List("liquidList")->setCurrentIndex(3);
+        List("pressureUnitList")->setCurrentIndex(2);
+        return Calculate("1");
+    }());
+    QLineEdit* result = Child<QLineEdit>("resultEdit");
+    QTest::keyClick(result, Qt::Key_X);
+    EXPECT_EQ(QStringLiteral("   77.3521"), result->text()) << "typing changes nothing";
+    result->selectAll();
+    result->copy();
+    EXPECT_EQ(QStringLiteral("   77.3521"), QGuiApplication::clipboard()->text());
+}
+
 TEST_F(VaporixDialog, HelpAndAbout) {
     CVaporixDlg& dialog = Start();
     dialog.show();
-    Child<QPushButton>("helpButton")->click();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    // F1, as the desktop expects, and the button.
+    QTest::keyClick(&dialog, Qt::Key_F1);
     CHelpWindow* help = dialog.HelpWindow();
     ASSERT_NE(nullptr, help);
+    EXPECT_TRUE(help->isVisible());
+    help->hide();
+    Child<QPushButton>("helpButton")->click();
     EXPECT_TRUE(help->isVisible());
     const QString page = help->Browser()->toPlainText();
     for (const char* topic :

@@ -82,6 +82,19 @@ TEST_F(Conversion, DataFormatChoosesTheUnitTextAndTheEditedHeaderIsWritten) {
     EXPECT_EQ("Edited name tha\nACR\n2.0000000\nLogOhm\n", FirstLines(Output(), 4));
 }
 
+TEST_F(Conversion, TheSaveProposesTheCurvesSerialNumberOrElseTheSourceName) {
+    Published340 file;
+    file.serial = "X12/34";
+    ASSERT_EQ(ConvertOutcome::Saved, Convert(file));
+    // A name edited in the header dialog wins; without any, the source file's name.
+    header_.name = "Edited";
+    ASSERT_EQ(ConvertOutcome::Saved, Convert(file));
+    header_.name = "  ";
+    ASSERT_EQ(ConvertOutcome::Saved, Convert(file, "bath probe.340"));
+    EXPECT_EQ((std::vector<std::string>{"X12_34.crv", "Edited.crv", "bath probe.crv"}),
+              files_.proposedNames);
+}
+
 TEST_F(Conversion, RefusedFilesEndBeforeTheHeaderDialog) {
     Published340 file;
     file.model = "TC-TYPE-K";

@@ -105,6 +105,7 @@ public:
     std::vector<std::optional<std::string>> saveAnswers;
     std::vector<std::pair<std::string, std::string>> openAsked; // extension, filter
     std::vector<std::pair<std::string, std::string>> saveAsked;
+    std::vector<std::string> proposedNames; // ProposeSaveName, in order
 
     std::optional<std::string> ChooseOpenFile(std::string_view extension,
                                               std::string_view filter) override {
@@ -113,6 +114,9 @@ public:
     std::optional<std::string> ChooseSaveFile(std::string_view extension,
                                               std::string_view filter) override {
         return Answer(saveAnswers, saveAsked, extension, filter);
+    }
+    void ProposeSaveName(std::string_view fileName) override {
+        proposedNames.emplace_back(fileName);
     }
 
 private:

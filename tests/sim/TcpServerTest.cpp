@@ -177,6 +177,28 @@ TEST_F(TcpServerTest, APortInUseEndsTheProgramWithStatusOne) {
     EXPECT_EQ(second.AllOutput(), "");
 }
 
+TEST_F(TcpServerTest, ARangeTakesAFreePortWithinIt) {
+    Start({"--tcp", "4000-4999"});
+    EXPECT_GE(port_, 4000);
+    EXPECT_LE(port_, 4999);
+    TcpClient client(port_);
+    EXPECT_EQ(client.Query("*IDN?"), Identity);
+
+    // A range whose one port is taken leaves nothing free.
+    SimProcess second({"--tcp", std::to_string(port_) + "-" + std::to_string(port_)});
+    ASSERT_TRUE(second.WaitExit(5s));
+    EXPECT_TRUE(WIFEXITED(second.Status()) && WEXITSTATUS(second.Status()) == 1);
+    EXPECT_EQ(second.Errors(), "tundrix-sim: cannot listen on TCP: 127.0.0.1: no free port from " +
+                                   std::to_string(port_) + " to " + std::to_string(port_) + "\n");
+
+    // Two ports, one taken: the other.
+    const int low = port_ > 4000 ? port_ - 1 : port_;
+    SimProcess third({"--tcp", std::to_string(low) + "-" + std::to_string(low + 1)});
+    const std::string line = third.NextLine();
+    const int other = low == port_ ? low + 1 : low;
+    EXPECT_EQ(line, "tcp: 127.0.0.1:" + std::to_string(other));
+}
+
 TEST_F(TcpServerTest, AllTransportsAnnounceInOrderAndReachOneController) {
     TempDir runtime;
     ASSERT_FALSE(runtime.Path().empty());

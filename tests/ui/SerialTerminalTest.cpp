@@ -1,3 +1,6 @@
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -7,6 +10,8 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/VantorView.h"
+#include "base/SettingsStore.h"
+#include "base/WindowRect.h"
 #include "support/TempDir.h"
 #include "ui/UiTestHelpers.h"
 
@@ -89,9 +94,11 @@ TEST_F(SerialTerminalTest, LayoutOfTheWindow) {
     CSerialTerminal& terminal = *run.View().Terminal();
     terminal.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&terminal));
-    const auto labels = terminal.findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0]->text(), "Enter Command:");
+    QStringList shownLabels;
+    for (const QLabel* label : terminal.findChildren<QLabel*>())
+        if (label->isVisible())
+            shownLabels << label->text();
+    EXPECT_EQ(shownLabels, QStringList{"Enter Command:"});
     QPushButton* send = ButtonOf(terminal, "Send");
     QPushButton* quit = ButtonOf(terminal, "Quit");
     ASSERT_TRUE(send && quit);
@@ -117,6 +124,126 @@ TEST_F(SerialTerminalTest, ClosingRemembersThePlaceForTheNextRun) {
     ProgramRun run(path);
     EXPECT_FALSE(run.View().Terminal()->isVisible());
     EXPECT_EQ(run.View().Terminal()->geometry(), moved);
+}
+
+// Return key events as the window system delivers them, with their event times.
+void SendReturn(CCommandEdit& edit, QEvent::Type type, ulong eventTime, bool markedRepeat = false) {
+    QKeyEvent event(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), markedRepeat);
+    event.setTimestamp(eventTime);
+    QApplication::sendEvent(&edit, &event);
+}
+
+// The ways a held key's repeats arrive: marked as repeats; as X sends them, a
+// release and a press with one event time, unmarked when they were read
+// apart; as presses without releases.
+enum class Repeats { Marked, ReleasePressPairs, PressesOnly };
+
+void RepeatReturn(CCommandEdit& edit, ulong eventTime, Repeats form) {
+    switch (form) {
+    case Repeats::Marked:
+        SendReturn(edit, QEvent::KeyPress, eventTime, true);
+        break;
+    case Repeats::ReleasePressPairs:
+        SendReturn(edit, QEvent::KeyRelease, eventTime);
+        SendReturn(edit, QEvent::KeyPress, eventTime);
+        break;
+    case Repeats::PressesOnly:
+        SendReturn(edit, QEvent::KeyPress, eventTime);
+        break;
+    }
+}
+
+int QueryCount(CVantorView& view) {
+    return static_cast<int>(view.LogText().count(QStringLiteral("query:")));
+}
+
+TEST_F(SerialTerminalTest, OpeningPutsTheKeyboardInTheFieldBesideTheMainWindow) {
+    const std::string path = Settings();
+    {
+        // Room right of the main window for the terminal.
+        CSettingsStore settings(path);
+        settings.Load();
+        WriteWindowRect(settings, "MAINVIEWPOS", {20, 30, 340, 330});
+    }
+    ProgramRun run(path);
+    CVantorView& view = run.View();
+    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+    ASSERT_TRUE(run.Offered(MenuCommand::Interact));
+    run.Frame().CommandAction(MenuCommand::Interact)->trigger();
+    CSerialTerminal& terminal = *view.Terminal();
+    // The window system activates it soon after.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &terminal; }));
+    EXPECT_EQ(QApplication::focusWidget(), terminal.Edit());
+
+    // Beside the main window, tops equal, covering none of it.
+    const QRect frame = run.Frame().frameGeometry();
+    EXPECT_EQ(terminal.frameGeometry().left(), frame.right() + 1);
+    EXPECT_EQ(terminal.frameGeometry().top(), frame.top());
+
+    // What the user types goes into the field; Return sends it.
+    QTest::keyClicks(QApplication::focusWidget(), "*IDN?");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(terminal.Edit()->text(), "*IDN?");
+    EXPECT_TRUE(view.LogText().startsWith("\nquery:*IDN?\nresponse:ARKTRONIC"))
+        << view.LogText().toStdString();
+}
+
+TEST_F(SerialTerminalTest, HeldReturnDropsTheRepeatsMadeWhileATransactionRan) {
+    ProgramRun run(Settings());
+    CVantorView& view = run.View();
+    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+    run.Frame().CommandAction(MenuCommand::Interact)->trigger();
+    CCommandEdit& edit = *view.Terminal()->Edit();
+    edit.setText("*IDN?");
+
+    ulong pressed = 10000;
+    int queries = 0;
+    for (Repeats form : {Repeats::Marked, Repeats::ReleasePressPairs, Repeats::PressesOnly}) {
+        const int formIndex = static_cast<int>(form);
+        // The first press runs a query: over RS232 at least the link's 200 ms wait.
+        QElapsedTimer took;
+        took.start();
+        SendReturn(edit, QEvent::KeyPress, pressed);
+        const auto ran = static_cast<ulong>(took.elapsed());
+        ASSERT_EQ(QueryCount(view), ++queries) << formIndex;
+        ASSERT_GE(ran, 200u);
+
+        // The keyboard repeated Return every 30 ms while it ran: all dropped.
+        for (ulong at = pressed + 30; at < pressed + 200; at += 30)
+            RepeatReturn(edit, at, form);
+        EXPECT_EQ(QueryCount(view), queries) << formIndex << view.LogText().toStdString();
+
+        // A repeat made after it ended runs the next query.
+        pressed += ran + 50;
+        RepeatReturn(edit, pressed, form);
+        EXPECT_EQ(QueryCount(view), ++queries) << formIndex;
+        SendReturn(edit, QEvent::KeyRelease, pressed + 300);
+        pressed += 5000;
+    }
+
+    // A fresh press always counts, whatever its time.
+    SendReturn(edit, QEvent::KeyPress, 10010);
+    EXPECT_EQ(QueryCount(view), ++queries);
+    EXPECT_TRUE(run.Boxes().empty());
+}
+
+TEST_F(SerialTerminalTest, AFullFieldSaysWhyItTakesNoMore) {
+    ProgramRun run(Settings());
+    CSerialTerminal& terminal = *run.View().Terminal();
+    terminal.show();
+    CCommandEdit& edit = *terminal.Edit();
+    EXPECT_TRUE(edit.toolTip().contains("100 characters")) << edit.toolTip().toStdString();
+    EXPECT_FALSE(terminal.LimitNote()->isVisible());
+
+    QTest::keyClicks(&edit, QString(99, 'A'));
+    EXPECT_FALSE(terminal.LimitNote()->isVisible());
+    QTest::keyClicks(&edit, "BC");
+    EXPECT_EQ(edit.text(), QString(99, 'A') + "B");
+    EXPECT_TRUE(terminal.LimitNote()->isVisible());
+    EXPECT_EQ(terminal.LimitNote()->text(), "100 characters: the longest line the link sends");
+
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_FALSE(terminal.LimitNote()->isVisible());
 }
 
 } // namespace

@@ -1,4 +1,9 @@
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -7,11 +12,14 @@
 #include "app/VantorCore.h"
 #include "app/ui/LaunchOptions.h"
 #include "app/ui/MainFrame.h"
+#include "app/ui/ShortCutButtons.h"
 #include "app/ui/VantorApp.h"
 #include "app/ui/VantorView.h"
+#include "base/SettingsStore.h"
 #include "base/SimulatorProcess.h"
 #include "comm/CommLink.h"
 #include "support/TempDir.h"
+#include "ui/UiTestHelpers.h"
 
 namespace {
 
@@ -66,6 +74,66 @@ TEST(SimulatedLaunchTest, LanAndGpibReachTheSameSimulator) {
     EXPECT_EQ(0, link.Transact("INP A:NAME?", &reply));
     EXPECT_EQ("Viatcp\r\n", reply);
     ::unsetenv("TUNDRIX_GPIB_LIBRARY");
+}
+
+// Connect over LAN as a user of `tundrix --simulate` does it: "Port Select..."
+// chooses LAN, "Connect" opens "Edit IP Address" with the simulator's address
+// and port already in it, and "Connect" there reaches the simulator.
+TEST(SimulatedLaunchTest, ConnectOverLanThroughTheDialogsReachesTheSimulator) {
+    CSimulatorProcess simulator;
+    ASSERT_TRUE(simulator.Start(TUNDRIX_SIM_PROGRAM, SimulatorArguments(28), SimulatorServices()))
+        << simulator.Error();
+    const std::string tcp = simulator.Address("tcp");
+    ASSERT_TRUE(tcp.starts_with("127.0.0.1:")) << tcp;
+    const int port = std::stoi(tcp.substr(tcp.find(':') + 1));
+    // A port the dialog takes (0..10000), and none that only the superuser may open.
+    EXPECT_GE(port, 1024);
+    EXPECT_LE(port, 10000);
+
+    TempDir dir;
+    const std::string path = dir.File("Tundrix-simulate.INI");
+    {
+        CSettingsStore settings(path);
+        ASSERT_TRUE(PrepareSimulatedSettings(settings, simulator));
+    }
+    ProgramRun run(path);
+    CVantorView& view = run.View();
+    CShortCutButtons& bar = *view.ShortcutBar();
+
+    auto portSelected = WhenModalOpens([](QWidget& modal) {
+        for (QRadioButton* choice : modal.findChildren<QRadioButton*>())
+            if (choice->text() == "LAN")
+                choice->click();
+        modal.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    run.Frame().CommandAction(MenuCommand::PortSelect)->trigger();
+    ASSERT_TRUE(*portSelected);
+    EXPECT_EQ(bar.CommTypeText(), "LAN");
+
+    QString title;
+    QStringList octets;
+    QString shownPort;
+    auto addressEdited = WhenModalOpens([&](QWidget& modal) {
+        title = modal.windowTitle();
+        for (const QSpinBox* octet : modal.findChildren<QSpinBox*>())
+            octets << QString::number(octet->value());
+        shownPort = modal.findChild<QLineEdit*>()->text();
+        for (QPushButton* button : modal.findChildren<QPushButton*>())
+            if (button->text() == "Connect")
+                button->click();
+    });
+    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+    ASSERT_TRUE(*addressEdited);
+    EXPECT_EQ(title, "Edit IP Address");
+    EXPECT_EQ(octets, QStringList({"127", "0", "0", "1"}));
+    EXPECT_EQ(shownPort, QString::number(port));
+
+    EXPECT_EQ(bar.StatusText(), "Connected");
+    EXPECT_EQ(bar.ModelText(), "ARKTRONIC,TX-28");
+    EXPECT_TRUE(run.Boxes().empty()) << run.Boxes().front().first.toStdString();
+    EXPECT_EQ(view.Core().TerminalCommand("INP A:UNIT?"), 0);
+    EXPECT_TRUE(view.LogText().contains("\nquery:INP A:UNIT?\nresponse:K\n"))
+        << view.LogText().toStdString();
 }
 
 } // namespace

@@ -73,7 +73,10 @@ TEST(CurveHeaderEdit, ShowsTheHeaderWithItsListsAndEnableStates) {
     EXPECT_EQ("R8K10UA", w.type->currentText());
     EXPECT_EQ("-1", w.multiplier->text());
     EXPECT_EQ("76", w.count->text());
-    EXPECT_FALSE(w.count->isEnabled());
+    // Shown, not edited: read-only, so it stays readable and can be copied.
+    EXPECT_TRUE(w.count->isReadOnly());
+    EXPECT_TRUE(w.count->isEnabled());
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w.save->isEnabled());
     EXPECT_FALSE(w.save->isChecked());
     const std::pair<int, int> unitIndex[] = {{0, 0}, {1, 1}, {2, 0}, {3, 2}, {4, 3}, {9, 0}};
@@ -167,6 +170,7 @@ TEST(Graph, HoldsLinesUpToItsCapacityAndDrawsThoseWithPoints) {
     EXPECT_EQ(3u, graph.LongestLine());
 
     graph.SetTitles(QString(60, 'T'), QString(51, 'x'), "y");
+    EXPECT_EQ(QString(60, 'T'), graph.windowTitle());
     EXPECT_EQ(nullptr, graph.Chart());
     graph.show();
     ASSERT_NE(nullptr, graph.Chart());
@@ -189,7 +193,8 @@ TEST(Graph, OpeningWithoutCapacityShowsTheMessageAndAnEmptyWindow) {
     EXPECT_EQ(std::vector<std::string>{"The graph must be set up with at least 1 line"},
               ui.BoxTexts());
     EXPECT_EQ(nullptr, graph.Chart());
-    EXPECT_EQ("", graph.windowTitle());
+    // A title of its own, not the program's name that the window manager shows for none.
+    EXPECT_EQ("Curve Graph", graph.windowTitle());
     graph.reject();
 }
 

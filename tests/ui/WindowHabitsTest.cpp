@@ -1,0 +1,156 @@
+#include <QAction>
+#include <QApplication>
+#include <QLayout>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/VantorCore.h"
+#include "app/ui/AboutDlg.h"
+#include "app/ui/MessageLogView.h"
+#include "app/ui/SelectCalGenType.h"
+#include "app/ui/ShortCutButtons.h"
+#include "app/ui/TfrDlg.h"
+#include "base/SettingsStore.h"
+#include "base/WindowRect.h"
+#include "base/ui/WindowPlacement.h"
+#include "comm/dialogs/CommSetUp.h"
+#include "comm/dialogs/GPIBAddrEditDlg.h"
+#include "comm/dialogs/IPEdit.h"
+#include "comm/dialogs/PortSelect.h"
+#include "support/TempDir.h"
+#include "ui/UiTestHelpers.h"
+
+namespace {
+
+QRect OnScreen(const QWidget& widget) {
+    return QRect(widget.mapToGlobal(QPoint(0, 0)), widget.size());
+}
+
+TEST(WindowHabits, AtTheFirstRunSizeAFullLogLineAndTheShortcutBarStandSideBySide) {
+    TempDir dir;
+    const std::string path = WriteQuietSettings(dir.File("Tundrix.INI"));
+    QSize firstRun;
+    {
+        ProgramRun run(path);
+        firstRun = run.View().FirstRunSize();
+    }
+    // The offscreen screen is narrower than most: the run opens at that size on it.
+    {
+        CSettingsStore settings(path);
+        settings.Load();
+        WriteWindowRect(settings, "MAINVIEWPOS", {0, 40, firstRun.width(), 40 + firstRun.height()});
+    }
+    ProgramRun run(path);
+    ASSERT_EQ(run.Frame().size(), firstRun);
+    const CMessageLogView& log = run.View().LogView();
+    const CShortCutButtons& bar = *run.View().ShortcutBar();
+    // The log is as wide as a full line and its scroll bar, and the bar covers none of it.
+    EXPECT_EQ(log.width(), log.FullLineWidth());
+    EXPECT_FALSE(OnScreen(log).intersects(bar.frameGeometry()))
+        << "log right " << OnScreen(log).right() << ", bar left " << bar.frameGeometry().left();
+    EXPECT_TRUE(run.Frame().frameGeometry().contains(bar.frameGeometry()));
+}
+
+TEST(WindowHabits, AWindowGoesBesideTheMainWindowWhereItFits) {
+    const QSize window(300, 120);
+    const QRect screen(0, 0, 1600, 1000);
+    // Right of it, tops equal.
+    EXPECT_EQ(BesidePlace(window, QRect(100, 200, 900, 500), screen), QPoint(1000, 200));
+    EXPECT_EQ(BesidePlace(window, QRect(400, 200, 900, 500), screen), QPoint(1300, 200));
+    // No room on the right: left of it.
+    EXPECT_EQ(BesidePlace(window, QRect(401, 200, 900, 500), screen), QPoint(101, 200));
+    // No room on either side: below it, then above it.
+    EXPECT_EQ(BesidePlace(window, QRect(200, 100, 1250, 500), screen), QPoint(200, 600));
+    EXPECT_EQ(BesidePlace(window, QRect(200, 400, 1250, 550), screen), QPoint(200, 280));
+    // Room nowhere: inside the main window's bottom-right corner.
+    EXPECT_EQ(BesidePlace(window, QRect(100, 50, 1400, 900), screen), QPoint(1200, 830));
+    // ... kept on the screen when the main window runs off it.
+    EXPECT_EQ(BesidePlace(window, QRect(-50, -20, 1700, 1100), screen), QPoint(1300, 880));
+    // A second screen to the right.
+    EXPECT_EQ(BesidePlace(window, QRect(1700, 100, 800, 500), QRect(1600, 0, 1280, 1024)),
+              QPoint(2500, 100));
+}
+
+// Dialogs whose fields fix their size offer no maximize button.
+void ExpectFixedWithoutMaximize(QWidget& window, const char* name) {
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint) << name;
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint) << name;
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint) << name;
+    EXPECT_TRUE(flags & Qt::WindowTitleHint) << name;
+    ASSERT_NE(nullptr, window.layout()) << name;
+    EXPECT_EQ(window.layout()->sizeConstraint(), QLayout::SetFixedSize) << name;
+}
+
+TEST(WindowHabits, DialogsOfAFixedSizeHaveNoMaximizeButton) {
+    CSettingsStore settings("");
+    CPortSelect portSelect(0);
+    ExpectFixedWithoutMaximize(portSelect, "Port Select Dialog");
+    CCommSetUp commSetUp(settings, 1, 0);
+    ExpectFixedWithoutMaximize(commSetUp, "Communicaton Setup");
+    CGPIBAddrEditDlg gpib(12);
+    ExpectFixedWithoutMaximize(gpib, "Edit GPIB Address Dialog");
+    CIPEdit ip(MyIPAddr::FromOctets(127, 0, 0, 1), 5000);
+    ExpectFixedWithoutMaximize(ip, "Edit IP Address");
+    CSelectCalGenType calGen;
+    ExpectFixedWithoutMaximize(calGen, "Select CalGen Type");
+    CAboutDlg about;
+    ExpectFixedWithoutMaximize(about, "About");
+    CTfrDlg transfer;
+    ExpectFixedWithoutMaximize(transfer, "Download/Upload Message");
+
+    TempDir dir;
+    ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
+    ExpectFixedWithoutMaximize(*run.View().ShortcutBar(), "Short Cuts");
+    EXPECT_TRUE(run.View().ShortcutBar()->windowFlags().testFlag(Qt::Tool));
+}
+
+TEST(WindowHabits, CtrlQEndsTheProgramFromAnyOfItsWindows) {
+    TempDir dir;
+    ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
+    QAction* exit = run.Frame().CommandAction(MenuCommand::Exit);
+    EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(exit->shortcutContext(), Qt::ApplicationShortcut);
+
+    CShortCutButtons& bar = *run.View().ShortcutBar();
+    bar.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &bar; }));
+    QTest::keyClick(&bar, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(run.Frame().isVisible());
+}
+
+TEST(WindowHabits, ShortcutBarTipsSayWhatAButtonDoesAndWhyItIsDisabled) {
+    CShortcutBarState::Snapshot shown;
+    shown.enabled[static_cast<int>(ShortcutButton::Connect)] = true;
+    const QString connect = CShortCutButtons::ButtonTip(ShortcutButton::Connect, shown);
+    EXPECT_EQ(connect, "Connect to the instrument on the selected port and identify it");
+    EXPECT_EQ(CShortCutButtons::ButtonTip(ShortcutButton::PidDownload, shown),
+              "Send a PID table from a .pid file to the instrument\n"
+              "Not available: not connected. Connect first.");
+    shown.featuresApplied = true;
+    EXPECT_EQ(CShortCutButtons::ButtonTip(ShortcutButton::PidDownload, shown),
+              "Send a PID table from a .pid file to the instrument\n"
+              "Not available: the connected model lacks this feature.");
+
+    // On the bar: before Connect every model-dependent button waits for it.
+    TempDir dir;
+    ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
+    CShortCutButtons& bar = *run.View().ShortcutBar();
+    for (ShortcutButton button : {ShortcutButton::CurveDownload, ShortcutButton::Interact,
+                                  ShortcutButton::DataLogging, ShortcutButton::UploadDataLog})
+        EXPECT_TRUE(bar.Button(button)->toolTip().endsWith("not connected. Connect first."))
+            << bar.Button(button)->toolTip().toStdString();
+    EXPECT_EQ(bar.Button(ShortcutButton::CalGen)->toolTip(),
+              "Generate a sensor curve fitted to your sensor from reference points");
+
+    // A model of class 1 has no PID tables: the bar says the model lacks it.
+    run.View().Core().Features().ApplyModel(30);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar.Button(ShortcutButton::Interact)->isEnabled(); }));
+    EXPECT_FALSE(bar.Button(ShortcutButton::PidDownload)->isEnabled());
+    EXPECT_TRUE(bar.Button(ShortcutButton::PidDownload)->toolTip().endsWith("lacks this feature."));
+    EXPECT_EQ(bar.Button(ShortcutButton::Interact)->toolTip(),
+              "Open the terminal: type commands and queries, see them in the log");
+}
+
+} // namespace
