@@ -10,6 +10,7 @@ packages=(
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  locales
 )
 
 missing=()
