@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <termios.h>
 #include <thread>
@@ -102,6 +103,88 @@ TEST_F(LinkOnLan, ATableThatEndsShortReturnsWhatCameAndABrokenOneFails) {
     peer_.CloseClient();
     EXPECT_EQ(Link::LanFailure, link_.ReadTable(200, "Reading", &command, &reply));
     EXPECT_FALSE(ui_.ProgressOpen());
+}
+
+TEST_F(LinkOnLan, ANulByteInsideAReplyDoesNotCutIt) {
+    std::thread instrument([this] {
+        peer_.Read();
+        peer_.Write(std::string("AB\0CD\r\n", 7));
+    });
+    std::string reply;
+    EXPECT_EQ(Link::Success, link_.Transact("INP A:NAME?", &reply));
+    instrument.join();
+    EXPECT_EQ(std::string("AB\0CD\r\n", 7), reply);
+}
+
+TEST_F(LinkOnLan, AReplyThatTricklesWithoutALineEndEndsAtItsDeadline) {
+    std::atomic<bool> trickling{true};
+    std::thread instrument([&] {
+        peer_.Read();
+        while (trickling) {
+            peer_.Write("7");
+            std::this_thread::sleep_for(100ms);
+        }
+    });
+    auto start = std::chrono::steady_clock::now();
+    std::string reply;
+    EXPECT_EQ(Link::LanFailure, link_.Transact("INP A:TEMP?", &reply));
+    auto took = std::chrono::steady_clock::now() - start;
+    trickling = false;
+    instrument.join();
+    // Three times the time-out of one piece; each piece came well within its own.
+    EXPECT_GE(took, 3 * CTethraLink::ReadTimeout - 200ms);
+    EXPECT_LT(took, 3 * CTethraLink::ReadTimeout + 2s);
+    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+    EXPECT_EQ("the reply did not end with a line end within 9000 ms", link_.LastFailure());
+}
+
+TEST_F(LinkOnLan, ALateReplyIsDiscardedBeforeTheNextQueryAndSaidSo) {
+    std::thread instrument([this] {
+        peer_.Read(); // the first query
+        std::this_thread::sleep_for(CTethraLink::ReadTimeout + 300ms);
+        peer_.Write("first\r\n");
+        EXPECT_EQ("INP B:NAME?\n", peer_.Read(50ms, 3000ms));
+        peer_.Write("second\r\n");
+    });
+    std::string reply;
+    EXPECT_EQ(Link::LanFailure, link_.TransactQuiet("INP A:NAME?", &reply));
+    EXPECT_EQ(Link::Success, link_.TransactQuiet("INP B:NAME?", &reply));
+    instrument.join();
+    EXPECT_EQ("second\r\n", reply);
+    EXPECT_EQ("Late reply discarded (it came after its query had timed out): first\n", ui_.Log());
+}
+
+TEST_F(LinkOnLan, ATableThatNeverEndsIsBoundedLikeTheSerialOne) {
+    link_.SetTableLimit(4096);
+    std::atomic<bool> streaming{true};
+    std::thread instrument([&] {
+        peer_.Read();
+        while (streaming) {
+            peer_.Write(std::string(200, 'x') + "\r\n");
+            std::this_thread::sleep_for(10ms);
+        }
+    });
+    auto start = std::chrono::steady_clock::now();
+    std::string reply;
+    std::string command = "CRVPT? 21";
+    EXPECT_EQ(Link::LanFailure, link_.ReadTable(100000, "Reading", &command, &reply));
+    streaming = false;
+    instrument.join();
+    // 4096 bytes at 200 bytes every 10 ms: a quarter of a second, not the day of 1 MiB.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_FALSE(ui_.ProgressOpen());
+}
+
+TEST_F(LinkOnLan, ASecondProgramOnTheSameInstrumentIsRefusedWithTheReason) {
+    TestUi otherUi;
+    CCommLink other(settings_, otherUi, otherUi, otherUi);
+    other.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"), peer_.Port());
+    EXPECT_EQ(0, other.ConnectLAN());
+    EXPECT_EQ(std::vector<std::string>{"Failed to connect to server."}, otherUi.BoxTexts());
+    EXPECT_NE(std::string::npos, otherUi.Log().find("127.0.0.1:" + std::to_string(peer_.Port()) +
+                                                    ": another program is using this instrument"));
+    link_.DisconnectLAN();
+    EXPECT_EQ(1, other.ConnectLAN());
 }
 
 TEST(LinkGpib, WithoutTheGpibLibraryEveryTransactionFailsAndTheLogSaysWhy) {
