@@ -56,7 +56,8 @@ ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialo
         Report(boxes, log, "Converted Sensor Curve not saved");
         return ConvertOutcome::NotSaved;
     }
-    switch (WriteCrvFile(curve, files, boxes)) {
+    std::string why;
+    switch (WriteCrvFile(curve, files, boxes, *fileName, &why)) {
     case CrvWriteResult::Written:
         Report(boxes, log, "Converted Sensor Curve saved");
         return ConvertOutcome::Saved;
@@ -64,6 +65,8 @@ ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialo
         Report(boxes, log, "Converted Sensor Curve not saved");
         return ConvertOutcome::NotSaved;
     case CrvWriteResult::Failed:
+        // The box has a fixed text; the log tells which file and why.
+        log.AppendLog(why + "\r\n");
         break;
     }
     return ConvertOutcome::WriteFailed;
