@@ -1,8 +1,6 @@
 #include "app/VantorCore.h"
 
-#include <cmath>
-#include <cstdlib>
-
+#include "base/DecimalText.h"
 #include "base/SettingsStore.h"
 #include "base/UserInterface.h"
 #include "comm/CommandLine.h"
@@ -13,17 +11,21 @@
 
 CVantorCore::CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
                          ITransferProgress& progress)
-    : settings_(settings), boxes_(boxes), log_(log), link_(settings, boxes, log, progress) {}
+    : settings_(settings), boxes_(boxes), log_(log), link_(settings, boxes, log, progress) {
+    // A settings file that is not saved to is said in the message log.
+    settings_.SetMessageLog(&log_);
+}
 
 CVantorCore::~CVantorCore() {
     StopWorkers();
+    settings_.SetMessageLog(nullptr);
 }
 
 void CVantorCore::LoadLoggingInterval() {
-    std::string text = settings_.GetString("LOG", "INTERVAL", "30.0");
-    double seconds = std::strtod(text.c_str(), nullptr);
-    // A zero or unreadable interval would make the monitor worker spin.
-    loggingInterval_ = std::isfinite(seconds) && seconds > 0 ? seconds : 30.0;
+    // Read with a "." whatever the locale; a zero or unreadable interval would
+    // make the monitor worker spin.
+    auto seconds = ParseDecimal(settings_.GetString("LOG", "INTERVAL", "30.0"));
+    loggingInterval_ = seconds && *seconds > 0 ? *seconds : 30.0;
 }
 
 void CVantorCore::StartWorkers(IWorkerEvents& events) {
