@@ -113,8 +113,10 @@ bool CVantorCore::Identify() {
     if (!lock.owns_lock())
         return false;
     std::string reply;
-    // Quiet, so that a missing reply is reported once, here, with the hints.
-    bool answered = link_.TransactQuiet("*IDN?", &reply) == Link::Success;
+    // Quiet, so that a missing reply is reported once, here, with the hints. A
+    // GPIB instrument that stays silent gives an empty reply and success: that
+    // is no identification either.
+    bool answered = link_.TransactQuiet("*IDN?", &reply) == Link::Success && !reply.empty();
     if (answered) {
         shortcutBar_.SetModelText(ModelTextFromIdn(reply), " ");
     } else {
