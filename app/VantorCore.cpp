@@ -180,7 +180,8 @@ void CVantorCore::OnDisconnected(int status) {
     link_.DisconnectLAN();
 }
 
-std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command) {
+std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command,
+                                                       std::string* queryReply) {
     if (command.empty())
         return std::nullopt;
     std::unique_lock lock(transactionMutex_, std::defer_lock);
@@ -192,6 +193,8 @@ std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command)
         std::string reply;
         LinkResult result = link_.TransactQuiet(line, &reply);
         log_.AppendLog("\nresponse:" + reply + "\n");
+        if (queryReply)
+            *queryReply = std::move(reply);
         return result;
     }
     log_.AppendLog("\ncommand:" + line + "\n");
