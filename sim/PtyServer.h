@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/SimFaults.h"
 #include "sim/SimLineAssembler.h"
 #include "sim/SimReplyQueue.h"
 #include "sim/SimTransport.h"
@@ -29,6 +30,8 @@ public:
     void Close();
     // The device a client opens, "/dev/pts/N".
     const std::string& SlavePath() const { return slavePath_; }
+    // Misbehave as these faults say (SimFaults.h); before Open.
+    void SetFaults(const std::vector<SimFaultSpec>& specs) { faults_ = CSimFaults(specs); }
 
     void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
     void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;
@@ -36,6 +39,9 @@ public:
 
 private:
     void ReadCommands(Clock::time_point now);
+    void Execute(std::string_view line, Clock::time_point now);
+    // The fault "hangup": the line goes, as when a cable is pulled.
+    void HangUp();
 
     CSimController& controller_;
     int master_ = -1;
@@ -43,4 +49,8 @@ private:
     std::string slavePath_;
     CSimLineAssembler lines_;
     CSimReplyQueue replies_;
+    CSimFaults faults_;
+    bool hangUpWhenSent_ = false;
+    Clock::time_point hangUpAt_{};
+    Clock::time_point sentAt_{};
 };

@@ -8,22 +8,16 @@ CSimGpibDevice::CSimGpibDevice(CSimController& controller, int primaryAddress,
     : controller_(controller), primary_(primaryAddress), replyDelay_(replyDelay) {}
 
 bool CSimGpibDevice::IsAt(std::uint32_t address) const {
-    return address == GpibWire::Address(primary_, 0);
+    return !gone_ && address == GpibWire::Address(primary_, 0);
+}
+
+void CSimGpibDevice::SetFaults(const std::vector<SimFaultSpec>& specs) {
+    faults_ = CSimFaults(specs);
+    gone_ = faults_.GoneAtStart();
 }
 
 void CSimGpibDevice::Write(std::string_view bytes, bool eoi, Clock::time_point now) {
-    auto onLine = [&](std::string_view line) {
-        std::optional<std::string> reply = controller_.Execute(line);
-        if (!reply) {
-            return;
-        }
-        std::string bytesOut = *reply + "\r\n";
-        if (queuedBytes_ + bytesOut.size() > OutputCapacity) {
-            return;
-        }
-        queuedBytes_ += bytesOut.size();
-        delayed_.push_back({std::move(bytesOut), now + replyDelay_});
-    };
+    auto onLine = [&](std::string_view line) { ExecuteLine(line, now); };
     auto onOverrun = [&] { controller_.ReportInputOverrun(); };
     lines_.Feed(bytes, onLine, onOverrun);
     // EOI ends the line unless a line feed already did.
@@ -33,37 +27,87 @@ void CSimGpibDevice::Write(std::string_view bytes, bool eoi, Clock::time_point n
     Advance(now);
 }
 
+void CSimGpibDevice::ExecuteLine(std::string_view line, Clock::time_point now) {
+    if (!faults_.Serves()) {
+        return;
+    }
+    std::optional<std::string> reply = controller_.Execute(line);
+    if (reply) {
+        *reply += "\r\n";
+    }
+    CSimFaults::Outcome out = faults_.Shape(reply);
+    std::size_t size = 0;
+    for (const auto& piece : out.pieces) {
+        size += piece.bytes.size();
+    }
+    if (queuedBytes_ + size <= OutputCapacity) {
+        queuedBytes_ += size;
+        for (auto& piece : out.pieces) {
+            delayed_.push_back({std::move(piece.bytes), now + replyDelay_ + piece.delay,
+                                piece.endsMessage, piece.survivesClear});
+        }
+    }
+    streaming_ = streaming_ || out.startStream;
+    leaving_ = leaving_ || out.hangUpAfter;
+}
+
+bool CSimGpibDevice::Listens(std::uint32_t address) {
+    gone_ = gone_ || leaving_;
+    return IsAt(address);
+}
+
 void CSimGpibDevice::Advance(Clock::time_point now) {
     while (!delayed_.empty() && delayed_.front().due <= now) {
-        output_.push_back(std::move(delayed_.front().bytes));
+        Delayed& piece = delayed_.front();
+        if (!output_.empty() && !output_.back().complete) {
+            output_.back().bytes += piece.bytes;
+            output_.back().complete = piece.endsMessage;
+        } else {
+            output_.push_back({std::move(piece.bytes), piece.endsMessage});
+        }
         delayed_.pop_front();
     }
 }
 
+bool CSimGpibDevice::HasOutput() const {
+    return streaming_ || (!output_.empty() && !output_.front().bytes.empty());
+}
+
 std::string CSimGpibDevice::Read(std::size_t count, bool& end) {
     end = false;
-    if (output_.empty() || count == 0) {
+    if (count == 0) {
         return {};
     }
-    std::string& reply = output_.front();
-    if (count < reply.size()) {
-        std::string piece = reply.substr(0, count);
-        reply.erase(0, count);
-        queuedBytes_ -= count;
-        return piece;
+    if (streaming_) {
+        return CSimFaults::StreamBytes(count, streamPosition_);
     }
-    std::string piece = std::move(reply);
-    output_.pop_front();
+    if (output_.empty()) {
+        return {};
+    }
+    Message& reply = output_.front();
+    std::string piece = reply.bytes.substr(0, count);
+    reply.bytes.erase(0, piece.size());
     queuedBytes_ -= piece.size();
-    end = true;
+    if (reply.bytes.empty() && reply.complete) {
+        output_.pop_front();
+        end = true;
+    }
     return piece;
 }
 
 void CSimGpibDevice::Clear() {
     lines_.Reset();
-    delayed_.clear();
+    std::erase_if(delayed_, [this](const Delayed& piece) {
+        if (!piece.survivesClear) {
+            queuedBytes_ -= piece.bytes.size();
+        }
+        return !piece.survivesClear;
+    });
+    for (const auto& message : output_) {
+        queuedBytes_ -= message.bytes.size();
+    }
     output_.clear();
-    queuedBytes_ = 0;
+    streaming_ = false;
 }
 
 std::optional<CSimGpibDevice::Clock::time_point> CSimGpibDevice::NextDue() const {

@@ -4,6 +4,7 @@
 #include "sim/GpibServer.h"
 #include "sim/PtyServer.h"
 #include "sim/SimController.h"
+#include "sim/SimFaults.h"
 #include "sim/SimInputs.h"
 #include "sim/SimLoops.h"
 #include "sim/SimModel.h"
@@ -20,12 +21,13 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr const char* HelpText =
     "Usage: tundrix-sim [--pty] [--tcp PORT] [--gpib [--gpib-address N]]\n"
-    "                   [--model N] [--reply-delay MS]\n"
+    "                   [--model N] [--reply-delay MS] [--fault SPEC]...\n"
     "\n"
     "A simulated temperature controller that answers the controller's command\n"
     "language, for using the Tundrix utility without an instrument.\n"
@@ -50,6 +52,31 @@ constexpr const char* HelpText =
     "  --model N          model code 27..35 (default 28)\n"
     "  --reply-delay MS   answer every query MS milliseconds late, 0..60000\n"
     "                     (a slow instrument, for testing time-outs)\n"
+    "  --fault SPEC       misbehave on every transport, for testing what a program\n"
+    "                     does with a faulty instrument or line; repeat it for\n"
+    "                     several faults. Queries are the lines that get a reply,\n"
+    "                     counted from 1 on each channel (the pseudo-terminal,\n"
+    "                     each TCP connection, the GPIB device); N is 1..1000000,\n"
+    "                     MS 1..60000. SPEC is one of:\n"
+    "      no-reply[:N]     no reply to every Nth query (default: to none)\n"
+    "      late:MS[:N]      every Nth reply (default: each) comes MS ms late; on\n"
+    "                       GPIB a device clear does not stop it\n"
+    "      twice[:N]        every Nth reply is sent twice\n"
+    "      corrupt[:N]      one byte in the middle of every Nth reply is changed\n"
+    "                       ('#', or '*' for a '#')\n"
+    "      cut[:N]          every Nth reply is cut in the middle: only its first\n"
+    "                       half goes out, without the line end\n"
+    "      trickle:MS[:N]   every Nth reply goes out one byte every MS ms\n"
+    "      stream[:N]       the Nth query (default: the first) is answered by\n"
+    "                       letters without end and without a line end, and\n"
+    "                       nothing is answered after it; on GPIB a device clear\n"
+    "                       stops the stream until the next Nth query\n"
+    "      hangup:N         after N commands (and their replies) the line goes:\n"
+    "                       the pseudo-terminal hangs up for good, TCP closes the\n"
+    "                       connection (each new connection gets N commands), the\n"
+    "                       GPIB device stops answering (writes find no listener,\n"
+    "                       reads time out); hangup:0 at once\n"
+    "      nul[:N]          a NUL byte is put in the middle of every Nth reply\n"
     "  -h, --help         show this text and exit\n"
     "\n"
     "Models (loops 1-2 drive heaters, loops 3-4 analog outputs):\n"
@@ -104,6 +131,7 @@ struct Options {
     std::optional<int> gpibAddress;
     int model = 28;
     int replyDelayMs = 0;
+    std::vector<SimFaultSpec> faults;
 };
 
 int signalPipe[2] = {-1, -1};
@@ -175,6 +203,16 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
                 options.replyDelayMs < 0 || options.replyDelayMs > 60000) {
                 return Usage("--reply-delay needs a number of milliseconds from 0 to 60000");
             }
+        } else if (arg == "--fault") {
+            std::string error;
+            if (!takeValue()) {
+                return Usage("--fault needs a SPEC");
+            }
+            const auto fault = ParseSimFault(value, error);
+            if (!fault) {
+                return Usage("--fault " + error);
+            }
+            options.faults.push_back(*fault);
         } else {
             return Usage("unknown option '" + std::string(argv[i]) + "'");
         }
@@ -241,6 +279,9 @@ int main(int argc, char** argv) {
     CPtyServer pty(controller, replyDelay);
     CTcpServer tcp(controller, replyDelay);
     CGpibServer gpib(controller, options.gpibAddress.value_or(12), replyDelay);
+    pty.SetFaults(options.faults);
+    tcp.SetFaults(options.faults);
+    gpib.SetFaults(options.faults);
     // Each line is flushed at once: the parent reads until it has every line it expects.
     if (options.pty) {
         std::string error;
