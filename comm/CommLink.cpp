@@ -288,8 +288,10 @@ LinkResult CCommLink::Run(const std::string* command, std::string* reply, bool q
     lastFailure_.clear();
     if (command && command->size() > Link::MaxCommandLength)
         return Fail(Link::CommandTooLong, "the command is longer than 100 characters");
-    if (command)
+    if (command) {
+        SettleAfterLastReply();
         DiscardLateReply();
+    }
     switch (portType_) {
     case PortRS232:
         return RunSerial(command, reply, quiet);
@@ -333,6 +335,21 @@ void CCommLink::DiscardLateReply() {
     if (came)
         log_.AppendLog("Late reply discarded (it came after its query had timed out): " +
                        LogText(discarded) + "\n");
+}
+
+void CCommLink::SettleAfterLastReply() {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(replyEndedAt_ +
+                                                                   SettleAfterReply - Clock::now());
+    replyEndedAt_ = {};
+    if (left.count() <= 0)
+        return;
+    // Not said in the log: the reply itself was whole and right. GPIB reads on
+    // to a time-out after every reply and has taken any such bytes already.
+    std::string extra;
+    if (portType_ == PortRS232 && IsSerialOpen())
+        serial_->DiscardLateReply(left, extra, true);
+    else if (portType_ == PortLAN)
+        lan_.DiscardLateReply(left, extra, true);
 }
 
 bool CCommLink::DiscardLateGpibReply(std::string& discarded) {
@@ -403,6 +420,7 @@ LinkResult CCommLink::RunSerial(const std::string* command, std::string* reply, 
         return Fail(Link::SerialFailure,
                     serial_->HungUp() ? "the line was hung up" : Unfinished(*reply, limit));
     }
+    replyEndedAt_ = Clock::now();
     return Link::Success;
 }
 
@@ -472,8 +490,10 @@ LinkResult CCommLink::RunLan(const std::string* command, std::string* reply, boo
         // The piece's length, not its terminating zero, tells where it ends:
         // a NUL byte inside a reply must not cut it short.
         const bool read = lan_.Read(piece, sizeof piece, &length) != 0;
-        if (read && length == 0)
+        if (read && length == 0) {
+            replyEndedAt_ = Clock::now();
             return Link::Success;
+        }
         if (read)
             reply->append(piece, length);
         if (!read || reply->size() > tableLimit_ || Clock::now() >= deadline) {
@@ -493,6 +513,7 @@ LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
         return Link::CommandTooLong;
     if (!reply)
         return Link::NoReplyBuffer;
+    SettleAfterLastReply();
     DiscardLateReply();
     ProgressBox box(progress_, caption);
     switch (portType_) {

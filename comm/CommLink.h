@@ -39,7 +39,9 @@ class ITransferProgress;
 // After a query whose reply did not come (or did not end), the next
 // transaction first waits up to that transport's time-out for the late reply,
 // ending as soon as a line end has come, and throws it away, so that it never
-// answers the next query; the message log says so when it happens.
+// answers the next query; the message log says so when it happens. Bytes
+// that come within SettleAfterReply of a complete reply (a doubled reply, an
+// echo) are thrown away too, by a transaction that follows at once.
 class CCommLink {
 public:
     // Replies and tables bigger than this (a device streaming without end) fail.
@@ -48,6 +50,8 @@ public:
     static constexpr int ReplyDeadlineFactor = 3;
     // The time-out of one GPIB read (time-out code T1s).
     static constexpr std::chrono::milliseconds GpibReadTimeout{1000};
+    // What comes this soon after a complete reply still belongs to it.
+    static constexpr std::chrono::milliseconds SettleAfterReply{20};
     // Selecting GPIB again gives the bus this long after the device went offline.
     static constexpr std::chrono::milliseconds GpibReselectWait{2000};
 
@@ -136,6 +140,8 @@ private:
     std::string Unfinished(const std::string& reply, std::chrono::milliseconds deadline);
     // Throws away a reply that comes after its query gave up (see above).
     void DiscardLateReply();
+    // Waits out SettleAfterReply after the last reply and throws away what came.
+    void SettleAfterLastReply();
     bool DiscardLateGpibReply(std::string& discarded);
     // Keeps a reply up to its first line end; false when it has none.
     static bool EndAtLineEnd(std::string& reply);
@@ -168,6 +174,7 @@ private:
     CDeviceLock gpibLock_;
     bool gpibLost_ = false;
     bool lateReplyPossible_ = false;
+    std::chrono::steady_clock::time_point replyEndedAt_{};
     std::string lastFailure_;
     int portType_ = PortRS232;
     int commPort_ = 1;

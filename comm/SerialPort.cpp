@@ -218,7 +218,8 @@ void CSerialPort::DiscardInput() {
     pending_.clear();
 }
 
-bool CSerialPort::DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded) {
+bool CSerialPort::DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded,
+                                   bool wholeWait) {
     discarded = std::move(pending_);
     pending_.clear();
     const auto deadline = Clock::now() + wait;
@@ -226,7 +227,8 @@ bool CSerialPort::DiscardLateReply(std::chrono::milliseconds wait, std::string& 
     for (int left; lineUp && (left = MillisecondsUntil(deadline)) > 0;) {
         discarded += pending_;
         pending_.clear();
-        if (discarded.find('\n') != std::string::npos || discarded.size() >= PendingCapacity)
+        if ((!wholeWait && discarded.find('\n') != std::string::npos) ||
+            discarded.size() >= PendingCapacity)
             break;
         pollfd p{fd_, POLLIN, 0};
         int ready = ::poll(&p, 1, left);

@@ -61,9 +61,10 @@ public:
     // Drops everything received so far, in the port's buffer and the device's.
     void DiscardInput();
     // After a reply that never came: waits up to `wait` for it, ending as soon
-    // as a line end has arrived, and throws away what came (in `discarded`).
-    // False when nothing came.
-    bool DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded);
+    // as a line end has arrived (unless `wholeWait`), and throws away what came
+    // (in `discarded`). False when nothing came.
+    bool DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded,
+                          bool wholeWait = false);
     // The other end of the line has gone (hung up, unplugged): reads and
     // writes fail at once from now on.
     bool HungUp() const { return hungUp_; }

@@ -169,7 +169,8 @@ bool CTethraLink::DiscardInput() {
     }
 }
 
-bool CTethraLink::DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded) {
+bool CTethraLink::DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded,
+                                   bool wholeWait) {
     std::lock_guard lock(mutex_);
     discarded.clear();
     if (socket_ < 0 || tableState_ == TableState::Running)
@@ -178,7 +179,8 @@ bool CTethraLink::DiscardLateReply(std::chrono::milliseconds wait, std::string& 
     pending_.clear();
     replyEnded_ = false;
     auto deadline = Clock::now() + wait;
-    while (discarded.find('\n') == std::string::npos && discarded.size() < MaxTableSize) {
+    while ((wholeWait || discarded.find('\n') == std::string::npos) &&
+           discarded.size() < MaxTableSize) {
         const int left = MillisecondsUntil(deadline);
         if (left == 0 || !ReceiveMore(std::chrono::milliseconds(left)))
             break;

@@ -53,9 +53,10 @@ public:
     int Send(const char* data, std::size_t length, int terminate);
     int Read(char* buffer, std::size_t size, std::size_t* length = nullptr);
     // After a reply that never came: waits up to `wait` for it, ending as soon
-    // as a line end has arrived, and throws away what came (in `discarded`).
-    // False when nothing came.
-    bool DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded);
+    // as a line end has arrived (unless `wholeWait`), and throws away what came
+    // (in `discarded`). False when nothing came.
+    bool DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded,
+                          bool wholeWait = false);
     // Lowers the bound of a table transfer (at most MaxTableSize).
     void SetTableLimit(std::size_t bytes) { tableLimit_ = std::min(bytes, MaxTableSize); }
 
