@@ -94,6 +94,7 @@ void CTethraLink::Disconnect() {
 }
 
 void CTethraLink::CloseSocket() {
+    lossUnreported_ = false;
     if (socket_ >= 0)
         ::close(socket_);
     socket_ = -1;
@@ -191,6 +192,8 @@ bool CTethraLink::DiscardLateReply(std::chrono::milliseconds wait, std::string& 
         lastError_ = "the instrument closed the connection";
         CloseSocket();
     }
+    // Found between two transactions: the next send is the one that fails for it.
+    lossUnreported_ = socket_ < 0;
     return !discarded.empty();
 }
 
@@ -199,6 +202,10 @@ int CTethraLink::Send(const char* data, std::size_t length, int terminate) {
     if (socket_ >= 0 && peerGone_) {
         lastError_ = "the instrument closed the connection";
         CloseSocket();
+    }
+    if (socket_ < 0 && lossUnreported_) {
+        lossUnreported_ = false;
+        return 1;
     }
     if (socket_ < 0 || tableState_ == TableState::Running) {
         lastError_ = socket_ < 0 ? "not connected (Connect first)" : "a table transfer is running";

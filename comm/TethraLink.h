@@ -90,6 +90,7 @@ private:
     CDeviceLock lock_;
     std::string pending_; // received, not yet handed to Read
     bool replyEnded_ = false;
+    bool lossUnreported_ = false; // closed by DiscardLateReply, not yet told by a Send
     std::string lastError_;
 
     std::thread tableThread_;
