@@ -160,6 +160,24 @@ TEST_F(LinkOnLan, ALateReplyIsDiscardedBeforeTheNextQueryAndSaidSo) {
     EXPECT_EQ("Late reply discarded (it came after its query had timed out): first\n", ui_.Log());
 }
 
+TEST_F(LinkOnLan, ADoubledReplyNeverAnswersTheQueryThatFollowsAtOnce) {
+    std::thread instrument([this] {
+        peer_.Read();
+        peer_.Write("Name A\r\n");
+        // The second copy is still on its way when the next query goes out.
+        std::this_thread::sleep_for(5ms);
+        peer_.Write("Name A\r\n");
+        EXPECT_EQ("INP B:NAME?\n", peer_.Read());
+        peer_.Write("Name B\r\n");
+    });
+    std::string first, second;
+    EXPECT_EQ(Link::Success, link_.Transact("INP A:NAME?", &first));
+    EXPECT_EQ(Link::Success, link_.Transact("INP B:NAME?", &second));
+    instrument.join();
+    EXPECT_EQ("Name A\r\n", first);
+    EXPECT_EQ("Name B\r\n", second);
+}
+
 TEST_F(LinkOnLan, ATableThatNeverEndsIsBoundedLikeTheSerialOne) {
     link_.SetTableLimit(4096);
     std::atomic<bool> streaming{true};

@@ -246,11 +246,10 @@ const std::vector<FaultRow>& Faults() {
         all.push_back(SettingsFault(
             "settings_over_4MiB", Expect::Succeeds,
             [](Cell& cell, std::string&) {
-                std::ofstream out(cell.settingsPath, std::ios::app);
-                out << "[Notes]\n";
-                for (std::size_t i = 0; i * 1000 <= CSettingsStore::MaxFileSize; ++i)
-                    out << "Note" << i << "=" << std::string(990, 'n') << "\n";
-                out << "[Last]\nKept=1\n";
+                std::string notes = "[Notes]\n";
+                for (int i = 0; notes.size() <= CSettingsStore::MaxFileSize; ++i)
+                    notes += "Note" + std::to_string(i) + "=" + std::string(990, 'n') + "\n";
+                std::ofstream(cell.settingsPath, std::ios::app) << notes << "[Last]\nKept=1\n";
                 return true;
             },
             [](const Cell& cell, const Result&) {
