@@ -35,7 +35,10 @@ protected:
         // The locale bites: the C library reads "2.5" as 2 here.
         ASSERT_EQ(2.0, std::strtod("2.5", nullptr));
     }
-    void TearDown() override { std::setlocale(LC_ALL, "C"); }
+    void TearDown() override {
+        TUNDRIX_LIBC_KEEPS_IT;
+        std::setlocale(LC_ALL, "C");
+    }
 
     static DecimalCommaLocale* locale_;
     TempDir dir_;
