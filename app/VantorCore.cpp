@@ -13,10 +13,14 @@
 
 CVantorCore::CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
                          ITransferProgress& progress)
-    : settings_(settings), boxes_(boxes), log_(log), link_(settings, boxes, log, progress) {}
+    : settings_(settings), boxes_(boxes), log_(log), link_(settings, boxes, log, progress) {
+    // A settings file that is not saved to is said in the message log.
+    settings_.SetMessageLog(&log_);
+}
 
 CVantorCore::~CVantorCore() {
     StopWorkers();
+    settings_.SetMessageLog(nullptr);
 }
 
 void CVantorCore::LoadLoggingInterval() {
@@ -91,8 +95,10 @@ bool CVantorCore::Identify() {
     if (!lock.owns_lock())
         return false;
     std::string reply;
-    // Quiet, so that a missing reply is reported once, here, with the hints.
-    bool answered = link_.TransactQuiet("*IDN?", &reply) == Link::Success;
+    // Quiet, so that a missing reply is reported once, here, with the hints. A
+    // GPIB instrument that stays silent gives an empty reply and success: that
+    // is no identification either.
+    bool answered = link_.TransactQuiet("*IDN?", &reply) == Link::Success && !reply.empty();
     if (answered) {
         shortcutBar_.SetModelText(ModelTextFromIdn(reply), " ");
     } else {
@@ -156,7 +162,8 @@ void CVantorCore::OnDisconnected(int status) {
     link_.DisconnectLAN();
 }
 
-std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command) {
+std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command,
+                                                       std::string* queryReply) {
     if (command.empty())
         return std::nullopt;
     std::unique_lock lock(transactionMutex_, std::defer_lock);
@@ -168,6 +175,8 @@ std::optional<LinkResult> CVantorCore::TerminalCommand(std::string_view command)
         std::string reply;
         LinkResult result = link_.TransactQuiet(line, &reply);
         log_.AppendLog("\nresponse:" + reply + "\n");
+        if (queryReply)
+            *queryReply = std::move(reply);
         return result;
     }
     log_.AppendLog("\ncommand:" + line + "\n");

@@ -83,7 +83,9 @@ public:
     // The terminal transaction: logs "\nquery:" / "\nresponse:" or "\ncommand:"
     // and runs TransactQuiet under the transaction mutex. An empty command is
     // ignored; a link busy beyond LockWait drops the command (returns nullopt).
-    std::optional<LinkResult> TerminalCommand(std::string_view command);
+    // `reply`, when given, receives a query's reply.
+    std::optional<LinkResult> TerminalCommand(std::string_view command,
+                                              std::string* reply = nullptr);
 
     // After a communication error on RS232: the five hint lines in the log.
     void ShowRS232Hints();

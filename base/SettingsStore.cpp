@@ -1,7 +1,9 @@
 #include "base/SettingsStore.h"
 
 #include "base/AtomicFile.h"
+#include "base/UserInterface.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -51,92 +53,192 @@ bool MakeFolders(const std::string& folder) {
 CSettingsStore::CSettingsStore(std::string path) : path_(std::move(path)) {}
 
 void CSettingsStore::Load() {
-    std::lock_guard lock(mutex_);
-    sections_.clear();
-    if (path_.empty())
-        return;
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    std::string text;
-    char buffer[65536];
-    while (text.size() < MaxFileSize) {
-        ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, MaxFileSize - text.size()));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        text.append(buffer, static_cast<std::size_t>(n));
+    std::string report;
+    IMessageLog* log = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        lines_.clear();
+        crlf_ = false;
+        notSavedReason_.clear();
+        reported_ = false;
+        if (path_.empty())
+            return;
+        // Without O_NONBLOCK a pipe at the path would block here until a writer came.
+        int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno != ENOENT && errno != ENOTDIR)
+                notSavedReason_ = path_ + ": the settings file cannot be read (" +
+                                  std::strerror(errno) +
+                                  "); changed settings last until the program ends";
+        } else {
+            struct stat info {};
+            std::string text;
+            if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+                notSavedReason_ = path_ +
+                                  ": not a regular file; the settings are neither read from "
+                                  "it nor saved to it";
+            } else {
+                // One byte beyond the limit tells a file that was not read whole.
+                char buffer[65536];
+                while (text.size() <= MaxFileSize) {
+                    ssize_t n =
+                        ::read(fd, buffer, std::min(sizeof buffer, MaxFileSize + 1 - text.size()));
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n < 0)
+                        notSavedReason_ = path_ + ": reading the settings file failed (" +
+                                          std::strerror(errno) +
+                                          "); changed settings last until the program ends";
+                    if (n <= 0)
+                        break;
+                    text.append(buffer, static_cast<std::size_t>(n));
+                }
+                if (text.size() > MaxFileSize) {
+                    text.resize(MaxFileSize);
+                    notSavedReason_ = path_ +
+                                      ": the settings file is larger than 4 MiB and was read "
+                                      "only in part; it is not saved to, and changed settings "
+                                      "last until the program ends";
+                }
+            }
+            ::close(fd);
+            Parse(text);
+        }
+        report = TakeReport();
+        log = log_;
     }
-    ::close(fd);
-    Parse(text);
+    if (!report.empty())
+        log->AppendLog(report);
+}
+
+void CSettingsStore::SetMessageLog(IMessageLog* log) {
+    std::string report;
+    {
+        std::lock_guard lock(mutex_);
+        log_ = log;
+        report = TakeReport();
+    }
+    if (!report.empty())
+        log->AppendLog(report);
+}
+
+// The reason the file is not saved to, once, while a log is there to take it.
+std::string CSettingsStore::TakeReport() {
+    if (reported_ || !log_ || notSavedReason_.empty())
+        return {};
+    reported_ = true;
+    return notSavedReason_ + "\n";
 }
 
 void CSettingsStore::Parse(std::string_view text) {
     std::string current; // section of the lines that follow; none before the first header
     bool inSection = false;
+    bool first = true;
     while (!text.empty()) {
         auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
+        Line line;
+        line.text = std::string(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (line.size() > MaxLineLength)
-            continue;
-        line = Trim(line);
-        if (line.empty() || line.front() == ';' || line.front() == '#' || !IsPlainText(line))
-            continue;
-        if (line.front() == '[') {
-            auto close = line.find(']');
-            inSection = close != std::string_view::npos && close > 1;
-            if (inSection)
-                current = std::string(Trim(line.substr(1, close - 1)));
-            continue;
+        line.carriageReturn = !line.text.empty() && line.text.back() == '\r';
+        if (first)
+            crlf_ = line.carriageReturn;
+        first = false;
+        std::string_view content = line.text;
+        if (content.size() <= MaxLineLength && IsPlainText(Trim(content))) {
+            content = Trim(content);
+            if (!content.empty() && content.front() == '[') {
+                auto close = content.find(']');
+                inSection = close != std::string_view::npos && close > 1;
+                if (inSection) {
+                    current = std::string(Trim(content.substr(1, close - 1)));
+                    line.kind = LineKind::Header;
+                    line.section = current;
+                }
+            } else if (inSection && !content.empty() && content.front() != ';' &&
+                       content.front() != '#') {
+                auto eq = content.find('=');
+                std::string_view key =
+                    eq == std::string_view::npos ? std::string_view() : Trim(content.substr(0, eq));
+                if (!key.empty()) {
+                    line.kind = LineKind::Entry;
+                    line.section = current;
+                    line.key = std::string(key);
+                    line.value = std::string(Trim(content.substr(eq + 1)));
+                }
+            }
         }
-        auto eq = line.find('=');
-        if (!inSection || eq == std::string_view::npos)
-            continue;
-        std::string_view key = Trim(line.substr(0, eq));
-        if (key.empty())
-            continue;
-        Set(current, key, Trim(line.substr(eq + 1)));
+        lines_.push_back(std::move(line));
     }
 }
 
-const CSettingsStore::Entry* CSettingsStore::FindEntry(std::string_view section,
-                                                       std::string_view key) const {
-    for (const auto& s : sections_) {
-        if (!SameName(s.name, section))
-            continue;
-        for (const auto& e : s.entries)
-            if (SameName(e.key, key))
-                return &e;
+std::size_t CSettingsStore::FindEntry(std::string_view section, std::string_view key) const {
+    std::size_t found = std::string::npos;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == LineKind::Entry && SameName(line.section, section) &&
+            SameName(line.key, key))
+            found = i;
     }
-    return nullptr;
+    return found;
 }
 
 void CSettingsStore::Set(std::string_view section, std::string_view key, std::string_view value) {
-    Section* target = nullptr;
-    for (auto& s : sections_)
-        if (SameName(s.name, section))
-            target = &s;
-    if (!target) {
-        sections_.push_back({std::string(section), {}});
-        target = &sections_.back();
+    std::size_t at = FindEntry(section, key);
+    if (at != std::string::npos) {
+        Line& line = lines_[at];
+        line.value = std::string(value);
+        line.text = line.key + '=' + line.value + (line.carriageReturn ? "\r" : "");
+        return;
     }
-    for (auto& e : target->entries) {
-        if (SameName(e.key, key)) {
-            e.value = std::string(value);
-            return;
-        }
+    Line entry;
+    entry.kind = LineKind::Entry;
+    entry.key = std::string(key);
+    entry.value = std::string(value);
+    entry.carriageReturn = crlf_;
+    entry.text = entry.key + '=' + entry.value + (crlf_ ? "\r" : "");
+
+    // After the last value of the section's last block, or right after its header.
+    std::size_t header = std::string::npos;
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (lines_[i].kind == LineKind::Header && SameName(lines_[i].section, section))
+            header = i;
+    if (header != std::string::npos) {
+        std::size_t insertAt = header + 1;
+        for (std::size_t i = header + 1; i < lines_.size() && lines_[i].kind != LineKind::Header;
+             ++i)
+            if (lines_[i].kind == LineKind::Entry)
+                insertAt = i + 1;
+        entry.section = lines_[header].section;
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
+        return;
     }
-    target->entries.push_back({std::string(key), std::string(value)});
+    // A new section at the end, set off by a blank line.
+    auto blank = [this] {
+        Line line;
+        line.carriageReturn = crlf_;
+        line.text = crlf_ ? "\r" : "";
+        return line;
+    };
+    if (!lines_.empty() && !Trim(lines_.back().text).empty())
+        lines_.push_back(blank());
+    Line head;
+    head.kind = LineKind::Header;
+    head.section = std::string(section);
+    head.carriageReturn = crlf_;
+    head.text = '[' + head.section + ']' + (crlf_ ? "\r" : "");
+    entry.section = head.section;
+    lines_.push_back(std::move(head));
+    lines_.push_back(std::move(entry));
+    lines_.push_back(blank());
 }
 
 std::optional<std::string> CSettingsStore::Find(std::string_view section,
                                                 std::string_view key) const {
     std::lock_guard lock(mutex_);
-    if (const Entry* e = FindEntry(section, key))
-        return e->value;
-    return std::nullopt;
+    std::size_t at = FindEntry(section, key);
+    if (at == std::string::npos)
+        return std::nullopt;
+    return lines_[at].value;
 }
 
 int CSettingsStore::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
@@ -168,7 +270,7 @@ bool CSettingsStore::WriteString(std::string_view section, std::string_view key,
     std::lock_guard lock(mutex_);
     if (section.empty() || key.empty() || !IsPlainText(section) || !IsPlainText(key) ||
         !IsPlainText(value) || section.find(']') != std::string_view::npos ||
-        key.find('=') != std::string_view::npos) {
+        key.find('=') != std::string_view::npos || Trim(key).empty()) {
         lastError_ = "the value cannot be stored in the settings file";
         return false;
     }
@@ -181,14 +283,21 @@ std::string CSettingsStore::LastError() const {
     return lastError_;
 }
 
+bool CSettingsStore::CanSave() const {
+    std::lock_guard lock(mutex_);
+    return notSavedReason_.empty();
+}
+
 bool CSettingsStore::Save() {
     if (path_.empty())
         return true;
+    if (!notSavedReason_.empty()) {
+        lastError_ = notSavedReason_;
+        return false;
+    }
     std::string text;
-    for (const auto& s : sections_) {
-        text += '[' + s.name + "]\n";
-        for (const auto& e : s.entries)
-            text += e.key + '=' + e.value + '\n';
+    for (const auto& line : lines_) {
+        text += line.text;
         text += '\n';
     }
     auto slash = path_.find_last_of('/');

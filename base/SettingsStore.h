@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+class IMessageLog;
+
 // The per-user settings store: named sections of integer and text values in an
 // INI file. Sections and keys are matched without regard to case ("Baudrate"
 // and "BaudRate" name one key); the spelling first seen is kept in the file.
@@ -15,9 +17,17 @@
 // so a crash never leaves a half-written file. A failed write keeps the value
 // in memory and returns false; the caller decides what to tell the user.
 //
+// The file stays the user's own: comments, blank lines and lines the store
+// does not understand are written back as they were, in their places; only
+// the lines of values that changed are rewritten, and new values go after the
+// last value of their section (a new section at the end).
+//
 // Reading is forgiving: a line that is not "[section]" or "key=value", holds
-// control bytes, or is longer than MaxLineLength is ignored; only the first
-// MaxFileSize bytes of a file are read.
+// control bytes, or is longer than MaxLineLength is kept but ignored; when a
+// key appears twice in a section the later line counts. A file that could
+// not be read whole (bigger than MaxFileSize, unreadable, or not a regular
+// file: a pipe would block the program) is never saved over: its values and
+// later changes are kept in memory only, and the message log says so once.
 //
 // Safe to use from several threads.
 class CSettingsStore {
@@ -28,7 +38,7 @@ public:
     // An empty path keeps the store in memory only; writes then always succeed.
     explicit CSettingsStore(std::string path);
 
-    // Reads the file; a missing or unreadable file leaves the store empty.
+    // Reads the file; a missing file leaves the store empty.
     void Load();
 
     const std::string& Path() const { return path_; }
@@ -44,24 +54,37 @@ public:
 
     // Why the last write failed, for the message log or standard error.
     std::string LastError() const;
+    // False when the file could not be read whole and is therefore never written.
+    bool CanSave() const;
+
+    // Where the store says, once, that its file is not saved to. A reason found
+    // before the log was given is said when it is given. Null detaches it.
+    void SetMessageLog(IMessageLog* log);
 
 private:
-    struct Entry {
-        std::string key;
-        std::string value;
-    };
-    struct Section {
-        std::string name;
-        std::vector<Entry> entries;
+    enum class LineKind { Other, Header, Entry };
+    struct Line {
+        LineKind kind = LineKind::Other;
+        std::string text;    // as read, without its line feed; rebuilt when a value changes
+        std::string section; // Header: the section's name
+        std::string key;     // Entry: the key in its first spelling
+        std::string value;   // Entry
+        bool carriageReturn = false;
     };
 
-    const Entry* FindEntry(std::string_view section, std::string_view key) const;
+    // The line of the value, the last of its section, or npos.
+    std::size_t FindEntry(std::string_view section, std::string_view key) const;
     void Set(std::string_view section, std::string_view key, std::string_view value);
     bool Save();
     void Parse(std::string_view text);
+    std::string TakeReport();
 
     std::string path_;
-    std::vector<Section> sections_;
+    std::vector<Line> lines_;
+    bool crlf_ = false;
+    std::string notSavedReason_; // set when the file must not be saved over
+    bool reported_ = false;
+    IMessageLog* log_ = nullptr;
     std::string lastError_;
     mutable std::mutex mutex_;
 };

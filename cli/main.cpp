@@ -4,7 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <mutex>
+#include <optional>
 #include <string>
 
 #include "app/VantorCore.h"
@@ -15,6 +15,7 @@
 #include "cli/CommandFileCommands.h"
 #include "cli/CurveCommands.h"
 #include "cli/DatalogCommands.h"
+#include "cli/LinkCommands.h"
 #include "cli/LogCommands.h"
 #include "cli/MonitorCommands.h"
 #include "cli/TransferCommands.h"
@@ -24,71 +25,7 @@
 namespace {
 
 // Exit statuses: 0 success; 1 a transaction failed; 2 bad usage or resource.
-constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
-
-// Reads one line of standard input without its line end; longer lines are cut
-// at `limit` characters (far beyond any command the link accepts).
-bool ReadLine(std::string& line, std::size_t limit = 4096) {
-    line.clear();
-    int c;
-    while ((c = std::getchar()) != EOF && c != '\n')
-        if (line.size() < limit)
-            line += static_cast<char>(c);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return c != EOF || !line.empty();
-}
-
-void ReportFailure(const char* what, const std::string& command, LinkResult result) {
-    std::fprintf(stderr, "tundrix-cli: %s \"%s\" failed: LinkResult %d\n", what, command.c_str(),
-                 result);
-}
-
-int RunTransaction(CVantorCore& core, const char* what, const std::string& command,
-                   bool readReply) {
-    std::unique_lock lock(core.TransactionMutex(), std::defer_lock);
-    if (!lock.try_lock_for(CVantorCore::LockWait)) {
-        std::fprintf(stderr, "tundrix-cli: the link is busy\n");
-        return ExitFailed;
-    }
-    std::string reply;
-    LinkResult result = core.Link().Transact(command, readReply ? &reply : nullptr);
-    if (result != Link::Success) {
-        ReportFailure(what, command, result);
-        return ExitFailed;
-    }
-    std::fwrite(reply.data(), 1, reply.size(), stdout);
-    return 0;
-}
-
-// The utility's identification, without dialogs: model text, code and features.
-int RunIdentify(CVantorCore& core) {
-    if (!core.Identify()) {
-        std::fprintf(stderr, "tundrix-cli: No Device\n");
-        return ExitFailed;
-    }
-    const CFeatureTable& features = core.Features();
-    std::printf("Model: %s\n", core.ShortcutBar().Get().modelText.c_str());
-    std::printf("Model code: %d%s\n", core.ModelCode(),
-                features.IsModelKnown() ? "" : " (not recognised)");
-    std::printf("Model class: %d\nInputs: %d\nAnalog kind: %d\n", features.ModelClass(),
-                features.InputCount(), features.AnalogKind());
-    return 0;
-}
-
-int RunTerminal(CVantorCore& core) {
-    int status = 0;
-    std::string line;
-    while (ReadLine(line)) {
-        auto result = core.TerminalCommand(line);
-        if (result && *result != Link::Success) {
-            ReportFailure("command", line, *result);
-            status = ExitFailed;
-        }
-    }
-    return status;
-}
 
 } // namespace
 
@@ -96,12 +33,13 @@ int main(int argc, char** argv) {
     CLI::App app{"Tundrix command line: talk to one temperature controller."};
     app.footer("RESOURCE: ASRL/dev/ttyUSB0::INSTR, ASRL3::INSTR (COM3 of the port list),\n"
                "optionally with a line speed: ASRL/dev/ttyUSB0::INSTR@9600;\n"
-               "GPIB0::12::INSTR; TCPIP::192.168.0.4::5000::SOCKET.\n"
+               "GPIB0::12::INSTR (primary address 0..30); TCPIP::192.168.0.4::5000::SOCKET\n"
+               "(or a host name in place of the address).\n"
                "Without --port the settings file chooses the port, as in the utility.");
     app.set_version_flag("--version", "tundrix-cli " TUNDRIX_VERSION);
     std::string port;
     std::string settingsPath;
-    app.add_option("--port", port, "the instrument's port as a resource string");
+    auto* portOption = app.add_option("--port", port, "the instrument's port as a resource string");
     app.add_option("--settings", settingsPath,
                    "settings file (default $TUNDRIX_SETTINGS, else "
                    "$XDG_CONFIG_HOME/Arktronic/Tundrix.INI)");
@@ -266,34 +204,15 @@ int main(int argc, char** argv) {
         ui.SetLogStream(stdout);
     CVantorCore core(settings, ui, ui, ui);
 
-    if (port.empty()) {
-        core.Link().LoadSettings();
-    } else {
-        std::string error;
-        auto resource = ParseResource(port, settings, error);
-        if (!resource) {
-            std::fprintf(stderr, "tundrix-cli: --port: %s\n", error.c_str());
-            return ExitUsage;
-        }
-        switch (resource->portType) {
-        case PortGPIB:
-            core.Link().UseGpibAddress(resource->gpibAddress);
-            break;
-        case PortLAN:
-            core.Link().UseLanAddress(*MyIPAddr::Parse(resource->ipAddress), resource->ipPort);
-            if (core.Link().ConnectLAN() == 0)
-                return ExitFailed;
-            break;
-        default:
-            core.Link().UseSerialDevice(resource->device, resource->baudIndex);
-            break;
-        }
-    }
+    if (int status = OpenInstrumentPort(
+            core, settings, portOption->count() > 0 ? std::optional(port) : std::nullopt);
+        status != 0)
+        return status;
 
     if (query->parsed())
-        return RunTransaction(core, "query", command, true);
+        return RunQuery(core, command);
     if (send->parsed())
-        return RunTransaction(core, "send", command, false);
+        return RunSend(core, command);
     if (identify->parsed())
         return RunIdentify(core);
     if (curveDownload->parsed())

@@ -24,6 +24,27 @@ constexpr const char* DialogNotCreated = "Could not create dialog box";
 constexpr std::chrono::milliseconds ReplyWait{200};
 // GPIB and LAN replies are read in pieces of at most this many bytes.
 constexpr std::size_t PieceSize = 100;
+// How much of a discarded late reply the message log shows.
+constexpr std::size_t LateReplyShown = 60;
+
+using Clock = std::chrono::steady_clock;
+
+// A reply as one line of the message log: line ends dropped, other control
+// bytes shown as "?", cut after LateReplyShown characters.
+std::string LogText(const std::string& bytes) {
+    std::string text;
+    for (char c : bytes) {
+        if (c == '\r' || c == '\n')
+            continue;
+        if (text.size() == LateReplyShown) {
+            text += "...";
+            break;
+        }
+        const auto u = static_cast<unsigned char>(c);
+        text += u < 0x20 || u == 0x7F ? '?' : c;
+    }
+    return text;
+}
 
 // Progress of a table read: lines received / expected * 100, truncated, kept
 // inside the bar's 0..100 range (a table may announce no lines, or run over).
@@ -84,6 +105,7 @@ void CCommLink::LoadSettings() {
     ipPort_ = settings_.GetInt(Section, "IPPort", 5000);
 
     CloseSerial();
+    lateReplyPossible_ = false;
     // GPIB opens on its first transaction, LAN on Connect.
     if (portType_ == PortRS232)
         OpenSerial(SerialDevicePath(settings_, commPort_ + 1), 8 - baudRate_);
@@ -100,7 +122,10 @@ bool CCommLink::UseSerialDevice(const std::string& devicePath, int baudIndex) {
 void CCommLink::UseGpibAddress(int address) {
     CloseSerial();
     portType_ = PortGPIB;
+    if (address != gpibAddr_ && gpibDescriptor_ > 0)
+        GpibOffline();
     gpibAddr_ = address;
+    lateReplyPossible_ = false;
 }
 
 void CCommLink::UseLanAddress(const MyIPAddr& address, int port) {
@@ -108,6 +133,7 @@ void CCommLink::UseLanAddress(const MyIPAddr& address, int port) {
     portType_ = PortLAN;
     ipAddress_ = address;
     ipPort_ = port;
+    lateReplyPossible_ = false;
 }
 
 void CCommLink::OpenSerial(const std::string& devicePath, int rateCode) {
@@ -137,6 +163,9 @@ bool CCommLink::WriteSetting(const char* key, int value) {
 }
 
 void CCommLink::SetGPIBAddress(int address) {
+    // The device at the old address must not go on answering for the new one.
+    if (address != gpibAddr_ && gpibDescriptor_ > 0)
+        GpibOffline();
     gpibAddr_ = address;
     WriteSetting("GPIBAddr", address);
 }
@@ -152,6 +181,7 @@ int CCommLink::SelectPort() {
     if (chosen != PortRS232 && chosen != PortGPIB && chosen != PortLAN)
         return 1; // the old type stays
     portType_ = chosen;
+    lateReplyPossible_ = false;
     WriteSetting("PortType", chosen);
     switch (chosen) {
     case PortRS232:
@@ -256,8 +286,13 @@ LinkResult CCommLink::TransactQuiet(const std::string* command, std::string* rep
 }
 
 LinkResult CCommLink::Run(const std::string* command, std::string* reply, bool quiet) {
+    lastFailure_.clear();
     if (command && command->size() > Link::MaxCommandLength)
-        return Link::CommandTooLong;
+        return Fail(Link::CommandTooLong, "the command is longer than 100 characters");
+    if (command) {
+        SettleAfterLastReply();
+        DiscardLateReply();
+    }
     switch (portType_) {
     case PortRS232:
         return RunSerial(command, reply, quiet);
@@ -270,49 +305,167 @@ LinkResult CCommLink::Run(const std::string* command, std::string* reply, bool q
     }
 }
 
+bool CCommLink::EndAtLineEnd(std::string& reply) {
+    auto lineEnd = reply.find('\n');
+    if (lineEnd == std::string::npos)
+        return false;
+    reply.resize(lineEnd + 1);
+    return true;
+}
+
+void CCommLink::DiscardLateReply() {
+    if (!lateReplyPossible_)
+        return;
+    lateReplyPossible_ = false;
+    std::string discarded;
+    bool came = false;
+    switch (portType_) {
+    case PortRS232:
+        if (IsSerialOpen())
+            came = serial_->DiscardLateReply(ReplyWait + serial_->ReadTimeout(), discarded);
+        break;
+    case PortGPIB:
+        came = DiscardLateGpibReply(discarded);
+        break;
+    case PortLAN:
+        came = lan_.DiscardLateReply(CTethraLink::ReadTimeout, discarded);
+        break;
+    default:
+        break;
+    }
+    if (came)
+        log_.AppendLog("Late reply discarded (it came after its query had timed out): " +
+                       LogText(discarded) + "\n");
+}
+
+void CCommLink::SettleAfterLastReply() {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(replyEndedAt_ +
+                                                                   SettleAfterReply - Clock::now());
+    replyEndedAt_ = {};
+    if (left.count() <= 0)
+        return;
+    // Not said in the log: the reply itself was whole and right. GPIB reads on
+    // to a time-out after every reply and has taken any such bytes already.
+    std::string extra;
+    if (portType_ == PortRS232 && IsSerialOpen())
+        serial_->DiscardLateReply(left, extra, true);
+    else if (portType_ == PortLAN)
+        lan_.DiscardLateReply(left, extra, true);
+}
+
+bool CCommLink::DiscardLateGpibReply(std::string& discarded) {
+    // Opening the device would clear it anyway; only a held device can hold a late reply.
+    if (gpibDescriptor_ <= 0)
+        return false;
+    const auto deadline = Clock::now() + ReplyDeadlineFactor * GpibReadTimeout;
+    std::string piece;
+    while (ReadGPIB(piece) == Link::Success && !piece.empty()) {
+        discarded += piece;
+        if (piece.find('\n') != std::string::npos || Clock::now() >= deadline ||
+            discarded.size() > tableLimit_)
+            break;
+    }
+    return !discarded.empty();
+}
+
+LinkResult CCommLink::Fail(LinkResult result, std::string why) {
+    lastFailure_ = std::move(why);
+    return result;
+}
+
+// Why a reply that has no line end yet is given up.
+std::string CCommLink::Unfinished(const std::string& reply, std::chrono::milliseconds deadline) {
+    if (reply.size() > tableLimit_)
+        return "the reply is longer than " + std::to_string(tableLimit_) + " bytes";
+    if (reply.empty())
+        return "no reply came in time";
+    return "the reply did not end with a line end within " + std::to_string(deadline.count()) +
+           " ms";
+}
+
 LinkResult CCommLink::RunSerial(const std::string* command, std::string* reply, bool quiet) {
     if (!IsSerialOpen())
-        return Link::SerialFailure;
+        return Fail(Link::SerialFailure, "the serial port is not open");
     if (command) {
         // A reply that came after an earlier read gave up must not answer this line.
         serial_->DiscardInput();
         if (!serial_->WriteLine(*command)) {
             CommunicationError();
-            return Link::SerialFailure;
+            return Fail(Link::SerialFailure, serial_->HungUp() ? "the line was hung up"
+                                                               : "the line did not take the "
+                                                                 "command");
         }
     }
-    if (reply) {
-        serial_->Idle(ReplyWait);
-        if (command && IsQueryLine(*command)) {
-            reply->clear();
-            if (!serial_->ReadChunk(*reply)) {
-                if (!quiet)
-                    CommunicationError();
-                return Link::SerialFailure;
-            }
-        }
+    if (!reply)
+        return Link::Success;
+    const auto start = Clock::now();
+    serial_->Idle(ReplyWait);
+    if (!command || !IsQueryLine(*command))
+        return Link::Success;
+    reply->clear();
+    // The reply is what the first read delivers, and, when that has no line end
+    // yet, what further reads deliver until it has.
+    const auto limit = ReplyDeadlineFactor * (ReplyWait + serial_->ReadTimeout());
+    bool read = serial_->ReadChunk(*reply) != 0;
+    std::string piece;
+    while (read && reply->find('\n') == std::string::npos && reply->size() <= tableLimit_ &&
+           Clock::now() < start + limit) {
+        read = serial_->ReadChunk(piece) != 0;
+        if (read)
+            *reply += piece;
     }
+    if (!EndAtLineEnd(*reply)) {
+        lateReplyPossible_ = !serial_->HungUp();
+        if (!quiet)
+            CommunicationError();
+        return Fail(Link::SerialFailure,
+                    serial_->HungUp() ? "the line was hung up" : Unfinished(*reply, limit));
+    }
+    replyEndedAt_ = Clock::now();
     return Link::Success;
 }
 
 LinkResult CCommLink::RunGpib(const std::string* command, std::string* reply, bool quiet) {
     if (command && WriteGPIB(*command) != Link::Success)
-        return Link::GpibFailure;
+        return Fail(Link::GpibFailure,
+                    lastGpibReport_.empty() ? "the GPIB write failed" : lastGpibReport_);
     if (!reply || !command || !IsQueryLine(*command))
         return Link::Success;
     // The reply is every piece up to the read that times out.
     reply->clear();
+    const auto limit = ReplyDeadlineFactor * GpibReadTimeout;
+    const auto deadline = Clock::now() + limit;
     for (;;) {
         std::string piece;
-        if (ReadGPIB(piece) != Link::Success || reply->size() + piece.size() > tableLimit_) {
-            if (!quiet)
-                CommunicationError();
-            return Link::GpibFailure;
+        const bool read = ReadGPIB(piece) == Link::Success;
+        if (read && reply->size() + piece.size() <= tableLimit_ && Clock::now() < deadline) {
+            if (piece.empty())
+                break;
+            *reply += piece;
+            continue;
         }
-        if (piece.empty())
-            return Link::Success;
+        // A device that goes on sending is cleared, so that it stops.
+        if (gpibDescriptor_ > 0 && (Gpib().ibclr(gpibDescriptor_) & GpibErr))
+            GpibOffline();
+        lateReplyPossible_ = gpibDescriptor_ > 0;
+        if (!quiet)
+            CommunicationError();
         *reply += piece;
+        return Fail(Link::GpibFailure, read ? Unfinished(*reply, limit) : "the GPIB read failed");
     }
+    // No answer at all is an empty reply; a reply cut short of its line end fails.
+    if (reply->empty()) {
+        lateReplyPossible_ = gpibDescriptor_ > 0;
+        lastFailure_ = "no reply came in time";
+        return Link::Success;
+    }
+    if (!EndAtLineEnd(*reply)) {
+        lateReplyPossible_ = gpibDescriptor_ > 0;
+        if (!quiet)
+            CommunicationError();
+        return Fail(Link::GpibFailure, "the reply ended without its line end");
+    }
+    return Link::Success;
 }
 
 LinkResult CCommLink::RunLan(const std::string* command, std::string* reply, bool quiet) {
@@ -321,25 +474,35 @@ LinkResult CCommLink::RunLan(const std::string* command, std::string* reply, boo
         if (status == 1) {
             if (!quiet)
                 CommunicationError();
-            return Link::LanFailure;
+            return Fail(Link::LanFailure, lan_.LastError());
         }
         if (status == 2)
-            return Link::LanRefused;
+            return Fail(Link::LanRefused, lan_.LastError());
     }
     if (!reply || !command || !IsQueryLine(*command))
         return Link::Success;
     reply->clear();
+    const auto limit = ReplyDeadlineFactor * CTethraLink::ReadTimeout;
+    const auto deadline = Clock::now() + limit;
     for (;;) {
         char piece[PieceSize];
         piece[0] = '\0';
-        if (!lan_.Read(piece, sizeof piece) || reply->size() > tableLimit_) {
+        std::size_t length = 0;
+        // The piece's length, not its terminating zero, tells where it ends:
+        // a NUL byte inside a reply must not cut it short.
+        const bool read = lan_.Read(piece, sizeof piece, &length) != 0;
+        if (read && length == 0) {
+            replyEndedAt_ = Clock::now();
+            return Link::Success;
+        }
+        if (read)
+            reply->append(piece, length);
+        if (!read || reply->size() > tableLimit_ || Clock::now() >= deadline) {
+            lateReplyPossible_ = lan_.IsConnected();
             if (!quiet)
                 CommunicationError();
-            return Link::LanFailure;
+            return Fail(Link::LanFailure, read ? Unfinished(*reply, limit) : lan_.LastError());
         }
-        if (piece[0] == '\0')
-            return Link::Success;
-        *reply += piece;
     }
 }
 
@@ -351,6 +514,8 @@ LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
         return Link::CommandTooLong;
     if (!reply)
         return Link::NoReplyBuffer;
+    SettleAfterLastReply();
+    DiscardLateReply();
     ProgressBox box(progress_, caption);
     switch (portType_) {
     case PortRS232:
@@ -450,9 +615,18 @@ CGpibLibrary& CCommLink::Gpib() {
 }
 
 LinkResult CCommLink::OpenGPIB() {
-    if (gpibDescriptor_ > 0)
+    if (gpibDescriptor_ > 0 && gpibOpenAddress_ == gpibAddr_)
         return Link::Success;
+    if (gpibDescriptor_ > 0)
+        GpibOffline();
+    // Another program of ours on the same device would read our replies.
+    std::string busy;
+    if (!gpibLock_.Acquire("gpib0-" + std::to_string(gpibAddr_), busy)) {
+        ReportGpibReason("GPIB0::" + std::to_string(gpibAddr_) + "::INSTR: " + busy);
+        return Link::GpibFailure;
+    }
     CGpibLibrary& gpib = Gpib();
+    gpibOpenAddress_ = gpibAddr_;
     gpibDescriptor_ = gpib.ibdev(0, gpibAddr_, 0, GpibT1s, 1, 0);
     if (gpibDescriptor_ < 0 || (gpib.Status() & GpibErr)) {
         ReportGpibFailure(gpib);
@@ -483,6 +657,10 @@ void CCommLink::ReportGpibFailure(const CGpibLibrary& gpib) {
         reason = "GPIB: no instrument answers at address " + std::to_string(gpibAddr_);
     else
         return;
+    ReportGpibReason(reason);
+}
+
+void CCommLink::ReportGpibReason(const std::string& reason) {
     if (reason == lastGpibReport_)
         return;
     lastGpibReport_ = reason;
@@ -490,13 +668,16 @@ void CCommLink::ReportGpibFailure(const CGpibLibrary& gpib) {
 }
 
 LinkResult CCommLink::WriteGPIB(const std::string& command) {
+    gpibLost_ = true;
     if (OpenGPIB() != Link::Success)
         return Link::GpibFailure;
-    if (Gpib().ibwrt(gpibDescriptor_, command.data(), static_cast<long>(command.size())) &
-        GpibErr) {
+    CGpibLibrary& gpib = Gpib();
+    if (gpib.ibwrt(gpibDescriptor_, command.data(), static_cast<long>(command.size())) & GpibErr) {
+        ReportGpibFailure(gpib);
         GpibOffline();
         return Link::GpibFailure;
     }
+    gpibLost_ = false;
     return Link::Success;
 }
 
@@ -523,4 +704,19 @@ void CCommLink::GpibOffline() {
     if (gpibDescriptor_ >= 0 && gpib_)
         gpib_->ibonl(gpibDescriptor_, 0);
     gpibDescriptor_ = -1;
+    gpibOpenAddress_ = -1;
+    gpibLock_.Release();
+}
+
+bool CCommLink::ConnectionLost() const {
+    switch (portType_) {
+    case PortRS232:
+        return !IsSerialOpen() || serial_->HungUp();
+    case PortGPIB:
+        return gpibLost_;
+    case PortLAN:
+        return !lan_.IsConnected();
+    default:
+        return true;
+    }
 }

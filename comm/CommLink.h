@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "comm/DeviceLock.h"
 #include "comm/LinkResult.h"
 #include "comm/MyIPAddr.h"
 #include "comm/TethraLink.h"
@@ -26,10 +27,31 @@ class ITransferProgress;
 //
 // The link holds no lock: every caller owns the transaction mutex for the
 // whole of one transaction or group of transactions.
+//
+// A query's reply is one line: it is complete at its first line end, and
+// whatever follows on the line is not part of it. A reply that has not ended
+// with its line end within ReplyDeadlineFactor times the transport's time-out
+// for one piece (RS232: the 200 ms wait and one read's total time-out; GPIB:
+// the device's one-second time-out; LAN: CTethraLink::ReadTimeout) fails, as
+// a missing reply does: an instrument that trickles or streams without a line
+// end never holds the program for longer.
+//
+// After a query whose reply did not come (or did not end), the next
+// transaction first waits up to that transport's time-out for the late reply,
+// ending as soon as a line end has come, and throws it away, so that it never
+// answers the next query; the message log says so when it happens. Bytes
+// that come within SettleAfterReply of a complete reply (a doubled reply, an
+// echo) are thrown away too, by a transaction that follows at once.
 class CCommLink {
 public:
     // Replies and tables bigger than this (a device streaming without end) fail.
     static constexpr std::size_t MaxTableSize = std::size_t{1024} * 1024;
+    // A reply must end within this many time-outs of one piece.
+    static constexpr int ReplyDeadlineFactor = 3;
+    // The time-out of one GPIB read (time-out code T1s).
+    static constexpr std::chrono::milliseconds GpibReadTimeout{1000};
+    // What comes this soon after a complete reply still belongs to it.
+    static constexpr std::chrono::milliseconds SettleAfterReply{20};
     // Selecting GPIB again gives the bus this long after the device went offline.
     static constexpr std::chrono::milliseconds GpibReselectWait{2000};
 
@@ -73,7 +95,20 @@ public:
     bool IsSerialOpen() const;
     bool HoldsGpibDevice() const { return gpibDescriptor_ > 0; }
     // Lowers the table bound for a caller that knows its table is small.
-    void SetTableLimit(std::size_t bytes) { tableLimit_ = std::min(bytes, MaxTableSize); }
+    void SetTableLimit(std::size_t bytes) {
+        tableLimit_ = std::min(bytes, MaxTableSize);
+        lan_.SetTableLimit(tableLimit_);
+    }
+    // The transport itself is gone, not just one exchange: the serial line was
+    // hung up or its port is not open, the LAN instrument closed the
+    // connection (or there is none), or the GPIB device stopped listening.
+    // Later transactions fail until the user connects again.
+    bool ConnectionLost() const;
+    // Why the last LAN connect, send or read failed.
+    std::string LanError() const { return lan_.LastError(); }
+    // Why the last transaction failed (or, over GPIB, got no reply), where the
+    // link knows more than its result code says; "" otherwise.
+    const std::string& LastFailure() const { return lastFailure_; }
 
     // `reply` may be null: the line is sent and nothing is read.
     LinkResult Transact(const std::string* command, std::string* reply);
@@ -101,6 +136,16 @@ private:
     LinkResult ReadTableGpib(int expectedLines, const std::string& command, std::string& reply);
     LinkResult ReadTableLan(int expectedLines, const std::string& command, std::string& reply);
 
+    LinkResult Fail(LinkResult result, std::string why);
+    std::string Unfinished(const std::string& reply, std::chrono::milliseconds deadline);
+    // Throws away a reply that comes after its query gave up (see above).
+    void DiscardLateReply();
+    // Waits out SettleAfterReply after the last reply and throws away what came.
+    void SettleAfterLastReply();
+    bool DiscardLateGpibReply(std::string& discarded);
+    // Keeps a reply up to its first line end; false when it has none.
+    static bool EndAtLineEnd(std::string& reply);
+
     void OpenSerial(const std::string& devicePath, int rateCode);
     void CloseSerial();
     CGpibLibrary& Gpib();
@@ -109,6 +154,7 @@ private:
     LinkResult ReadGPIB(std::string& text);
     void GpibOffline();
     void ReportGpibFailure(const CGpibLibrary& gpib);
+    void ReportGpibReason(const std::string& reason);
 
     bool WriteSetting(const char* key, int value);
     void CommunicationError();
@@ -124,6 +170,12 @@ private:
     std::unique_ptr<CGpibLibrary> gpib_;
     std::string lastGpibReport_;
     int gpibDescriptor_ = -1;
+    int gpibOpenAddress_ = -1; // the address gpibDescriptor_ was opened for
+    CDeviceLock gpibLock_;
+    bool gpibLost_ = false;
+    bool lateReplyPossible_ = false;
+    std::chrono::steady_clock::time_point replyEndedAt_{};
+    std::string lastFailure_;
     int portType_ = PortRS232;
     int commPort_ = 1;
     int baudRate_ = 0;

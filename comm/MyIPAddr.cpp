@@ -1,6 +1,9 @@
 #include "comm/MyIPAddr.h"
 
+#include <arpa/inet.h>
 #include <charconv>
+#include <netdb.h>
+#include <sys/socket.h>
 
 MyIPAddr MyIPAddr::FromOctets(int a, int b, int c, int d) {
     auto octet = [](int v) { return static_cast<std::uint32_t>(v) & 0xFF; };
@@ -32,4 +35,21 @@ std::optional<std::string> MyIPAddr::Get_Addr_Str() const {
         return std::nullopt;
     return std::to_string(Octet(0)) + "." + std::to_string(Octet(1)) + "." +
            std::to_string(Octet(2)) + "." + std::to_string(Octet(3));
+}
+
+std::optional<MyIPAddr> MyIPAddr::Resolve(const std::string& host, std::string& error) {
+    if (auto dotted = Parse(host))
+        return dotted;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (int status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found); status != 0) {
+        error = "cannot find the IPv4 address of \"" + host + "\": " + ::gai_strerror(status);
+        return std::nullopt;
+    }
+    const auto* address = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    MyIPAddr result(ntohl(address->sin_addr.s_addr));
+    ::freeaddrinfo(found);
+    return result;
 }

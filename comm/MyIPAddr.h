@@ -13,6 +13,9 @@ public:
     static MyIPAddr FromOctets(int a, int b, int c, int d);
     // "192.168.0.4" and the like; nullopt for anything else.
     static std::optional<MyIPAddr> Parse(const std::string& dotted);
+    // A dotted address, or a host name looked up (IPv4 only, through the
+    // system's resolver and its own time-outs); nullopt with `error` saying why.
+    static std::optional<MyIPAddr> Resolve(const std::string& host, std::string& error);
 
     std::uint32_t Value() const { return value_; }
     int Octet(int index) const { return static_cast<int>((value_ >> (24 - 8 * index)) & 0xFF); }

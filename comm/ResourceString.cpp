@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "comm/LinkResult.h"
-#include "comm/MyIPAddr.h"
 #include "comm/SerialDevices.h"
 
 namespace {
@@ -46,6 +45,20 @@ std::vector<std::string_view> Fields(std::string_view text) {
     return fields;
 }
 
+constexpr int MaxGpibPrimary = 30;
+
+// A dotted IPv4 address or a host name: letters, digits, "-" and ".", as DNS
+// names are written; anything else (blanks, "/", ":") cannot name a host.
+bool IsHostName(std::string_view text) {
+    if (text.empty() || text.size() > 253 || text.front() == '-' || text.front() == '.')
+        return false;
+    for (char c : text)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+              c == '-' || c == '.'))
+            return false;
+    return true;
+}
+
 bool SameNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
@@ -59,8 +72,13 @@ std::optional<InstrumentResource> ParseGpib(std::string_view text, std::string& 
         error = "only GPIB board 0 is supported (GPIB0::ADDRESS::INSTR)";
         return std::nullopt;
     }
-    if (address < 0 || address > 31 || !SameNoCase(fields[2], "INSTR")) {
+    if (address < 0 || !SameNoCase(fields[2], "INSTR")) {
         error = "\"" + std::string(text) + "\" is not a GPIB resource (expected GPIB0::12::INSTR)";
+        return std::nullopt;
+    }
+    // 31 is no device address on the bus: it is the "unlisten"/"untalk" command.
+    if (address > MaxGpibPrimary) {
+        error = "GPIB primary address " + std::to_string(address) + " is out of range (0 to 30)";
         return std::nullopt;
     }
     InstrumentResource resource;
@@ -74,8 +92,7 @@ std::optional<InstrumentResource> ParseLan(std::string_view text, std::string& e
     int port = -1;
     if (fields.size() == 4)
         port = ParseNumber(fields[2]).value_or(-1);
-    if (port < 0 || port > 65535 || !SameNoCase(fields[3], "SOCKET") ||
-        !MyIPAddr::Parse(std::string(fields[1]))) {
+    if (port < 0 || port > 65535 || !SameNoCase(fields[3], "SOCKET") || !IsHostName(fields[1])) {
         error = "\"" + std::string(text) +
                 "\" is not a LAN resource (expected TCPIP::192.168.0.4::5000::SOCKET)";
         return std::nullopt;

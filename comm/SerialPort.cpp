@@ -162,8 +162,10 @@ int CSerialPort::WriteLine(std::string_view text) {
             done += static_cast<std::size_t>(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            hungUp_ = hungUp_ || errno == EIO;
             return 0;
+        }
         pollfd p{fd_, POLLOUT, 0};
         int wait = MillisecondsUntil(deadline);
         if (wait == 0 || (PollPumped(&p, 1, wait) < 0 && errno != EINTR))
@@ -185,7 +187,10 @@ bool CSerialPort::Receive(Clock::time_point arrival) {
         if (n < 0 && errno == EINTR)
             continue;
         // 0 or EIO: the other end of the line is gone.
-        return n < 0 && errno == EAGAIN;
+        if (n < 0 && errno == EAGAIN)
+            return true;
+        hungUp_ = true;
+        return false;
     }
     return true;
 }
@@ -216,6 +221,30 @@ void CSerialPort::DiscardInput() {
     ::tcflush(fd_, TCIFLUSH);
     Receive(Clock::now());
     pending_.clear();
+}
+
+bool CSerialPort::DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded,
+                                   bool wholeWait) {
+    discarded = std::move(pending_);
+    pending_.clear();
+    const auto deadline = Clock::now() + wait;
+    bool lineUp = fd_ >= 0 && Receive(Clock::now());
+    for (int left; lineUp && (left = MillisecondsUntil(deadline)) > 0;) {
+        discarded += pending_;
+        pending_.clear();
+        if ((!wholeWait && discarded.find('\n') != std::string::npos) ||
+            discarded.size() >= PendingCapacity)
+            break;
+        pollfd p{fd_, POLLIN, 0};
+        int ready = ::poll(&p, 1, left);
+        if (ready > 0)
+            lineUp = (p.revents & POLLIN) ? Receive(Clock::now()) : false;
+        else if (ready < 0 && errno != EINTR)
+            lineUp = false;
+    }
+    discarded += pending_;
+    DiscardInput();
+    return !discarded.empty();
 }
 
 int CSerialPort::ReadChunk(std::string& text) {

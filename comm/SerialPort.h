@@ -43,6 +43,12 @@ public:
     const std::string& DevicePath() const { return devicePath_; }
     const std::string& ErrorText() const { return error_; }
     const SerialTimeouts& Timeouts() const { return timeouts_; }
+    // The longest one ReadChunk waits when nothing arrives: the total time-out
+    // of a read of ReadSize bytes.
+    std::chrono::milliseconds ReadTimeout() const {
+        return std::chrono::milliseconds(timeouts_.perByteMs * static_cast<int>(ReadSize) +
+                                         timeouts_.constantMs);
+    }
 
     // Writes the text and one line feed; nonzero on success. The text must fit,
     // with its line feed, in WriteSize bytes.
@@ -54,6 +60,14 @@ public:
     void Idle(std::chrono::milliseconds duration);
     // Drops everything received so far, in the port's buffer and the device's.
     void DiscardInput();
+    // After a reply that never came: waits up to `wait` for it, ending as soon
+    // as a line end has arrived (unless `wholeWait`), and throws away what came
+    // (in `discarded`). False when nothing came.
+    bool DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded,
+                          bool wholeWait = false);
+    // The other end of the line has gone (hung up, unplugged): reads and
+    // writes fail at once from now on.
+    bool HungUp() const { return hungUp_; }
     void Close();
 
 private:
@@ -67,6 +81,7 @@ private:
     bool open_ = false;
     SerialTimeouts timeouts_;
     std::string error_;
+    bool hungUp_ = false;
     std::string pending_;           // received, not yet delivered (bounded)
     Clock::time_point lastArrival_; // when pending_ last grew
 };

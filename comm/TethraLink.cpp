@@ -32,19 +32,31 @@ CTethraLink::~CTethraLink() {
 }
 
 int CTethraLink::Connect(const std::string& address, int port) {
+    StopTable();
     std::lock_guard lock(mutex_);
-    if (socket_ >= 0)
-        return 2;
+    if (socket_ >= 0) {
+        if (address == address_ && port == port_ && !PeerGone())
+            return 2;
+        // The instrument went away, or another one is wanted: start afresh.
+        CloseSocket();
+    }
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(static_cast<std::uint16_t>(port));
+    const std::string where = address + ":" + std::to_string(port);
     if (port < 0 || port > 65535 || ::inet_pton(AF_INET, address.c_str(), &peer.sin_addr) != 1) {
-        lastError_ = address + ":" + std::to_string(port) + ": not an IPv4 address and port";
+        lastError_ = where + ": not an IPv4 address and port";
+        return 0;
+    }
+    std::string busy;
+    if (!lock_.Acquire("lan-" + address + "-" + std::to_string(port), busy)) {
+        lastError_ = where + ": " + busy;
         return 0;
     }
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         lastError_ = std::string("socket: ") + std::strerror(errno);
+        lock_.Release();
         return 0;
     }
     int failure = 0;
@@ -61,13 +73,17 @@ int CTethraLink::Connect(const std::string& address, int port) {
         }
     }
     if (failure != 0) {
-        lastError_ = address + ":" + std::to_string(port) + ": " + std::strerror(failure);
+        lastError_ = where + ": " + std::strerror(failure);
         ::close(fd);
+        lock_.Release();
         return 0;
     }
     int on = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     socket_ = fd;
+    address_ = address;
+    port_ = port;
+    peerGone_ = false;
     pending_.clear();
     replyEnded_ = false;
     return 1;
@@ -76,11 +92,28 @@ int CTethraLink::Connect(const std::string& address, int port) {
 void CTethraLink::Disconnect() {
     StopTable();
     std::lock_guard lock(mutex_);
+    CloseSocket();
+}
+
+void CTethraLink::CloseSocket() {
+    lossUnreported_ = false;
     if (socket_ >= 0)
         ::close(socket_);
     socket_ = -1;
+    address_.clear();
+    port_ = -1;
+    lock_.Release();
     pending_.clear();
     replyEnded_ = false;
+}
+
+// Whether the instrument has closed its end (or reset the connection): it
+// will not answer on this connection again, whatever it left unread.
+bool CTethraLink::PeerGone() const {
+    if (peerGone_)
+        return true;
+    pollfd p{socket_, POLLRDHUP, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL));
 }
 
 bool CTethraLink::IsConnected() const {
@@ -103,7 +136,8 @@ bool CTethraLink::WaitReadable(std::chrono::milliseconds timeout) const {
 }
 
 // Adds what the socket holds to pending_, waiting up to `timeout` for the first
-// byte; false on silence, a closed connection or an error.
+// byte; false on silence, a closed connection or an error. A connection the
+// instrument closed or reset is closed here too.
 bool CTethraLink::ReceiveMore(std::chrono::milliseconds timeout) {
     if (!WaitReadable(timeout)) {
         lastError_ = "the instrument did not answer in time";
@@ -115,27 +149,75 @@ bool CTethraLink::ReceiveMore(std::chrono::milliseconds timeout) {
         pending_.append(buffer, static_cast<std::size_t>(n));
         return true;
     }
+    if (n < 0 && (errno == EINTR || errno == EAGAIN))
+        return true;
     lastError_ = n == 0 ? std::string("the instrument closed the connection")
                         : std::string("receive: ") + std::strerror(errno);
+    CloseSocket();
     return false;
 }
 
 // A reply that came after its reader gave up must not answer the next command.
-void CTethraLink::DiscardInput() {
+bool CTethraLink::DiscardInput() {
     pending_.clear();
     replyEnded_ = false;
     char buffer[4096];
-    while (::recv(socket_, buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
+    for (;;) {
+        ssize_t n = ::recv(socket_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0)
+            continue;
+        if (n < 0 && errno == EINTR)
+            continue;
+        return !(n == 0 || (n < 0 && errno != EAGAIN));
     }
+}
+
+bool CTethraLink::DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded,
+                                   bool wholeWait) {
+    std::lock_guard lock(mutex_);
+    discarded.clear();
+    if (socket_ < 0 || tableState_ == TableState::Running)
+        return false;
+    discarded = std::move(pending_);
+    pending_.clear();
+    replyEnded_ = false;
+    auto deadline = Clock::now() + wait;
+    while ((wholeWait || discarded.find('\n') == std::string::npos) &&
+           discarded.size() < MaxTableSize) {
+        const int left = MillisecondsUntil(deadline);
+        if (left == 0 || !ReceiveMore(std::chrono::milliseconds(left)))
+            break;
+        discarded += pending_;
+        pending_.clear();
+    }
+    if (socket_ >= 0 && !DiscardInput()) {
+        lastError_ = "the instrument closed the connection";
+        CloseSocket();
+    }
+    // Found between two transactions: the next send is the one that fails for it.
+    lossUnreported_ = socket_ < 0;
+    return !discarded.empty();
 }
 
 int CTethraLink::Send(const char* data, std::size_t length, int terminate) {
     std::lock_guard lock(mutex_);
+    if (socket_ >= 0 && peerGone_) {
+        lastError_ = "the instrument closed the connection";
+        CloseSocket();
+    }
+    if (socket_ < 0 && lossUnreported_) {
+        lossUnreported_ = false;
+        return 1;
+    }
     if (socket_ < 0 || tableState_ == TableState::Running) {
-        lastError_ = "not connected";
+        lastError_ = socket_ < 0 ? "not connected (Connect first)" : "a table transfer is running";
         return 2;
     }
-    DiscardInput();
+    if (!DiscardInput()) {
+        lastError_ = "the instrument closed the connection";
+        CloseSocket();
+        return 1;
+    }
     std::string line(data, length);
     if (terminate == 1)
         line += '\n';
@@ -149,20 +231,24 @@ int CTethraLink::Send(const char* data, std::size_t length, int terminate) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
             lastError_ = std::string("send: ") + std::strerror(errno);
+            CloseSocket();
             return 1;
         }
         pollfd p{socket_, POLLOUT, 0};
         if (MillisecondsUntil(deadline) == 0 ||
             PollPumped(&p, 1, MillisecondsUntil(deadline)) <= 0) {
             lastError_ = "send: the instrument does not take the line";
+            CloseSocket();
             return 1;
         }
     }
     return 0;
 }
 
-int CTethraLink::Read(char* buffer, std::size_t size) {
+int CTethraLink::Read(char* buffer, std::size_t size, std::size_t* length) {
     std::lock_guard lock(mutex_);
+    if (length)
+        *length = 0;
     if (size == 0 || socket_ < 0 || tableState_ == TableState::Running)
         return 0;
     buffer[0] = '\0';
@@ -171,7 +257,7 @@ int CTethraLink::Read(char* buffer, std::size_t size) {
         return 1;
     }
     while (pending_.empty())
-        if (!ReceiveMore(ReadTimeout))
+        if (socket_ < 0 || !ReceiveMore(ReadTimeout))
             return 0;
     std::size_t take = std::min(pending_.size(), size - 1);
     auto lineEnd = pending_.find('\n');
@@ -182,6 +268,8 @@ int CTethraLink::Read(char* buffer, std::size_t size) {
     std::memcpy(buffer, pending_.data(), take);
     buffer[take] = '\0';
     pending_.erase(0, take);
+    if (length)
+        *length = take;
     return 1;
 }
 
@@ -214,7 +302,7 @@ void CTethraLink::ReceiveTable() {
             }
             ++tableLines_;
         }
-        if (stopTable_ || table_.size() > MaxTableSize || Clock::now() - lastData > ReadTimeout) {
+        if (stopTable_ || table_.size() > tableLimit_ || Clock::now() - lastData > ReadTimeout) {
             tableState_ = TableState::Failed;
             return;
         }
@@ -223,6 +311,8 @@ void CTethraLink::ReceiveTable() {
         char buffer[8192];
         ssize_t n = ::recv(socket_, buffer, sizeof buffer, 0);
         if (n <= 0 && !(n < 0 && (errno == EINTR || errno == EAGAIN))) {
+            // The instrument went away: the next call closes the connection.
+            peerGone_ = true;
             tableState_ = TableState::Failed;
             return;
         }

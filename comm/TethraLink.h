@@ -1,21 +1,31 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
 
+#include "comm/DeviceLock.h"
+
 // The TCP/IP connection to an instrument on the LAN. Command lines go out with
 // a line feed; the instrument ends each reply with CR LF.
 //
 // Call contracts the link relies on:
-// - Connect: 1 connected, 0 failed, 2 when a connection is already open.
+// - Connect: 1 connected, 0 failed, 2 when a live connection to the same
+//   address and port is already open. A connection whose instrument has gone
+//   is dropped and made again; one to another address is closed first.
 // - Send: 0 sent, 1 the send failed, 2 refused because there is no connection.
 // - Read: nonzero with the next piece of the reply (at most size - 1
 //   characters and a terminating zero, line end included); once the line end
 //   has been handed over, one empty piece marks the end of the reply; 0 on
-//   failure or when the instrument stays silent for ReadTimeout.
+//   failure or when the instrument stays silent for ReadTimeout. A piece may
+//   hold NUL bytes: `length`, when given, tells how long it really is.
+// - When the instrument is found gone (a read of 0 bytes, a reset, a failed
+//   send), the connection is closed: the next Connect connects again.
+// - While connected, the instrument is locked against other programs of ours
+//   (CDeviceLock, per address and port); Connect fails when another holds it.
 // - Get_Table starts a bulk transfer that a background thread receives: lines
 //   up to the one that begins with ";". The other table calls watch it.
 //
@@ -41,7 +51,14 @@ public:
 
     // `terminate` 1 appends the line feed the instrument expects.
     int Send(const char* data, std::size_t length, int terminate);
-    int Read(char* buffer, std::size_t size);
+    int Read(char* buffer, std::size_t size, std::size_t* length = nullptr);
+    // After a reply that never came: waits up to `wait` for it, ending as soon
+    // as a line end has arrived (unless `wholeWait`), and throws away what came
+    // (in `discarded`). False when nothing came.
+    bool DiscardLateReply(std::chrono::milliseconds wait, std::string& discarded,
+                          bool wholeWait = false);
+    // Lowers the bound of a table transfer (at most MaxTableSize).
+    void SetTableLimit(std::size_t bytes) { tableLimit_ = std::min(bytes, MaxTableSize); }
 
     int Get_Table(const char* command, std::size_t length);
     int Get_Table_In_Progress() const;
@@ -58,19 +75,29 @@ private:
 
     bool WaitReadable(std::chrono::milliseconds timeout) const;
     bool ReceiveMore(std::chrono::milliseconds timeout);
-    void DiscardInput();
+    // False when the instrument closed the connection.
+    bool DiscardInput();
+    bool PeerGone() const;
+    // Closes the socket and releases the lock; the caller holds mutex_.
+    void CloseSocket();
     void ReceiveTable();
     void StopTable();
 
     mutable std::mutex mutex_; // guards everything below but the table thread's own work
     int socket_ = -1;
+    std::string address_; // where socket_ is connected
+    int port_ = -1;
+    CDeviceLock lock_;
     std::string pending_; // received, not yet handed to Read
     bool replyEnded_ = false;
+    bool lossUnreported_ = false; // closed by DiscardLateReply, not yet told by a Send
     std::string lastError_;
 
     std::thread tableThread_;
     std::atomic<bool> stopTable_{false};
     std::atomic<TableState> tableState_{TableState::Idle};
     std::atomic<int> tableLines_{0};
+    std::atomic<bool> peerGone_{false}; // the table thread found the connection closed
+    std::atomic<std::size_t> tableLimit_{MaxTableSize};
     std::string table_; // written by the table thread while Running
 };

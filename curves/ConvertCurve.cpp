@@ -64,7 +64,8 @@ ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialo
     if (proposed.empty())
         proposed = ProposedFileName(std::filesystem::path(*fileName).stem().string(), "crv");
     files.ProposeSaveName(proposed);
-    switch (WriteCrvFile(curve, files, boxes)) {
+    std::string why;
+    switch (WriteCrvFile(curve, files, boxes, *fileName, &why)) {
     case CrvWriteResult::Written:
         Report(boxes, log, "Converted Sensor Curve saved");
         return ConvertOutcome::Saved;
@@ -72,6 +73,8 @@ ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialo
         Report(boxes, log, "Converted Sensor Curve not saved");
         return ConvertOutcome::NotSaved;
     case CrvWriteResult::Failed:
+        // The box has a fixed text; the log tells which file and why.
+        log.AppendLog(why + "\r\n");
         break;
     }
     return ConvertOutcome::WriteFailed;

@@ -34,11 +34,12 @@ std::string FormatCrvFile(const SensorCurve& curve) {
     return text;
 }
 
-CrvWriteResult WriteCrvFile(const SensorCurve& curve, IFileChooser& files, IMessageBoxes& boxes) {
+CrvWriteResult WriteCrvFile(const SensorCurve& curve, IFileChooser& files, IMessageBoxes& boxes,
+                            const std::string& source, std::string* error) {
     auto fileName = files.ChooseSaveFile("crv", "Curve Files (*.crv)|*.crv||");
     if (!fileName)
         return CrvWriteResult::Cancelled;
-    if (!WriteFileAtomically(*fileName, FormatCrvFile(curve))) {
+    if (!WriteFileAtomically(*fileName, FormatCrvFile(curve), error, source)) {
         boxes.ShowMessage("Failed to create file", MessageIcon::Warning);
         return CrvWriteResult::Failed;
     }

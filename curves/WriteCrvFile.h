@@ -21,4 +21,7 @@ enum class CrvWriteResult {
 std::string FormatCrvFile(const SensorCurve& curve);
 
 // Asks for a ".crv" file name and writes the curve into it whole, or not at all.
-CrvWriteResult WriteCrvFile(const SensorCurve& curve, IFileChooser& files, IMessageBoxes& boxes);
+// The file read to make the curve (`source`, when given) is never written over;
+// on failure `error`, when given, says why.
+CrvWriteResult WriteCrvFile(const SensorCurve& curve, IFileChooser& files, IMessageBoxes& boxes,
+                            const std::string& source = {}, std::string* error = nullptr);

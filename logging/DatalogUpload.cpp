@@ -12,6 +12,7 @@
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
+#include "comm/CommandLine.h"
 
 namespace {
 
@@ -45,7 +46,10 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
     CCommLink& link = context.link;
 
     std::string identity;
-    if (link.Transact("*IDN?", &identity) != Link::Success || identity.empty() || identity == ";") {
+    // The reply's line end is no part of what is checked: ";" is an instrument
+    // that answers without knowing the query.
+    if (link.Transact("*IDN?", &identity) != Link::Success || WithoutLineEnd(identity).empty() ||
+        WithoutLineEnd(identity) == ";") {
         CommunicationError(context);
         return DatalogUploadOutcome::NoInstrument;
     }

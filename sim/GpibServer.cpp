@@ -224,7 +224,7 @@ bool CGpibServer::Serve(Client& client, Clock::time_point now) {
     const std::string_view data(client.input.data() + RequestSize, request.length);
     switch (request.op) {
     case GpibWire::Write:
-        if (!device_.IsAt(request.address)) {
+        if (!device_.Listens(request.address)) {
             Answer(client, GpibWire::Err, GpibWire::Enol);
             break;
         }

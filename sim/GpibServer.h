@@ -35,6 +35,8 @@ public:
     bool Open(std::string& error);
     void Close();
     const std::string& SocketPath() const { return socketPath_; }
+    // Misbehave as these faults say (SimFaults.h).
+    void SetFaults(const std::vector<SimFaultSpec>& specs) { device_.SetFaults(specs); }
 
     void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
     void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;

@@ -7,11 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utility>
 
 namespace {
+
+// How long a hang-up waits for the client to read the last reply, and how
+// often it looks.
+constexpr std::chrono::milliseconds HangUpGrace{2000};
+constexpr std::chrono::milliseconds HangUpPoll{10};
+constexpr std::chrono::milliseconds HangUpSettle{50};
 
 std::string Failure(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -85,7 +92,22 @@ bool CPtyServer::Open(std::string& error) {
         Close();
         return false;
     }
+    hangUpWhenSent_ = faults_.GoneAtStart();
     return true;
+}
+
+void CPtyServer::HangUp() {
+    if (slave_ >= 0) {
+        ::close(slave_);
+        slave_ = -1;
+    }
+    if (master_ >= 0) {
+        ::close(master_);
+        master_ = -1;
+    }
+    lines_.Reset();
+    replies_.Clear();
+    hangUpWhenSent_ = false;
 }
 
 void CPtyServer::Close() {
@@ -118,10 +140,27 @@ void CPtyServer::HandlePoll(std::span<const pollfd> fds, Clock::time_point now) 
         ReadCommands(now);
     }
     WriteReplies(now);
+    if (hangUpWhenSent_ && replies_.PendingReplies() == 0) {
+        // Hanging up flushes what the client has not read yet: wait (bounded)
+        // until it has read the last reply, so that the line goes after it.
+        // The bytes reach the line's input queue a moment after they were written.
+        if (hangUpAt_ == Clock::time_point{}) {
+            hangUpAt_ = now + HangUpGrace;
+            sentAt_ = now;
+        }
+        int unread = 0;
+        if (now >= hangUpAt_ || (now >= sentAt_ + HangUpSettle &&
+                                 (::ioctl(slave_, FIONREAD, &unread) != 0 || unread == 0))) {
+            HangUp();
+        }
+    }
 }
 
 std::optional<CSimTransport::Clock::time_point>
 CPtyServer::NextWakeup(Clock::time_point now) const {
+    if (hangUpWhenSent_ && replies_.PendingReplies() == 0) {
+        return hangUpAt_ == Clock::time_point{} ? now : std::min(hangUpAt_, now + HangUpPoll);
+    }
     std::optional<Clock::time_point> next = replies_.NextWakeup(now);
     for (const auto& [held, pace] : {std::pair{readHeld_, &readPace_}, {writeHeld_, &writePace_}}) {
         if (held && (!next || pace->NextByte() < *next)) {
@@ -168,12 +207,26 @@ void CPtyServer::ReadCommands(Clock::time_point now) {
         taken += static_cast<std::size_t>(count);
         lines_.Feed(
             std::string_view(buffer, static_cast<std::size_t>(count)),
-            [&](std::string_view line) {
-                if (std::optional<std::string> reply = controller_.Execute(line)) {
-                    replies_.Push(*reply + "\r\n", now);
-                }
-            },
+            [&](std::string_view line) { Execute(line, now); },
             [&] { controller_.ReportInputOverrun(); });
     }
     readPace_.Sent(taken, allowed);
+}
+
+void CPtyServer::Execute(std::string_view line, Clock::time_point now) {
+    if (!faults_.Serves()) {
+        return;
+    }
+    std::optional<std::string> reply = controller_.Execute(line);
+    if (reply) {
+        *reply += "\r\n";
+    }
+    CSimFaults::Outcome out = faults_.Shape(reply);
+    for (auto& piece : out.pieces) {
+        replies_.PushAt(std::move(piece.bytes), now + piece.delay);
+    }
+    if (out.startStream) {
+        replies_.StartStream();
+    }
+    hangUpWhenSent_ = hangUpWhenSent_ || out.hangUpAfter;
 }

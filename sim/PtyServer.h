@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/SimFaults.h"
 #include "sim/SimLineAssembler.h"
 #include "sim/SimLinePacer.h"
 #include "sim/SimReplyQueue.h"
@@ -33,6 +34,8 @@ public:
     void Close();
     // The device a client opens, "/dev/pts/N".
     const std::string& SlavePath() const { return slavePath_; }
+    // Misbehave as these faults say (SimFaults.h); before Open.
+    void SetFaults(const std::vector<SimFaultSpec>& specs) { faults_ = CSimFaults(specs); }
 
     void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
     void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;
@@ -41,6 +44,9 @@ public:
 private:
     void ReadCommands(Clock::time_point now);
     void WriteReplies(Clock::time_point now);
+    void Execute(std::string_view line, Clock::time_point now);
+    // The fault "hangup": the line goes, as when a cable is pulled.
+    void HangUp();
 
     CSimController& controller_;
     int master_ = -1;
@@ -53,4 +59,8 @@ private:
     // The line rate held bytes back: wait for the pacer, not for the descriptor.
     bool readHeld_ = false;
     bool writeHeld_ = false;
+    CSimFaults faults_;
+    bool hangUpWhenSent_ = false;
+    Clock::time_point hangUpAt_{};
+    Clock::time_point sentAt_{};
 };

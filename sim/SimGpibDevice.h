@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/SimFaults.h"
 #include "sim/SimLineAssembler.h"
 
 #include <chrono>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CSimController;
 
@@ -32,17 +34,24 @@ public:
                    std::chrono::milliseconds replyDelay = std::chrono::milliseconds(0));
 
     int PrimaryAddress() const { return primary_; }
-    // True for the wire address (primary + 256 * secondary) of this device.
+    // True for the wire address (primary + 256 * secondary) of this device,
+    // while it is on the bus (the fault "hangup" takes it off).
     bool IsAt(std::uint32_t address) const;
+    // Misbehave as these faults say (SimFaults.h).
+    void SetFaults(const std::vector<SimFaultSpec>& specs);
+    // A message is addressed to `address`: whether the device listens. After
+    // the fault "hangup" has served its commands, it no longer does.
+    bool Listens(std::uint32_t address);
 
     // Bytes of a message; `eoi` when EOI came with the last of them.
     void Write(std::string_view bytes, bool eoi, Clock::time_point now);
     // Moves the replies that have fallen due into the output.
     void Advance(Clock::time_point now);
-    bool HasOutput() const { return !output_.empty(); }
+    bool HasOutput() const;
     // Up to `count` bytes of the oldest reply; `end` when its last byte went with them.
     std::string Read(std::size_t count, bool& end);
-    // Selected device clear: unread output, delayed replies and a partly received line go.
+    // Selected device clear: unread output, delayed replies and a partly received
+    // line go (not a fault's late reply, nor a stream started later).
     void Clear();
     // When a delayed reply falls due.
     std::optional<Clock::time_point> NextDue() const;
@@ -51,13 +60,27 @@ private:
     struct Delayed {
         std::string bytes;
         Clock::time_point due;
+        bool endsMessage = true; // EOI goes with its last byte
+        bool survivesClear = false;
     };
+    // A reply in the output queue; an incomplete one grows as its bytes fall due.
+    struct Message {
+        std::string bytes;
+        bool complete = true;
+    };
+
+    void ExecuteLine(std::string_view line, Clock::time_point now);
 
     CSimController& controller_;
     int primary_;
     std::chrono::milliseconds replyDelay_;
     CSimLineAssembler lines_;
     std::deque<Delayed> delayed_;
-    std::deque<std::string> output_;
+    std::deque<Message> output_;
     std::size_t queuedBytes_ = 0; // in delayed_ and output_
+    CSimFaults faults_;
+    bool streaming_ = false;
+    std::size_t streamPosition_ = 0;
+    bool leaving_ = false; // goes off the bus when the next message is addressed to it
+    bool gone_ = false;
 };

@@ -1,6 +1,8 @@
 #include "sim/SimReplyQueue.h"
 
+#include "sim/SimFaults.h"
 #include <algorithm>
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -9,6 +11,10 @@ CSimReplyQueue::CSimReplyQueue(std::chrono::milliseconds delay, std::chrono::mil
     : delay_(delay), lifetime_(lifetime), capacity_(capacity) {}
 
 void CSimReplyQueue::Push(std::string bytes, Clock::time_point now) {
+    PushAt(std::move(bytes), now);
+}
+
+void CSimReplyQueue::PushAt(std::string bytes, Clock::time_point at) {
     if (bytes.empty()) {
         return;
     }
@@ -17,12 +23,12 @@ void CSimReplyQueue::Push(std::string bytes, Clock::time_point now) {
         return;
     }
     pendingBytes_ += bytes.size();
-    const Clock::time_point due = now + delay_;
+    const Clock::time_point due = at + delay_;
     pending_.push_back({std::move(bytes), 0, due, due + lifetime_});
 }
 
 bool CSimReplyQueue::WantsWrite(Clock::time_point now) const {
-    return !pending_.empty() && pending_.front().due <= now;
+    return (!pending_.empty() && pending_.front().due <= now) || (pending_.empty() && streaming_);
 }
 
 int CSimReplyQueue::Flush(int fd, Clock::time_point now, std::size_t limit, std::size_t* written) {
@@ -65,6 +71,27 @@ int CSimReplyQueue::Flush(int fd, Clock::time_point now, std::size_t limit, std:
             pending_.pop_front();
         }
     }
+    return pending_.empty() && streaming_ ? FlushStream(fd) : 0;
+}
+
+// A bounded amount per wake-up, so that the other transports are served too.
+int CSimReplyQueue::FlushStream(int fd) {
+    constexpr std::size_t Chunk = 4096;
+    for (int round = 0; round < 16; ++round) {
+        std::size_t position = streamPosition_;
+        const std::string bytes = CSimFaults::StreamBytes(Chunk, position);
+        const ssize_t count = ::write(fd, bytes.data(), bytes.size());
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+        }
+        streamPosition_ += static_cast<std::size_t>(count);
+        if (static_cast<std::size_t>(count) < bytes.size()) {
+            return 0;
+        }
+    }
     return 0;
 }
 
@@ -80,6 +107,7 @@ CSimReplyQueue::NextWakeup(Clock::time_point now) const {
 void CSimReplyQueue::Clear() {
     pending_.clear();
     pendingBytes_ = 0;
+    streaming_ = false;
 }
 
 void CSimReplyQueue::DropFront() {

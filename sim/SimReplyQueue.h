@@ -27,6 +27,13 @@ public:
                             std::size_t capacity = DefaultCapacity);
 
     void Push(std::string bytes, Clock::time_point now);
+    // Bytes due at a given time (a fault's late or trickled reply), after the
+    // queue's own delay.
+    void PushAt(std::string bytes, Clock::time_point due);
+    // From now on, once the replies are out, the descriptor gets bytes without
+    // end, as fast as it takes them (a fault: an instrument that streams).
+    void StartStream() { streaming_ = true; }
+    bool Streaming() const { return streaming_; }
     // A reply is due and waiting for the descriptor to take it.
     bool WantsWrite(Clock::time_point now) const;
     // Writes what `fd` takes without blocking and drops replies that outlived
@@ -51,6 +58,7 @@ private:
     };
 
     void DropFront();
+    int FlushStream(int fd);
 
     std::chrono::milliseconds delay_;
     std::chrono::milliseconds lifetime_;
@@ -58,4 +66,6 @@ private:
     std::deque<Pending> pending_;
     std::size_t pendingBytes_ = 0;
     std::size_t dropped_ = 0;
+    bool streaming_ = false;
+    std::size_t streamPosition_ = 0;
 };

@@ -135,7 +135,8 @@ void CTcpServer::HandlePoll(std::span<const pollfd> fds, Clock::time_point now) 
         }
         // EPIPE, ECONNRESET: the client went away with replies still due.
         if (client->replies.Flush(client->fd, now) != 0 ||
-            (client->inputEnded && client->replies.PendingReplies() == 0)) {
+            ((client->inputEnded || client->closeWhenSent) &&
+             client->replies.PendingReplies() == 0)) {
             client->dead = true;
         }
     }
@@ -157,6 +158,9 @@ CTcpServer::NextWakeup(Clock::time_point now) const {
         next = acceptPausedUntil_;
     }
     for (const auto& client : clients_) {
+        if (client->closeWhenSent && client->replies.PendingReplies() == 0) {
+            return now;
+        }
         if (const auto wakeup = client->replies.NextWakeup(now);
             wakeup && (!next || *wakeup < *next)) {
             next = wakeup;
@@ -183,13 +187,27 @@ void CTcpServer::ReadCommands(Client& client, Clock::time_point now) {
         }
         client.lines.Feed(
             std::string_view(buffer, static_cast<std::size_t>(count)),
-            [&](std::string_view line) {
-                if (std::optional<std::string> reply = controller_.Execute(line)) {
-                    client.replies.Push(*reply + "\r\n", now);
-                }
-            },
+            [&](std::string_view line) { Execute(client, line, now); },
             [&] { controller_.ReportInputOverrun(); });
     }
+}
+
+void CTcpServer::Execute(Client& client, std::string_view line, Clock::time_point now) {
+    if (!client.faults.Serves()) {
+        return;
+    }
+    std::optional<std::string> reply = controller_.Execute(line);
+    if (reply) {
+        *reply += "\r\n";
+    }
+    CSimFaults::Outcome out = client.faults.Shape(reply);
+    for (auto& piece : out.pieces) {
+        client.replies.PushAt(std::move(piece.bytes), now + piece.delay);
+    }
+    if (out.startStream) {
+        client.replies.StartStream();
+    }
+    client.closeWhenSent = client.closeWhenSent || out.hangUpAfter;
 }
 
 void CTcpServer::Accept(Clock::time_point now) {
@@ -204,6 +222,6 @@ void CTcpServer::Accept(Clock::time_point now) {
         // Replies are single short lines: send each at once.
         const int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        clients_.push_back(std::make_unique<Client>(fd, replyDelay_));
+        clients_.push_back(std::make_unique<Client>(fd, replyDelay_, faults_));
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/SimFaults.h"
 #include "sim/SimLineAssembler.h"
 #include "sim/SimReplyQueue.h"
 #include "sim/SimTransport.h"
@@ -37,6 +38,8 @@ public:
     void Close();
     // The port listened on.
     int Port() const { return port_; }
+    // Misbehave as these faults say (SimFaults.h), each connection on its own.
+    void SetFaults(const std::vector<SimFaultSpec>& specs) { faults_ = specs; }
 
     void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
     void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;
@@ -44,20 +47,25 @@ public:
 
 private:
     struct Client {
-        explicit Client(int socket, std::chrono::milliseconds replyDelay)
-            : fd(socket), replies(replyDelay) {}
+        Client(int socket, std::chrono::milliseconds replyDelay,
+               const std::vector<SimFaultSpec>& specs)
+            : fd(socket), replies(replyDelay), faults(specs), closeWhenSent(faults.GoneAtStart()) {}
         int fd;
         CSimLineAssembler lines;
         CSimReplyQueue replies;
+        CSimFaults faults;
+        bool closeWhenSent = false; // the fault "hangup": close once the replies are out
         bool inputEnded = false;
         bool dead = false;
     };
 
     void ReadCommands(Client& client, Clock::time_point now);
+    void Execute(Client& client, std::string_view line, Clock::time_point now);
     void Accept(Clock::time_point now);
 
     CSimController& controller_;
     std::chrono::milliseconds replyDelay_;
+    std::vector<SimFaultSpec> faults_;
     int listener_ = -1;
     int port_ = 0;
     std::vector<std::unique_ptr<Client>> clients_;

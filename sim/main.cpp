@@ -5,6 +5,7 @@
 #include "sim/PtyServer.h"
 #include "sim/SimController.h"
 #include "sim/SimDataLog.h"
+#include "sim/SimFaults.h"
 #include "sim/SimInputs.h"
 #include "sim/SimLoops.h"
 #include "sim/SimModel.h"
@@ -21,13 +22,14 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr const char* HelpText =
     "Usage: tundrix-sim [--pty] [--tcp PORT] [--gpib [--gpib-address N]]\n"
     "                   [--model N] [--inputs N] [--reply-delay MS] [--line-rate BAUD]\n"
-    "                   [--transcript FILE]\n"
+    "                   [--transcript FILE] [--fault SPEC]...\n"
     "\n"
     "A simulated temperature controller that answers the controller's command\n"
     "language, for using the Tundrix utility without an instrument.\n"
@@ -59,6 +61,31 @@ constexpr const char* HelpText =
     "  --line-rate BAUD   read and write the pseudo-terminal no faster than a\n"
     "                     serial line of BAUD (10 bits a byte), 50..4000000\n"
     "  --transcript FILE  append every line the controller receives to FILE\n"
+    "  --fault SPEC       misbehave on every transport, for testing what a program\n"
+    "                     does with a faulty instrument or line; repeat it for\n"
+    "                     several faults. Queries are the lines that get a reply,\n"
+    "                     counted from 1 on each channel (the pseudo-terminal,\n"
+    "                     each TCP connection, the GPIB device); N is 1..1000000,\n"
+    "                     MS 1..60000. SPEC is one of:\n"
+    "      no-reply[:N]     no reply to every Nth query (default: to none)\n"
+    "      late:MS[:N]      every Nth reply (default: each) comes MS ms late; on\n"
+    "                       GPIB a device clear does not stop it\n"
+    "      twice[:N]        every Nth reply is sent twice\n"
+    "      corrupt[:N]      one byte in the middle of every Nth reply is changed\n"
+    "                       ('#', or '*' for a '#')\n"
+    "      cut[:N]          every Nth reply is cut in the middle: only its first\n"
+    "                       half goes out, without the line end\n"
+    "      trickle:MS[:N]   every Nth reply goes out one byte every MS ms\n"
+    "      stream[:N]       the Nth query (default: the first) is answered by\n"
+    "                       letters without end and without a line end, and\n"
+    "                       nothing is answered after it; on GPIB a device clear\n"
+    "                       stops the stream until the next Nth query\n"
+    "      hangup:N         after N commands (and their replies) the line goes:\n"
+    "                       the pseudo-terminal hangs up for good, TCP closes the\n"
+    "                       connection (each new connection gets N commands), the\n"
+    "                       GPIB device stops answering (writes find no listener,\n"
+    "                       reads time out); hangup:0 at once\n"
+    "      nul[:N]          a NUL byte is put in the middle of every Nth reply\n"
     "  -h, --help         show this text and exit\n"
     "  --version          print the version and exit\n"
     "\n"
@@ -136,6 +163,7 @@ struct Options {
     int replyDelayMs = 0;
     int lineRate = 0;
     std::string transcript;
+    std::vector<SimFaultSpec> faults;
 };
 
 int signalPipe[2] = {-1, -1};
@@ -234,6 +262,16 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
                 return Usage("--transcript needs a file name");
             }
             options.transcript = value;
+        } else if (arg == "--fault") {
+            std::string error;
+            if (!takeValue()) {
+                return Usage("--fault needs a SPEC");
+            }
+            const auto fault = ParseSimFault(value, error);
+            if (!fault) {
+                return Usage("--fault " + error);
+            }
+            options.faults.push_back(*fault);
         } else {
             return Usage("unknown option '" + std::string(argv[i]) + "'");
         }
@@ -321,6 +359,9 @@ int main(int argc, char** argv) {
     CPtyServer pty(controller, replyDelay, options.lineRate);
     CTcpServer tcp(controller, replyDelay);
     CGpibServer gpib(controller, options.gpibAddress.value_or(12), replyDelay);
+    pty.SetFaults(options.faults);
+    tcp.SetFaults(options.faults);
+    gpib.SetFaults(options.faults);
     // Each line is flushed at once: the parent reads until it has every line it expects.
     if (options.pty) {
         std::string error;

@@ -189,3 +189,53 @@ TEST(ShortcutBar, StatusAndCommTypeTexts) {
     EXPECT_EQ("LAN", bar.Get().commType);
     EXPECT_EQ(5, changes);
 }
+
+// Every model of the family, every monitor, menu command and shortcut button,
+// against the feature rows and rules written out here by hand.
+TEST(RulesForEveryModel, MonitorsCommandsAndButtonsFollowTheModel) {
+    struct Expected {
+        int code;
+        // Monitors CH A..H, Heater 1, Heater 2, Analog 1, Analog 2: 'x' enabled.
+        const char* monitors;
+        bool ruleG; // Interact, curve download/upload, command file, data logging
+        bool ruleP; // PID table download/upload
+        bool datalog;
+        // Buttons: curve download, PID download, interact, CalGen, data logging,
+        // datalog upload, connect.
+        const char* buttons;
+    };
+    const Expected table[] = {
+        {27, "xxxx....xxx.", true, true, true, "xxxxxxx"},
+        {28, "xxxx....xxxx", true, true, true, "xxxxxxx"},
+        {29, "xxxxxxxx....", true, false, true, "x.xxxxx"},
+        {30, "xxxx........", true, false, true, "x.xxxxx"},
+        {31, "xx..........", true, false, true, "x.xxxxx"},
+        {32, "xx......xxxx", true, true, true, "xxxxxxx"},
+        {33, "............", false, false, false, "x.xxx.x"},
+        {34, "xxxx....xxxx", true, true, true, "xxxxxxx"},
+        {35, "xxxxxxxx....", true, false, true, "x.xxxxx"},
+    };
+    for (const Expected& e : table) {
+        CShortcutBarState bar;
+        CFeatureTable features(bar);
+        CMonitorFlags monitors;
+        features.ApplyModel(e.code);
+        CommandContext context{features, monitors, false, 0, true, true};
+        for (int m = 0; m < MonitorCount; ++m)
+            EXPECT_EQ(e.monitors[m] == 'x', IsCommandEnabled(MonitorCommand(m), context))
+                << "model " << e.code << ", " << MonitorTable[m].title;
+        for (MenuCommand c : RuleG)
+            EXPECT_EQ(e.ruleG, IsCommandEnabled(c, context))
+                << "model " << e.code << ", command " << static_cast<int>(c);
+        for (MenuCommand c : RuleP)
+            EXPECT_EQ(e.ruleP, IsCommandEnabled(c, context))
+                << "model " << e.code << ", command " << static_cast<int>(c);
+        EXPECT_EQ(e.datalog, IsCommandEnabled(MenuCommand::UploadInternalDataLog, context))
+            << "model " << e.code;
+        for (MenuCommand c : AlwaysEnabled)
+            EXPECT_TRUE(IsCommandEnabled(c, context)) << "model " << e.code;
+        const auto enabled = bar.Get().enabled;
+        for (int b = 0; b < ShortcutButtonCount; ++b)
+            EXPECT_EQ(e.buttons[b] == 'x', enabled[b]) << "model " << e.code << ", button " << b;
+    }
+}

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 
@@ -10,6 +12,7 @@
 #include "support/PtyPeer.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TcpPeer.h"
+#include "support/TempDir.h"
 #include "support/TestUi.h"
 
 using namespace std::chrono_literals;
@@ -289,4 +292,103 @@ TEST(SerialSetUpCommand, ReopensThePortWithTheChosenSpeed) {
     ::tcgetattr(peer.Master(), &tio);
     EXPECT_EQ(B1200, ::cfgetospeed(&tio));
     EXPECT_TRUE(core.Link().IsSerialOpen());
+}
+
+namespace {
+
+// Where the simulator's TCP service listens: "tcp: 127.0.0.1:PORT".
+int TcpPort(const CSimulatorProcess& sim) {
+    const std::string address = sim.Address("tcp");
+    return std::atoi(address.c_str() + address.rfind(':') + 1);
+}
+
+} // namespace
+
+TEST(ConnectOverLan, AfterTheInstrumentDroppedTheConnectionConnectConnectsAgainAndIdentifies) {
+    // The simulator closes each connection after two commands: the identification.
+    CSimulatorProcess sim;
+    ASSERT_TRUE(sim.Start(TUNDRIX_SIM_PROGRAM,
+                          {"--tcp", "0", "--model", "30", "--fault", "hangup:2"}, {"tcp"}));
+    CSettingsStore settings("");
+    settings.WriteInt("CommunicationSetup", "PortType", 3);
+    TestUi ui;
+    ScriptedDialogs dialogs;
+    dialogs.ipAddress = MyIPAddr::Parse("127.0.0.1");
+    dialogs.ipPort = TcpPort(sim);
+    CVantorCore core(settings, ui, ui, ui);
+    core.Link().SetDialogs(&dialogs);
+    core.Link().LoadSettings();
+    core.Connect();
+    ASSERT_EQ("Connected", core.ShortcutBar().Get().statusText);
+    core.OnDisconnected(StatusError); // as a worker reports the lost instrument
+    core.Connect();
+    auto bar = core.ShortcutBar().Get();
+    EXPECT_EQ("Connected", bar.statusText);
+    EXPECT_EQ("ARKTRONIC,TX-30", bar.modelText);
+    EXPECT_TRUE(core.Features().IsModelKnown());
+
+    // Gone again, without anyone noticing: Connect still identifies afresh.
+    std::this_thread::sleep_for(100ms);
+    core.Features().ClearFeatures();
+    core.Connect();
+    EXPECT_EQ("Connected", core.ShortcutBar().Get().statusText);
+    EXPECT_TRUE(core.Features().IsModelKnown());
+    EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST(ConnectOverLan, ANewlyEnteredAddressIsConnectedAndIdentified) {
+    CSimulatorProcess first, second;
+    ASSERT_TRUE(first.Start(TUNDRIX_SIM_PROGRAM, {"--tcp", "0", "--model", "29"}, {"tcp"}));
+    ASSERT_TRUE(second.Start(TUNDRIX_SIM_PROGRAM, {"--tcp", "0", "--model", "32"}, {"tcp"}));
+    CSettingsStore settings("");
+    settings.WriteInt("CommunicationSetup", "PortType", 3);
+    TestUi ui;
+    ScriptedDialogs dialogs;
+    dialogs.ipAddress = MyIPAddr::Parse("127.0.0.1");
+    dialogs.ipPort = TcpPort(first);
+    CVantorCore core(settings, ui, ui, ui);
+    core.Link().SetDialogs(&dialogs);
+    core.Link().LoadSettings();
+    core.Connect();
+    ASSERT_EQ(29, core.ModelCode());
+    dialogs.ipPort = TcpPort(second);
+    core.Connect();
+    EXPECT_EQ(32, core.ModelCode());
+    EXPECT_EQ("ARKTRONIC,TX-32", core.ShortcutBar().Get().modelText);
+    EXPECT_EQ(TcpPort(second), settings.GetInt("CommunicationSetup", "IPPort", 0));
+}
+
+TEST(ConnectOverGpib, AnInstrumentThatDoesNotAnswerIsNoDevice) {
+    CSimulatorProcess sim;
+    ASSERT_TRUE(sim.Start(TUNDRIX_SIM_PROGRAM, {"--gpib", "--fault", "no-reply"}, {"gpib"}));
+    ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
+    ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
+    CSettingsStore settings("");
+    settings.WriteInt("CommunicationSetup", "PortType", 2);
+    TestUi ui;
+    ScriptedDialogs dialogs;
+    CVantorCore core(settings, ui, ui, ui);
+    core.Link().SetDialogs(&dialogs);
+    core.Link().LoadSettings();
+    core.Connect();
+    // GPIB gives an empty reply, and success, for a query nobody answers.
+    EXPECT_EQ("No Device", core.ShortcutBar().Get().modelText);
+    EXPECT_EQ("Error", core.ShortcutBar().Get().statusText);
+    EXPECT_EQ(std::vector<std::string>{"Communication Error"}, ui.BoxTexts());
+    ::unsetenv("TUNDRIX_SIM_GPIB");
+    ::unsetenv("TUNDRIX_GPIB_LIBRARY");
+}
+
+TEST(CoreSettings, ASettingsFileThatIsNotSavedToIsSaidInTheLogOnce) {
+    TempDir dir;
+    const std::string path = dir.File("Tundrix.INI");
+    ASSERT_EQ(0, ::mkfifo(path.c_str(), 0600));
+    CSettingsStore settings(path);
+    settings.Load();
+    TestUi ui;
+    CVantorCore core(settings, ui, ui, ui);
+    settings.WriteInt("CommunicationSetup", "PortType", 2);
+    EXPECT_EQ(path +
+                  ": not a regular file; the settings are neither read from it nor saved to it\n",
+              ui.Log());
 }

@@ -2,12 +2,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <memory>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "base/SettingsStore.h"
 #include "base/WindowRect.h"
 #include "support/TempDir.h"
+#include "support/TestUi.h"
 
 namespace {
 
@@ -64,8 +67,8 @@ TEST_F(SettingsFile, SectionsAndKeysAreOneWhateverTheirCase) {
     EXPECT_EQ(3, store->GetInt("communicationsetup", "BaudRate", 0));
     ASSERT_TRUE(store->WriteInt("CommunicationSetup", "BaudRate", 5));
     EXPECT_EQ(5, Reload()->GetInt("CommunicationSetup", "Baudrate", 0));
-    // One key, in the spelling first seen.
-    EXPECT_EQ("[CommunicationSetup]\nBaudrate=5\n\n", ReadFile(path_));
+    // One key, in the spelling first seen, and the file's own layout kept.
+    EXPECT_EQ("[CommunicationSetup]\nBaudrate=5\n", ReadFile(path_));
 }
 
 TEST_F(SettingsFile, WritesLeaveNoTemporaryFilesBehind) {
@@ -120,11 +123,11 @@ TEST_F(SettingsFile, AMalformedFileIsReadForWhatItHoldsAndNeverCrashes) {
     EXPECT_EQ(5000, store->GetInt("CommunicationSetup", "IPPort", 5000));
     EXPECT_EQ(192, store->GetInt("CommunicationSetup", "IPAddr0", 192));
     EXPECT_EQ(0, store->GetInt("", "orphan", 0));
-    // Rewritten without the garbage; values that are text, not numbers, are kept.
+    // Rewritten with everything it held, the garbage too: only the changed line differs.
     ASSERT_TRUE(store->WriteInt("CommunicationSetup", "PortType", 0));
-    EXPECT_EQ("[CommunicationSetup]\nPortType=0\nGPIBAddr=not a number\nIPPort=99999999999\n"
-              "CommPort=4\n\n",
-              ReadFile(path_));
+    std::string expected = text;
+    expected.replace(expected.find("PortType=2"), 10, "PortType=0");
+    EXPECT_TRUE(expected == ReadFile(path_)) << "the file was not kept as it was";
 }
 
 TEST_F(SettingsFile, WindowRectanglesUseFourKeysAndAllZeroMeansNone) {
@@ -148,4 +151,132 @@ TEST(SettingsPath, CommandLineThenEnvironmentThenXdgThenHome) {
     ::unsetenv("XDG_CONFIG_HOME");
     ::setenv("HOME", "/home/lab", 1);
     EXPECT_EQ("/home/lab/.config/Arktronic/Tundrix.INI", ResolveSettingsPath(""));
+}
+
+TEST_F(SettingsFile, CommentsBlankLinesAndUnknownLinesStayWhereTheUserPutThem) {
+    std::filesystem::create_directories(dir_.File("Arktronic"));
+    const std::string handWritten = "; Tundrix settings, edited by hand\n"
+                                    "\n"
+                                    "[CommunicationSetup]\n"
+                                    "PortType=0\n"
+                                    "# the lab's second controller\n"
+                                    "CommPort=1\n"
+                                    "\n"
+                                    "[SerialDevices]\n"
+                                    "; the USB adapter on the bench\n"
+                                    "COM2=/dev/ttyUSB1\n"
+                                    "a line the program does not know\n"
+                                    "\n"
+                                    "[LOG]\n"
+                                    "INTERVAL=30.0\n";
+    WriteFile(path_, handWritten);
+    auto store = Reload();
+    ASSERT_TRUE(store->WriteInt("CommunicationSetup", "PortType", 3));
+    ASSERT_TRUE(store->WriteInt("CommunicationSetup", "IPPort", 7000));
+    ASSERT_TRUE(store->WriteString("SerialDevices", "COM3", "/dev/ttyUSB2"));
+    ASSERT_TRUE(store->WriteInt("MAINVIEWPOS", "WinLeft", 10));
+    EXPECT_EQ("; Tundrix settings, edited by hand\n"
+              "\n"
+              "[CommunicationSetup]\n"
+              "PortType=3\n"
+              "# the lab's second controller\n"
+              "CommPort=1\n"
+              "IPPort=7000\n"
+              "\n"
+              "[SerialDevices]\n"
+              "; the USB adapter on the bench\n"
+              "COM2=/dev/ttyUSB1\n"
+              "COM3=/dev/ttyUSB2\n"
+              "a line the program does not know\n"
+              "\n"
+              "[LOG]\n"
+              "INTERVAL=30.0\n"
+              "\n"
+              "[MAINVIEWPOS]\n"
+              "WinLeft=10\n"
+              "\n",
+              ReadFile(path_));
+}
+
+TEST_F(SettingsFile, WindowsLineEndsAndRepeatedKeysAreKept) {
+    std::filesystem::create_directories(dir_.File("Arktronic"));
+    WriteFile(path_, "[CommunicationSetup]\r\nGPIBAddr=4\r\nGPIBAddr=5\r\n");
+    auto store = Reload();
+    // The later line counts, and it is the one rewritten.
+    EXPECT_EQ(5, store->GetInt("CommunicationSetup", "GPIBAddr", 0));
+    ASSERT_TRUE(store->WriteInt("CommunicationSetup", "GPIBAddr", 7));
+    ASSERT_TRUE(store->WriteInt("CommunicationSetup", "PortType", 2));
+    EXPECT_EQ("[CommunicationSetup]\r\nGPIBAddr=4\r\nGPIBAddr=7\r\nPortType=2\r\n",
+              ReadFile(path_));
+    EXPECT_EQ(7, Reload()->GetInt("CommunicationSetup", "GPIBAddr", 0));
+}
+
+TEST_F(SettingsFile, AFileReadOnlyInPartIsNeverSavedOverAndTheLogSaysSoOnce) {
+    std::filesystem::create_directories(dir_.File("Arktronic"));
+    std::string big = "[CommunicationSetup]\nPortType=2\n[Notes]\n";
+    while (big.size() <= CSettingsStore::MaxFileSize)
+        big += "Note=" + std::string(1000, 'n') + "\n";
+    big += "[LOG]\nINTERVAL=2.5\n"; // beyond the part that is read
+    WriteFile(path_, big);
+    TestUi ui;
+    CSettingsStore store(path_);
+    store.SetMessageLog(&ui);
+    store.Load();
+    EXPECT_FALSE(store.CanSave());
+    EXPECT_EQ(2, store.GetInt("CommunicationSetup", "PortType", 0));
+    EXPECT_FALSE(store.WriteInt("CommunicationSetup", "PortType", 3));
+    EXPECT_FALSE(store.WriteInt("CommunicationSetup", "GPIBAddr", 9));
+    // Kept in memory for this run.
+    EXPECT_EQ(3, store.GetInt("CommunicationSetup", "PortType", 0));
+    EXPECT_EQ(9, store.GetInt("CommunicationSetup", "GPIBAddr", 0));
+    EXPECT_TRUE(big == ReadFile(path_)) << "the settings file was written over";
+    const std::string reason = path_ +
+                               ": the settings file is larger than 4 MiB and was read only in "
+                               "part; it is not saved to, and changed settings last until the "
+                               "program ends";
+    EXPECT_EQ(reason, store.LastError());
+    EXPECT_EQ(reason + "\n", ui.Log());
+
+    // A log given after the file was read still hears of it, once.
+    TestUi later;
+    CSettingsStore again(path_);
+    again.Load();
+    again.SetMessageLog(&later);
+    again.SetMessageLog(&later);
+    EXPECT_EQ(reason + "\n", later.Log());
+}
+
+TEST_F(SettingsFile, APipeIsNeitherReadNorWrittenAndNothingBlocks) {
+    std::filesystem::create_directories(dir_.File("Arktronic"));
+    ASSERT_EQ(0, ::mkfifo(path_.c_str(), 0600));
+    TestUi ui;
+    CSettingsStore store(path_);
+    store.SetMessageLog(&ui);
+    // Opening a pipe for reading waits for a writer unless told not to.
+    auto loaded = std::async(std::launch::async, [&] { store.Load(); });
+    if (loaded.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "loading a pipe as the settings file blocked";
+        std::exit(1);
+    }
+    EXPECT_FALSE(store.WriteInt("CommunicationSetup", "PortType", 2));
+    EXPECT_EQ(path_ +
+                  ": not a regular file; the settings are neither read from it nor saved to it\n",
+              ui.Log());
+    EXPECT_TRUE(std::filesystem::is_fifo(path_));
+}
+
+TEST_F(SettingsFile, ARewrittenFileKeepsItsPermissionsAndItsLink) {
+    std::filesystem::create_directories(dir_.File("Arktronic"));
+    std::filesystem::create_directories(dir_.File("dotfiles"));
+    const std::string real = dir_.File("dotfiles/Tundrix.INI");
+    WriteFile(real, "[CommunicationSetup]\nPortType=0\n");
+    ::chmod(real.c_str(), 0600);
+    std::filesystem::create_symlink(real, path_);
+    auto store = Reload();
+    ASSERT_TRUE(store->WriteInt("CommunicationSetup", "PortType", 2)) << store->LastError();
+    EXPECT_TRUE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ("[CommunicationSetup]\nPortType=2\n", ReadFile(real));
+    struct stat info {};
+    ::stat(real.c_str(), &info);
+    EXPECT_EQ(0600u, info.st_mode & 07777);
 }

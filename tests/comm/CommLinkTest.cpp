@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <poll.h>
 #include <termios.h>
+#include <thread>
 
 #include "base/SettingsStore.h"
 #include "comm/CommLink.h"
@@ -269,4 +272,150 @@ TEST_F(LinkOnPty, ReadTableFromADeviceThatNeverEndsIsBounded) {
     EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
     EXPECT_FALSE(ui_.ProgressOpen());
     EXPECT_LE(reply.size(), 4096u + CSerialPort::ReadSize);
+}
+
+namespace {
+
+// An instrument slower than the read time-out: each query is answered with
+// its own reply, `delay` after it came.
+class SlowInstrument {
+public:
+    SlowInstrument(PtyPeer& peer, std::chrono::milliseconds delay) : peer_(peer) {
+        thread_ = std::thread([this, delay] {
+            std::string line;
+            while (!stop_) {
+                pollfd p{peer_.Master(), POLLIN, 0};
+                if (::poll(&p, 1, 10) <= 0)
+                    continue;
+                char c;
+                if (::read(peer_.Master(), &c, 1) != 1)
+                    continue;
+                if (c != '\n') {
+                    line += c;
+                    continue;
+                }
+                // "INP B:NAME?" is answered "Name B": each reply tells its query.
+                std::string reply = "Name " + line.substr(4, 1) + "\r\n";
+                line.clear();
+                for (auto until = Clock::now() + delay; Clock::now() < until && !stop_;)
+                    std::this_thread::sleep_for(5ms);
+                peer_.Write(reply);
+            }
+        });
+    }
+    ~SlowInstrument() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    PtyPeer& peer_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+} // namespace
+
+TEST_F(LinkOnPty, ALateReplyIsDiscardedAndSaidSoNeverTakenForTheNextReply) {
+    // Each reply comes 600 ms after its query: later than the read gives up.
+    SlowInstrument instrument(peer_, 600ms);
+    std::string reply;
+    for (const char* input : {"A", "B", "C"}) {
+        reply.clear();
+        LinkResult result = link_.TransactQuiet(std::string("INP ") + input + ":NAME?", &reply);
+        // Either its own reply or a failure: never the one before.
+        if (result == Link::Success)
+            EXPECT_EQ(std::string("Name ") + input + "\r\n", reply);
+        else
+            EXPECT_EQ(Link::SerialFailure, result);
+    }
+    EXPECT_NE(std::string::npos,
+              ui_.Log().find("Late reply discarded (it came after its query had timed out): "
+                             "Name A\n"));
+}
+
+TEST_F(LinkOnPty, AReplyIsOneLineHoweverItArrives) {
+    std::atomic<int> round{0};
+    peer_.StartResponder([&](const std::string&) {
+        switch (++round) {
+        case 1: // twice
+            return std::string("77.5\r\n77.5\r\n");
+        case 2: { // in two pieces, the second after the first read has ended
+            peer_.Write("12.");
+            std::this_thread::sleep_for(250ms);
+            return std::string("5;K\r\n");
+        }
+        default: // with a NUL in it
+            return std::string("A\0B\r\n", 5);
+        }
+    });
+    EXPECT_EQ("77.5\r\n", Query("INP A:TEMP?"));
+    EXPECT_EQ("12.5;K\r\n", Query("INP A:TEMP?;UNIT?"));
+    EXPECT_EQ(std::string("A\0B\r\n", 5), Query("INP A:NAME?"));
+    peer_.StopResponder();
+    EXPECT_TRUE(ui_.Boxes().empty());
+}
+
+TEST_F(LinkOnPty, AReplyThatNeverEndsFailsWithinItsDeadline) {
+    peer_.StartResponder([](const std::string&) { return std::string("77.5"); });
+    auto start = Clock::now();
+    std::string reply;
+    EXPECT_EQ(Link::SerialFailure, link_.Transact("INP A:TEMP?", &reply));
+    // Three times the 200 ms wait and the read's 270 ms total time-out at 115200 baud.
+    EXPECT_LT(Clock::now() - start, 2000ms);
+    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+    EXPECT_EQ(0u, link_.LastFailure().find("the reply did not end with a line end within 1410 ms"));
+}
+
+TEST(CommLinkHangUp, AHungUpLineEndsTheReadAtOnce) {
+    PtyPeer peer;
+    CSettingsStore settings("");
+    settings.WriteString("SerialDevices", "COM2", peer.Device());
+    settings.WriteInt("CommunicationSetup", "BaudRate", 7); // 1200 baud: a read waits 2160 ms
+    TestUi ui;
+    CCommLink link(settings, ui, ui, ui);
+    link.LoadSettings();
+    ASSERT_TRUE(link.IsSerialOpen());
+    std::thread cable([&peer] {
+        peer.Read(20ms, 1000ms); // the query went out
+        peer.HangUp();
+    });
+    auto start = Clock::now();
+    std::string reply;
+    EXPECT_EQ(Link::SerialFailure, link.TransactQuiet("*IDN?", &reply));
+    cable.join();
+    EXPECT_LT(Clock::now() - start, 1000ms);
+    EXPECT_TRUE(link.ConnectionLost());
+    EXPECT_EQ("the line was hung up", link.LastFailure());
+}
+
+TEST_F(LinkOnPty, ReadTableCountsALineEndSplitAcrossTwoReads) {
+    const std::string table = CurveTable(3);
+    // Cut between the CR and the LF of the second entry.
+    const std::size_t cut = table.find("\r\n", table.find("2  0.")) + 1;
+    std::thread instrument([&] {
+        peer_.Read(5ms, 1000ms);
+        peer_.Write(table.substr(0, cut));
+        // The first read has long ended when the rest comes.
+        std::this_thread::sleep_for(300ms);
+        peer_.Write(table.substr(cut));
+    });
+    std::string reply;
+    std::string command = "CRVPT? 21";
+    EXPECT_EQ(4, link_.ReadTable(3, "Reading", &command, &reply));
+    instrument.join();
+    EXPECT_EQ(table, reply);
+}
+
+TEST_F(LinkOnPty, ReadTableTakesACommandOfExactly100Characters) {
+    const std::string command = "CRVPT? 21" + std::string(91, ' ');
+    ASSERT_EQ(100u, command.size());
+    const std::string table = CurveTable(2);
+    peer_.StartResponder([&](const std::string& line) { return line == command ? table : ""; });
+    std::string reply;
+    EXPECT_EQ(3, link_.ReadTable(2, "Reading", &command, &reply));
+    peer_.StopResponder();
+    EXPECT_EQ(table, reply);
+    const std::string tooLong = command + "x";
+    EXPECT_EQ(Link::CommandTooLong, link_.ReadTable(2, "Reading", &tooLong, &reply));
 }

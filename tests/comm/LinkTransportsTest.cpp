@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <future>
 #include <termios.h>
 #include <thread>
 
@@ -102,6 +104,112 @@ TEST_F(LinkOnLan, ATableThatEndsShortReturnsWhatCameAndABrokenOneFails) {
     peer_.CloseClient();
     EXPECT_EQ(Link::LanFailure, link_.ReadTable(200, "Reading", &command, &reply));
     EXPECT_FALSE(ui_.ProgressOpen());
+}
+
+TEST_F(LinkOnLan, ANulByteInsideAReplyDoesNotCutIt) {
+    std::thread instrument([this] {
+        peer_.Read();
+        peer_.Write(std::string("AB\0CD\r\n", 7));
+    });
+    std::string reply;
+    EXPECT_EQ(Link::Success, link_.Transact("INP A:NAME?", &reply));
+    instrument.join();
+    EXPECT_EQ(std::string("AB\0CD\r\n", 7), reply);
+}
+
+TEST_F(LinkOnLan, AReplyThatTricklesWithoutALineEndEndsAtItsDeadline) {
+    std::atomic<bool> trickling{true};
+    std::thread instrument([&] {
+        peer_.Read();
+        while (trickling) {
+            peer_.Write("7");
+            std::this_thread::sleep_for(100ms);
+        }
+    });
+    auto start = std::chrono::steady_clock::now();
+    std::string reply;
+    auto transaction =
+        std::async(std::launch::async, [&] { return link_.Transact("INP A:TEMP?", &reply); });
+    // Bounded here too: without its deadline the reply would grow for a day.
+    const bool ended =
+        transaction.wait_for(3 * CTethraLink::ReadTimeout + 3s) == std::future_status::ready;
+    auto took = std::chrono::steady_clock::now() - start;
+    trickling = false; // then the read ends by silence, whatever the link does
+    EXPECT_TRUE(ended) << "the trickling reply was not given up";
+    EXPECT_EQ(Link::LanFailure, transaction.get());
+    instrument.join();
+    // Three times the time-out of one piece; each piece came well within its own.
+    EXPECT_GE(took, 3 * CTethraLink::ReadTimeout - 200ms);
+    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+    EXPECT_EQ("the reply did not end with a line end within 9000 ms", link_.LastFailure());
+}
+
+TEST_F(LinkOnLan, ALateReplyIsDiscardedBeforeTheNextQueryAndSaidSo) {
+    std::thread instrument([this] {
+        peer_.Read(); // the first query
+        std::this_thread::sleep_for(CTethraLink::ReadTimeout + 300ms);
+        peer_.Write("first\r\n");
+        EXPECT_EQ("INP B:NAME?\n", peer_.Read(50ms, 3000ms));
+        peer_.Write("second\r\n");
+    });
+    std::string reply;
+    EXPECT_EQ(Link::LanFailure, link_.TransactQuiet("INP A:NAME?", &reply));
+    EXPECT_EQ(Link::Success, link_.TransactQuiet("INP B:NAME?", &reply));
+    instrument.join();
+    EXPECT_EQ("second\r\n", reply);
+    EXPECT_EQ("Late reply discarded (it came after its query had timed out): first\n", ui_.Log());
+}
+
+TEST_F(LinkOnLan, ADoubledReplyNeverAnswersTheQueryThatFollowsAtOnce) {
+    std::thread instrument([this] {
+        peer_.Read();
+        peer_.Write("Name A\r\n");
+        // The second copy is still on its way when the next query goes out.
+        std::this_thread::sleep_for(5ms);
+        peer_.Write("Name A\r\n");
+        EXPECT_EQ("INP B:NAME?\n", peer_.Read());
+        peer_.Write("Name B\r\n");
+    });
+    std::string first, second;
+    EXPECT_EQ(Link::Success, link_.Transact("INP A:NAME?", &first));
+    EXPECT_EQ(Link::Success, link_.Transact("INP B:NAME?", &second));
+    instrument.join();
+    EXPECT_EQ("Name A\r\n", first);
+    EXPECT_EQ("Name B\r\n", second);
+}
+
+TEST_F(LinkOnLan, ATableThatNeverEndsIsBoundedLikeTheSerialOne) {
+    link_.SetTableLimit(4096);
+    std::atomic<bool> streaming{true};
+    std::thread instrument([&] {
+        peer_.Read();
+        while (streaming) {
+            peer_.Write(std::string(1000, 'x') + "\r\n");
+            std::this_thread::sleep_for(10ms);
+        }
+    });
+    auto start = std::chrono::steady_clock::now();
+    std::string reply;
+    std::string command = "CRVPT? 21";
+    EXPECT_EQ(Link::LanFailure, link_.ReadTable(100000, "Reading", &command, &reply));
+    streaming = false;
+    instrument.join();
+    // 4096 bytes at 1000 bytes every 10 ms: a few hundredths of a second, where
+    // the 1 MiB bound of a transfer would take ten seconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_FALSE(ui_.ProgressOpen());
+}
+
+TEST_F(LinkOnLan, ASecondProgramOnTheSameInstrumentIsRefusedWithTheReason) {
+    TestUi otherUi;
+    CCommLink other(settings_, otherUi, otherUi, otherUi);
+    other.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"), peer_.Port());
+    EXPECT_EQ(0, other.ConnectLAN());
+    EXPECT_EQ(std::vector<std::string>{"Failed to connect to server."}, otherUi.BoxTexts());
+    EXPECT_NE(std::string::npos, otherUi.Log().find("127.0.0.1:" + std::to_string(peer_.Port()) +
+                                                    ": another program is using this instrument"));
+    link_.DisconnectLAN();
+    EXPECT_EQ(1, other.ConnectLAN());
 }
 
 TEST(LinkGpib, WithoutTheGpibLibraryEveryTransactionFailsAndTheLogSaysWhy) {

@@ -2,6 +2,7 @@
 
 #include "base/SettingsStore.h"
 #include "comm/LinkResult.h"
+#include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
 
 namespace {
@@ -47,9 +48,14 @@ TEST(ResourceString, RejectsWhatItCannotOpenAndSaysWhy) {
     EXPECT_FALSE(Parse("GPIB1::12::INSTR", &error));
     EXPECT_NE(std::string::npos, error.find("board 0"));
     EXPECT_FALSE(Parse("GPIB0::32::INSTR", &error));
+    // 31 is the bus's "unlisten", no device's address.
+    EXPECT_FALSE(Parse("GPIB0::31::INSTR", &error));
+    EXPECT_EQ("GPIB primary address 31 is out of range (0 to 30)", error);
+    EXPECT_TRUE(Parse("GPIB0::30::INSTR", &error));
     EXPECT_FALSE(Parse("GPIB0::12", &error));
-    EXPECT_FALSE(Parse("TCPIP::localhost::5000::SOCKET", &error));
+    EXPECT_FALSE(Parse("TCPIP::lab host::5000::SOCKET", &error));
     EXPECT_NE(std::string::npos, error.find("LAN resource"));
+    EXPECT_FALSE(Parse("TCPIP::-x::5000::SOCKET", &error));
     EXPECT_FALSE(Parse("TCPIP::10.0.0.1::70000::SOCKET", &error));
     EXPECT_FALSE(Parse("TCPIP::10.0.0.1::5000::INSTR", &error));
 }
@@ -64,4 +70,17 @@ TEST(ResourceString, GpibAndLanResources) {
     EXPECT_EQ(PortLAN, lan->portType);
     EXPECT_EQ("192.168.0.4", lan->ipAddress);
     EXPECT_EQ(5000, lan->ipPort);
+    auto named = Parse("TCPIP::localhost::5025::SOCKET");
+    ASSERT_TRUE(named);
+    EXPECT_EQ("localhost", named->ipAddress);
+}
+
+TEST(ResourceString, HostNamesAreLookedUpAndUnknownOnesSayWhy) {
+    std::string error;
+    auto local = MyIPAddr::Resolve("localhost", error);
+    ASSERT_TRUE(local) << error;
+    EXPECT_EQ("127.0.0.1", local->Get_Addr_Str());
+    EXPECT_EQ("10.1.2.3", MyIPAddr::Resolve("10.1.2.3", error)->Get_Addr_Str());
+    EXPECT_FALSE(MyIPAddr::Resolve("no-such-host.invalid", error));
+    EXPECT_EQ(0u, error.find("cannot find the IPv4 address of \"no-such-host.invalid\": "));
 }

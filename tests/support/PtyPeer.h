@@ -42,6 +42,15 @@ public:
     const std::string& Device() const { return device_; }
     int Master() const { return master_; }
 
+    // Hangs the line up, as when the cable is pulled: the code under test then
+    // reads EIO (or nothing) at once, and the device cannot be used again.
+    void HangUp() {
+        StopResponder();
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+
     void Write(const std::string& bytes) {
         std::size_t done = 0;
         while (done < bytes.size()) {

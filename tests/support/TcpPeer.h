@@ -39,6 +39,20 @@ public:
         client_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         return client_ >= 0;
     }
+    // True once the code under test has closed its end, within `limit`.
+    bool ClientClosed(std::chrono::milliseconds limit = std::chrono::seconds(2)) {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (client_ >= 0 && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{client_, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0)
+                continue;
+            char buffer[4096];
+            ssize_t n = ::recv(client_, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                return true;
+        }
+        return false;
+    }
     void CloseClient() {
         if (client_ >= 0)
             ::close(client_);

@@ -2,6 +2,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "support/ui/QtDialogs.h"
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -11,6 +13,8 @@ int main(int argc, char** argv) {
     qunsetenv("TUNDRIX_SETTINGS");
 
     QApplication app(argc, argv);
+    // A box nobody answers fails its test instead of hanging the suite.
+    ModalWatchdog watchdog;
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -49,3 +50,41 @@ inline QStringList Items(QComboBox* box) {
         items << box->itemText(i);
     return items;
 }
+
+// Fails the running test, fast, when a modal window stays open longer than
+// `bound`: a box the code under test raised where nothing answers it would
+// otherwise block the whole suite until the test runner's own time-out.
+class ModalWatchdog : public QObject {
+public:
+    explicit ModalWatchdog(int boundMs = 15000) : boundMs_(boundMs) {
+        QObject::connect(&timer_, &QTimer::timeout, this, &ModalWatchdog::Look);
+        timer_.start(100);
+    }
+
+private:
+    void Look() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != watched_) {
+            watched_ = modal;
+            since_.start();
+            return;
+        }
+        if (!modal || since_.elapsed() < boundMs_)
+            return;
+        QString text = modal->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            text += QStringLiteral(": ") + box->text();
+        ADD_FAILURE() << "a modal window stayed open for " << boundMs_
+                      << " ms with nothing to answer it: " << text.toStdString();
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        watched_ = nullptr;
+    }
+
+    int boundMs_;
+    QTimer timer_;
+    QElapsedTimer since_;
+    QWidget* watched_ = nullptr;
+};

@@ -1,0 +1,188 @@
+#include "cli/LinkCommands.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "app/VantorCore.h"
+#include "base/SettingsStore.h"
+#include "comm/CommLink.h"
+#include "comm/CommandLine.h"
+#include "comm/MyIPAddr.h"
+#include "comm/ResourceString.h"
+
+namespace {
+
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+// Reads one line of standard input without its line end (LF, or CR LF);
+// longer lines are cut at `limit` characters (far beyond any command the link
+// accepts).
+bool ReadLine(std::string& line, std::size_t limit = 4096) {
+    line.clear();
+    int c;
+    while ((c = std::getchar()) != EOF && c != '\n')
+        if (line.size() < limit)
+            line += static_cast<char>(c);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return c != EOF || !line.empty();
+}
+
+// The reason a transaction failed, which the link's code alone does not tell.
+std::string Reason(CVantorCore& core) {
+    const std::string& why = core.Link().LastFailure();
+    return why.empty() ? std::string() : " (" + why + ")";
+}
+
+void ReportFailure(CVantorCore& core, const char* what, const std::string& command,
+                   LinkResult result) {
+    std::fprintf(stderr, "tundrix-cli: %s \"%s\" failed: LinkResult %d%s\n", what, command.c_str(),
+                 result, Reason(core).c_str());
+}
+
+void ReportNoReply(const char* what, const std::string& command) {
+    std::fprintf(stderr, "tundrix-cli: %s \"%s\" got no reply from the instrument\n", what,
+                 command.c_str());
+}
+
+int RunTransaction(CVantorCore& core, const char* what, const std::string& command,
+                   bool readReply) {
+    if (auto problem = CommandLineProblem(command)) {
+        std::fprintf(stderr, "tundrix-cli: %s: %s; nothing was sent\n", what, problem->c_str());
+        return ExitUsage;
+    }
+    std::unique_lock lock(core.TransactionMutex(), std::defer_lock);
+    if (!lock.try_lock_for(CVantorCore::LockWait)) {
+        std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+        return ExitFailed;
+    }
+    std::string reply;
+    LinkResult result = core.Link().Transact(command, readReply ? &reply : nullptr);
+    if (result != Link::Success) {
+        ReportFailure(core, what, command, result);
+        return ExitFailed;
+    }
+    // Over GPIB a silent instrument gives an empty reply and success: for a
+    // script that asked a question, that is a failure.
+    if (readReply && IsQueryLine(command) && reply.empty()) {
+        ReportNoReply(what, command);
+        return ExitFailed;
+    }
+    std::fwrite(reply.data(), 1, reply.size(), stdout);
+    return 0;
+}
+
+} // namespace
+
+std::optional<std::string> CommandLineProblem(std::string_view command) {
+    for (unsigned char c : command) {
+        if (c == '\r' || c == '\n')
+            return std::string("the command holds a line break; a command is one line");
+        if (c < 0x20 || c == 0x7F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", c);
+            return "the command holds the control character " + std::string(code) +
+                   "; a command is one line of text";
+        }
+    }
+    return std::nullopt;
+}
+
+int OpenInstrumentPort(CVantorCore& core, CSettingsStore& settings,
+                       const std::optional<std::string>& port) {
+    CCommLink& link = core.Link();
+    if (!port) {
+        link.LoadSettings();
+        // The utility connects a LAN instrument on Connect; a command has no other chance.
+        if (link.GetPortType() == PortLAN && link.ConnectLAN() != 1)
+            return ExitFailed;
+        return 0;
+    }
+    if (port->empty()) {
+        std::fprintf(stderr, "tundrix-cli: --port: the resource is empty (for example "
+                             "ASRL/dev/ttyUSB0::INSTR; leave --port out to use the settings)\n");
+        return ExitUsage;
+    }
+    std::string error;
+    auto resource = ParseResource(*port, settings, error);
+    if (!resource) {
+        std::fprintf(stderr, "tundrix-cli: --port: %s\n", error.c_str());
+        return ExitUsage;
+    }
+    switch (resource->portType) {
+    case PortGPIB:
+        link.UseGpibAddress(resource->gpibAddress);
+        break;
+    case PortLAN: {
+        auto address = MyIPAddr::Resolve(resource->ipAddress, error);
+        if (!address) {
+            std::fprintf(stderr, "tundrix-cli: --port: %s\n", error.c_str());
+            return ExitUsage;
+        }
+        link.UseLanAddress(*address, resource->ipPort);
+        if (link.ConnectLAN() != 1)
+            return ExitFailed;
+        break;
+    }
+    default:
+        link.UseSerialDevice(resource->device, resource->baudIndex);
+        break;
+    }
+    return 0;
+}
+
+int RunQuery(CVantorCore& core, const std::string& command) {
+    return RunTransaction(core, "query", command, true);
+}
+
+int RunSend(CVantorCore& core, const std::string& command) {
+    return RunTransaction(core, "send", command, false);
+}
+
+// The utility's identification, without dialogs: model text, code and features.
+int RunIdentify(CVantorCore& core) {
+    if (!core.Identify()) {
+        std::fprintf(stderr, "tundrix-cli: No Device\n");
+        return ExitFailed;
+    }
+    const CFeatureTable& features = core.Features();
+    std::printf("Model: %s\n", core.ShortcutBar().Get().modelText.c_str());
+    std::printf("Model code: %d%s\n", core.ModelCode(),
+                features.IsModelKnown() ? "" : " (not recognised)");
+    std::printf("Model class: %d\nInputs: %d\nAnalog kind: %d\n", features.ModelClass(),
+                features.InputCount(), features.AnalogKind());
+    return 0;
+}
+
+int RunTerminal(CVantorCore& core) {
+    int status = 0;
+    std::string line;
+    for (int number = 1; ReadLine(line); ++number) {
+        if (auto problem = CommandLineProblem(line)) {
+            std::fprintf(stderr, "tundrix-cli: line %d: %s; it was not sent\n", number,
+                         problem->c_str());
+            status = ExitFailed;
+            continue;
+        }
+        std::string reply;
+        auto result = core.TerminalCommand(line, &reply);
+        if (!result)
+            continue;
+        if (*result != Link::Success) {
+            ReportFailure(core, "command", line, *result);
+            status = ExitFailed;
+            // Every later line would fail the same way, and a script must not
+            // believe that they were sent.
+            if (core.Link().ConnectionLost()) {
+                std::fprintf(stderr, "tundrix-cli: the connection to the instrument is lost; "
+                                     "the remaining lines are not sent\n");
+                return ExitFailed;
+            }
+        } else if (IsQueryLine(line) && reply.empty()) {
+            ReportNoReply("command", line);
+            status = ExitFailed;
+        }
+    }
+    return status;
+}

@@ -1,0 +1,174 @@
+#include "sim/SimFaults.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+constexpr int MaxEvery = 1000000;
+constexpr int MaxMilliseconds = 60000;
+
+struct Name {
+    const char* text;
+    SimFaultKind kind;
+    bool needsTime; // the first value is milliseconds
+};
+
+constexpr Name Names[] = {
+    {"no-reply", SimFaultKind::NoReply, false}, {"late", SimFaultKind::Late, true},
+    {"twice", SimFaultKind::Twice, false},      {"corrupt", SimFaultKind::Corrupt, false},
+    {"cut", SimFaultKind::Cut, false},          {"trickle", SimFaultKind::Trickle, true},
+    {"stream", SimFaultKind::Stream, false},    {"hangup", SimFaultKind::HangUp, false},
+    {"nul", SimFaultKind::Nul, false},
+};
+
+bool ParseInt(std::string_view text, int low, int high, int& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && ptr == end && value >= low && value <= high;
+}
+
+std::vector<std::string_view> Split(std::string_view text) {
+    std::vector<std::string_view> parts;
+    for (auto colon = text.find(':'); colon != std::string_view::npos; colon = text.find(':')) {
+        parts.push_back(text.substr(0, colon));
+        text.remove_prefix(colon + 1);
+    }
+    parts.push_back(text);
+    return parts;
+}
+
+// The middle of a reply's text, its line end left out.
+std::size_t Middle(const std::string& reply) {
+    std::size_t text = reply.size();
+    while (text > 0 && (reply[text - 1] == '\n' || reply[text - 1] == '\r'))
+        --text;
+    return text / 2;
+}
+
+} // namespace
+
+std::optional<SimFaultSpec> ParseSimFault(std::string_view text, std::string& error) {
+    const auto parts = Split(text);
+    const Name* name = nullptr;
+    for (const Name& candidate : Names)
+        if (parts[0] == candidate.text)
+            name = &candidate;
+    if (!name) {
+        error = "unknown fault '" + std::string(parts[0]) + "'";
+        return std::nullopt;
+    }
+    SimFaultSpec spec;
+    spec.kind = name->kind;
+    const std::string usage = std::string("'") + std::string(text) + "': ";
+    std::size_t next = 1;
+    if (name->kind == SimFaultKind::HangUp) {
+        if (parts.size() != 2 || !ParseInt(parts[1], 0, MaxEvery, spec.commands)) {
+            error = usage + "hangup needs a number of commands, hangup:N";
+            return std::nullopt;
+        }
+        return spec;
+    }
+    if (name->needsTime) {
+        if (parts.size() < 2 || !ParseInt(parts[1], 1, MaxMilliseconds, spec.milliseconds)) {
+            error = usage + name->text + " needs milliseconds from 1 to 60000, " + name->text +
+                    ":MS[:N]";
+            return std::nullopt;
+        }
+        next = 2;
+    }
+    if (parts.size() > next + 1 ||
+        (parts.size() == next + 1 && !ParseInt(parts[next], 1, MaxEvery, spec.every))) {
+        error = usage + "N must be a number of queries from 1 to 1000000";
+        return std::nullopt;
+    }
+    return spec;
+}
+
+CSimFaults::CSimFaults(std::vector<SimFaultSpec> specs) : specs_(std::move(specs)) {
+    gone_ = GoneAtStart();
+}
+
+bool CSimFaults::GoneAtStart() const {
+    for (const auto& spec : specs_)
+        if (spec.kind == SimFaultKind::HangUp && spec.commands == 0)
+            return true;
+    return false;
+}
+
+bool CSimFaults::Hits(const SimFaultSpec& spec) const {
+    return queries_ % spec.every == 0;
+}
+
+CSimFaults::Outcome CSimFaults::Shape(const std::optional<std::string>& reply) {
+    Outcome out;
+    ++commands_;
+    for (const auto& spec : specs_)
+        if (spec.kind == SimFaultKind::HangUp && commands_ >= spec.commands)
+            out.hangUpAfter = true;
+    if (out.hangUpAfter)
+        gone_ = true;
+    if (!reply)
+        return out;
+    ++queries_;
+
+    std::string text = *reply;
+    bool twice = false;
+    Milliseconds late{0};
+    Milliseconds trickle{0};
+    for (const auto& spec : specs_) {
+        if (!Hits(spec))
+            continue;
+        switch (spec.kind) {
+        case SimFaultKind::NoReply:
+            return out;
+        case SimFaultKind::Stream:
+            out.startStream = true;
+            return out;
+        case SimFaultKind::Corrupt:
+            if (!text.empty()) {
+                char& c = text[Middle(text)];
+                c = c == '#' ? '*' : '#';
+            }
+            break;
+        case SimFaultKind::Cut:
+            text.resize(std::max<std::size_t>(1, Middle(text)));
+            break;
+        case SimFaultKind::Nul:
+            text.insert(Middle(text), 1, '\0');
+            break;
+        case SimFaultKind::Twice:
+            twice = true;
+            break;
+        case SimFaultKind::Late:
+            late = Milliseconds(spec.milliseconds);
+            break;
+        case SimFaultKind::Trickle:
+            trickle = Milliseconds(spec.milliseconds);
+            break;
+        case SimFaultKind::HangUp:
+            break;
+        }
+    }
+    Milliseconds at = late;
+    for (int copy = 0; copy < (twice ? 2 : 1); ++copy) {
+        if (trickle.count() == 0) {
+            out.pieces.push_back({text, at, true, late.count() > 0});
+            continue;
+        }
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            at += i == 0 && copy == 0 ? Milliseconds(0) : trickle;
+            out.pieces.push_back({text.substr(i, 1), at, i + 1 == text.size(), late.count() > 0});
+        }
+    }
+    return out;
+}
+
+std::string CSimFaults::StreamBytes(std::size_t count, std::size_t& position) {
+    static constexpr std::string_view Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    std::string bytes;
+    bytes.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bytes += Letters[position++ % Letters.size()];
+    return bytes;
+}

@@ -1,0 +1,141 @@
+// The numbers the utility reads from and writes to its settings and files,
+// with the process in a locale whose decimal point is a comma, as the GUI runs
+// for a user in Germany.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/VantorCore.h"
+#include "base/DecimalText.h"
+#include "base/FileChooser.h"
+#include "base/SettingsStore.h"
+#include "curves/ConvertCurve.h"
+#include "curves/CurveText.h"
+#include "curves/GivenCurveHeader.h"
+#include "curves/ReadCrvFile.h"
+#include "support/DecimalCommaLocale.h"
+#include "support/TestUi.h"
+
+namespace {
+
+class DecimalComma : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { locale_ = new DecimalCommaLocale; }
+    static void TearDownTestSuite() {
+        delete locale_;
+        locale_ = nullptr;
+    }
+    void SetUp() override {
+        if (!locale_->Available())
+            GTEST_SKIP() << locale_->Why();
+        ASSERT_TRUE(locale_->Use());
+        // The locale bites: the C library reads "2.5" as 2 here.
+        ASSERT_EQ(2.0, std::strtod("2.5", nullptr));
+    }
+    void TearDown() override {
+        TUNDRIX_LIBC_KEEPS_IT;
+        std::setlocale(LC_ALL, "C");
+    }
+
+    static DecimalCommaLocale* locale_;
+    TempDir dir_;
+    TestUi ui_;
+};
+
+DecimalCommaLocale* DecimalComma::locale_ = nullptr;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The file dialogs of a conversion, answered with two given names.
+class TwoFiles : public IFileChooser {
+public:
+    TwoFiles(std::string in, std::string out) : in_(std::move(in)), out_(std::move(out)) {}
+    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
+        return in_;
+    }
+    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override {
+        return out_;
+    }
+
+private:
+    std::string in_, out_;
+};
+
+} // namespace
+
+TEST_F(DecimalComma, TheLoggingIntervalIsReadWithAPoint) {
+    CSettingsStore settings(dir_.File("Tundrix.INI"));
+    CVantorCore core(settings, ui_, ui_, ui_);
+    struct Case {
+        const char* stored;
+        double seconds;
+    };
+    for (Case c : {Case{"2.5", 2.5},
+                   {"0.02", 0.02},
+                   {"30.0", 30.0},
+                   {"  1.25 s", 1.25},
+                   {"0", 30.0},
+                   {"-1.5", 30.0},
+                   {"abc", 30.0},
+                   {"2,5", 2.0}}) {
+        ASSERT_TRUE(settings.WriteString("LOG", "INTERVAL", c.stored));
+        core.LoadLoggingInterval();
+        EXPECT_EQ(c.seconds, core.LoggingInterval()) << c.stored;
+    }
+}
+
+TEST_F(DecimalComma, DecimalTextReadsAndWritesAPoint) {
+    EXPECT_EQ("2.5", FormatDecimal(2.5, 1));
+    EXPECT_EQ("30.000", FormatDecimal(30.0, 3));
+    EXPECT_EQ("-0.02", FormatDecimal(-0.02, 2));
+    EXPECT_EQ(0.02, ParseDecimal("0.02"));
+    EXPECT_EQ(2.5, ParseDecimal("+2.5"));
+    EXPECT_FALSE(ParseDecimal("x2.5"));
+    EXPECT_FALSE(ParseDecimal("inf"));
+}
+
+TEST_F(DecimalComma, SettingsNumbersAreUnchanged) {
+    CSettingsStore settings(dir_.File("Tundrix.INI"));
+    ASSERT_TRUE(settings.WriteInt("MAINVIEWPOS", "WinLeft", -12345));
+    ASSERT_TRUE(settings.WriteString("LOG", "INTERVAL", FormatDecimal(0.5, 1)));
+    EXPECT_EQ("[MAINVIEWPOS]\nWinLeft=-12345\n\n[LOG]\nINTERVAL=0.5\n\n",
+              ReadFile(dir_.File("Tundrix.INI")));
+    CSettingsStore again(dir_.File("Tundrix.INI"));
+    again.Load();
+    EXPECT_EQ(-12345, again.GetInt("MAINVIEWPOS", "WinLeft", 0));
+}
+
+TEST_F(DecimalComma, CurveFilesAreConvertedReadAndWrittenWithAPoint) {
+    const std::string in = dir_.File("sensor.340");
+    std::ofstream(in)
+        << "Sensor Model:   DT-670\r\nSerial Number:  D1\r\n"
+           "Data Format:    2      (Volts/Kelvin)\r\n"
+           "SetPoint Limit: 500.0\r\nTemperature coefficient:  1 (Negative)\r\n"
+           "Number of Breakpoints:   4\r\n\r\nNo.   Units      Temperature (K)\r\n\r\n"
+           "  1  0.50000      300.000\r\n  2  1.00000      77.250\r\n"
+           "  3  1.25000      20.500\r\n  4  1.50000      4.250";
+    CGivenCurveHeader header;
+    header.multiplier = 1.5f;
+    TwoFiles files(in, dir_.File("out.crv"));
+    ASSERT_EQ(ConvertOutcome::Saved, ConvertCurve(files, header, ui_, ui_)) << ui_.Log();
+    EXPECT_EQ("D1\nDiode\n1.5000000\nVolts\n0.5000000000  300.0000000\n"
+              "1.000000000  77.25000000\n1.250000000  20.50000000\n1.500000000  4.250000000\n;\n",
+              ReadFile(dir_.File("out.crv")));
+
+    SensorCurve curve;
+    ASSERT_EQ(CurveRead::Success, ReadCrvFile(dir_.File("out.crv"), curve, ui_));
+    EXPECT_EQ(1.5f, curve.multiplier);
+    EXPECT_EQ(77.25f, curve.entries[1].temperature);
+    float value = 0.0f;
+    EXPECT_TRUE(ParseNumber("1.25", value));
+    EXPECT_EQ(1.25f, value);
+    EXPECT_FALSE(ParseNumber("1,25", value));
+}

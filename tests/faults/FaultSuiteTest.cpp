@@ -1,0 +1,262 @@
+// The cross product of the operation and fault tables (FaultTable.h): one
+// test per cell, named OPERATION_TRANSPORT_FAULT.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "faults/FaultTable.h"
+
+namespace faults {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct CellId {
+    std::size_t operation;
+    std::size_t fault;
+    Transport transport;
+};
+
+bool Applies(const OperationRow& operation, const FaultRow& fault) {
+    if ((fault.needs & ~operation.needs) != 0)
+        return false;
+    switch (fault.family) {
+    case Family::OutputFile:
+        return (operation.needs & NeedsOutputFile) != 0;
+    case Family::SettingsFile:
+        return (operation.needs & NeedsSettingsFile) != 0;
+    case Family::Line:
+        return true;
+    }
+    return false;
+}
+
+std::vector<Transport> TransportsOf(const OperationRow& operation, const FaultRow& fault) {
+    switch (fault.family) {
+    case Family::OutputFile:
+        return {Transport::Files};
+    case Family::SettingsFile:
+        // The settings file is the same on every transport: the serial line is the quickest.
+        return {Transport::Serial};
+    case Family::Line:
+        break;
+    }
+    std::vector<Transport> line;
+    for (Transport t : operation.transports)
+        if (t != Transport::Files)
+            line.push_back(t);
+    return line;
+}
+
+std::vector<CellId> AllCells() {
+    std::vector<CellId> cells;
+    for (std::size_t o = 0; o < Operations().size(); ++o)
+        for (std::size_t f = 0; f < Faults().size(); ++f)
+            if (Applies(Operations()[o], Faults()[f]))
+                for (Transport t : TransportsOf(Operations()[o], Faults()[f]))
+                    cells.push_back({o, f, t});
+    return cells;
+}
+
+std::string CellName(const ::testing::TestParamInfo<CellId>& info) {
+    std::string name = Operations()[info.param.operation].name + "_" +
+                       TransportName(info.param.transport) + "_" + Faults()[info.param.fault].name;
+    std::replace(name.begin(), name.end(), ' ', '_');
+    return name;
+}
+
+Expect ExpectationOf(const OperationRow& operation, const FaultRow& fault) {
+    if (auto it = operation.overrides.find(fault.name); it != operation.overrides.end())
+        return it->second;
+    if (auto it = operation.overrides.find("*"); it != operation.overrides.end())
+        return it->second;
+    return fault.expect;
+}
+
+std::string WithoutNuls(std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+    return text;
+}
+
+// The output without the lines that name `path`: the note that a settings file
+// is not saved to goes to the terminal's log, on standard output.
+std::string WithoutLinesNaming(const std::string& output, const std::string& path) {
+    std::string kept;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find(path) == std::string::npos)
+            kept += line + "\n";
+    if (!output.empty() && output.back() != '\n' && !kept.empty())
+        kept.pop_back();
+    return kept;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The GPIB library and the simulator's socket, for the CLI and in-process alike.
+class GpibEnvironment {
+public:
+    GpibEnvironment(Transport transport, const CSimulatorProcess& sim) {
+        if (transport != Transport::Gpib)
+            return;
+        ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
+        ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
+    }
+    ~GpibEnvironment() {
+        ::unsetenv("TUNDRIX_SIM_GPIB");
+        ::unsetenv("TUNDRIX_GPIB_LIBRARY");
+    }
+};
+
+// Runs one cell's operation: the simulator with the fault (for the line), the
+// user's files as the fault leaves them. `skip` says why the cell cannot run here.
+struct CellRun {
+    Result result;
+    Clock::duration took{};
+    std::string skip;
+};
+
+CellRun RunCell(const OperationRow& operation, const FaultRow& fault, Transport transport,
+                TempDir& dir, Cell& cell) {
+    CellRun run;
+    cell.transport = transport;
+    cell.faultName = fault.name;
+    cell.dir = &dir;
+    CSimulatorProcess sim;
+    if (transport != Transport::Files) {
+        std::vector<std::string> args;
+        std::string service;
+        switch (transport) {
+        case Transport::Serial:
+            args = {"--pty"};
+            service = "pty";
+            break;
+        case Transport::Lan:
+            args = {"--tcp", "0"};
+            service = "tcp";
+            break;
+        default:
+            args = {"--gpib"};
+            service = "gpib";
+            break;
+        }
+        for (const auto& spec : fault.simulatorFaults)
+            args.insert(args.end(), {"--fault", spec});
+        if (!sim.Start(TUNDRIX_SIM_PROGRAM, args, {service})) {
+            ADD_FAILURE() << "simulator: " << sim.Error();
+            return run;
+        }
+        cell.sim = &sim;
+    }
+    cell.settingsPath = dir.File("Tundrix.INI");
+    std::ofstream(cell.settingsPath) << SettingsFor(transport, cell.sim);
+    if (fault.prepare && !fault.prepare(cell, run.skip))
+        return run;
+    run.skip.clear();
+    struct stat info {};
+    if (::stat(cell.settingsPath.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        cell.settingsBefore = ReadFile(cell.settingsPath);
+
+    GpibEnvironment gpib(transport, sim);
+    const auto start = Clock::now();
+    run.result = operation.run(cell);
+    run.took = Clock::now() - start;
+    cell.sim = nullptr;
+    return run;
+}
+
+// What the operation gives without any fault, on the same transport.
+const Result& Reference(const OperationRow& operation, Transport transport) {
+    static std::map<std::string, Result> references;
+    const std::string key = operation.name + "/" + TransportName(transport);
+    if (auto it = references.find(key); it != references.end())
+        return it->second;
+    const std::string none = transport == Transport::Files ? "output_new" : "none";
+    const FaultRow* clean = nullptr;
+    for (const auto& fault : Faults())
+        if (fault.name == none)
+            clean = &fault;
+    TempDir dir;
+    Cell cell;
+    CellRun run = RunCell(operation, *clean, transport, dir, cell);
+    return references[key] = run.result;
+}
+
+class FaultCell : public ::testing::TestWithParam<CellId> {};
+
+TEST_P(FaultCell, EndsInTimeHarmsNoFileAndNeverTakesAFaultForSuccess) {
+    const OperationRow& operation = Operations()[GetParam().operation];
+    const FaultRow& fault = Faults()[GetParam().fault];
+    const Transport transport = GetParam().transport;
+    const Result& reference = Reference(operation, transport);
+
+    TempDir dir;
+    Cell cell;
+    CellRun run = RunCell(operation, fault, transport, dir, cell);
+    if (!run.skip.empty())
+        GTEST_SKIP() << run.skip;
+    if (::testing::Test::HasFailure())
+        return;
+    Result result = run.result;
+    if (fault.family == Family::SettingsFile)
+        result.output = WithoutLinesNaming(result.output, cell.settingsPath);
+    const std::string said =
+        "\n--- output:\n" + result.output + "\n--- messages:\n" + result.messages;
+
+    EXPECT_LT(run.took, Bound(operation, transport))
+        << "took " << std::chrono::duration_cast<std::chrono::milliseconds>(run.took).count()
+        << " ms" << said;
+    EXPECT_FALSE(result.crashed) << said;
+    if (result.mutexFree) {
+        EXPECT_TRUE(*result.mutexFree) << "the transaction mutex is still held";
+    }
+    if (fault.checkFiles)
+        fault.checkFiles(cell, result);
+
+    switch (ExpectationOf(operation, fault)) {
+    case Expect::Succeeds:
+        EXPECT_TRUE(result.succeeded) << said;
+        EXPECT_EQ(reference.output, result.output);
+        break;
+    case Expect::Fails:
+        EXPECT_FALSE(result.succeeded) << "a failed exchange reported as success" << said;
+        EXPECT_FALSE(result.messages.empty()) << "failed without saying why" << said;
+        break;
+    case Expect::ExactOrFails:
+        if (result.succeeded) {
+            EXPECT_EQ(reference.output, result.output) << "a wrong result reported as success";
+        } else {
+            EXPECT_FALSE(result.messages.empty()) << "failed without saying why" << said;
+        }
+        break;
+    case Expect::WholeOrFails:
+        if (result.succeeded) {
+            EXPECT_EQ(reference.output, WithoutNuls(result.output))
+                << "a shortened reply reported as success";
+        } else {
+            EXPECT_FALSE(result.messages.empty()) << "failed without saying why" << said;
+        }
+        break;
+    case Expect::Bounded:
+        if (!result.succeeded) {
+            EXPECT_FALSE(result.messages.empty()) << "failed without saying why" << said;
+        }
+        break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FaultCell, ::testing::ValuesIn(AllCells()), CellName);
+
+} // namespace
+} // namespace faults
