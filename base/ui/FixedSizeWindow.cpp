@@ -1,7 +1,17 @@
 #include "base/ui/FixedSizeWindow.h"
 
-#include <QLayout>
+#include <QBoxLayout>
+#include <QFont>
+#include <QFontMetrics>
 #include <QWidget>
+
+namespace {
+
+// The icon and the minimize and close buttons beside the title, with their
+// gaps, in heights of a line of the title's font.
+constexpr int TitleBarExtraLines = 6;
+
+} // namespace
 
 void RemoveMaximizeButton(QWidget& window) {
     // Without CustomizeWindowHint the window manager chooses the buttons itself.
@@ -14,7 +24,21 @@ void RemoveMaximizeButton(QWidget& window) {
 }
 
 void MakeFixedSize(QWidget& window) {
-    if (QLayout* layout = window.layout())
+    if (QLayout* layout = window.layout()) {
         layout->setSizeConstraint(QLayout::SetFixedSize);
+        auto* box = qobject_cast<QBoxLayout*>(layout);
+        if (box != nullptr && (box->direction() == QBoxLayout::TopToBottom ||
+                               box->direction() == QBoxLayout::BottomToTop)) {
+            const QMargins margins = box->contentsMargins();
+            box->addStrut(TitleBarWidth(window) - margins.left() - margins.right());
+        }
+    }
     RemoveMaximizeButton(window);
+}
+
+int TitleBarWidth(const QWidget& window) {
+    QFont font = window.font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(window.windowTitle()) + TitleBarExtraLines * metrics.height();
 }

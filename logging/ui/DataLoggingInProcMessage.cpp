@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "base/UserInterface.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/UiText.h"
 
 namespace {
@@ -65,7 +66,7 @@ CDataLoggingInProcMessage::CDataLoggingInProcMessage(IMessageBoxes& boxes, QWidg
     buttons->addWidget(stop_);
     buttons->addStretch();
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedSize(*this);
 }
 
 void CDataLoggingInProcMessage::SetFields(const DataLoggingFields& fields) {

@@ -13,12 +13,21 @@
 #include "app/ui/TfrDlg.h"
 #include "base/SettingsStore.h"
 #include "base/WindowRect.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/WindowPlacement.h"
 #include "comm/dialogs/CommSetUp.h"
 #include "comm/dialogs/GPIBAddrEditDlg.h"
 #include "comm/dialogs/IPEdit.h"
 #include "comm/dialogs/PortSelect.h"
+#include "curves/dialogs/CalTblNumReq.h"
+#include "curves/dialogs/OnePoint.h"
+#include "curves/dialogs/PIDTblNumReq.h"
+#include "curves/dialogs/TWOPOINTS.h"
+#include "curves/dialogs/ThreePoints.h"
+#include "logging/ui/DataLogSetup.h"
+#include "logging/ui/DataLoggingInProcMessage.h"
 #include "support/TempDir.h"
+#include "support/TestUi.h"
 #include "ui/UiTestHelpers.h"
 
 namespace {
@@ -104,6 +113,58 @@ TEST(WindowHabits, DialogsOfAFixedSizeHaveNoMaximizeButton) {
     ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
     ExpectFixedWithoutMaximize(*run.View().ShortcutBar(), "Short Cuts");
     EXPECT_TRUE(run.View().ShortcutBar()->windowFlags().testFlag(Qt::Tool));
+}
+
+// The window as the user first sees it is wide enough for its whole title.
+void ExpectTitleShown(QWidget& window, const char* name) {
+    window.show();
+    window.layout()->activate();
+    EXPECT_GE(window.width(), TitleBarWidth(window)) << name;
+    window.hide();
+}
+
+TEST(WindowHabits, TheTransferCalGenAndLoggingDialogsAreFixedWithoutMaximizeShowingTheirTitles) {
+    TestUi boxes;
+    CCalTblNumReq curveNumber;
+    CPIDTblNumReq pidNumber(boxes);
+    COnePoint onePoint(OnePointForm("Please enter a reference point at around 300K"), boxes, {});
+    CTWOPOINTS diode(DiodeTwoPointsForm(), boxes, {});
+    CTWOPOINTS platinum(PlatinumTwoPointsForm(), boxes, {});
+    CThreePoints threePoints(ThreePointsForm(), boxes, {});
+    DataLogSetupData setup;
+    setup.interval = 30.0;
+    CDataLogSetup logSetup(setup, boxes);
+    CDataLoggingInProcMessage inProgress(boxes);
+    const std::pair<QWidget*, const char*> dialogs[] = {
+        {&curveNumber, "User Curve Number"},
+        {&pidNumber, "PID Table Number"},
+        {&onePoint, "Enter a single reference point"},
+        {&diode, "Enter two reference points (diode)"},
+        {&platinum, "Enter two reference points (platinum)"},
+        {&threePoints, "Enter three reference points"},
+        {&logSetup, "Data Logging Setup Dialog"},
+        {&inProgress, "Data Logging in progress Message"},
+    };
+    for (const auto& [dialog, name] : dialogs) {
+        ExpectFixedWithoutMaximize(*dialog, name);
+        ExpectTitleShown(*dialog, name);
+    }
+    // The curve number note keeps its three lines' width.
+    EXPECT_GE(curveNumber.width(), 420);
+}
+
+TEST(WindowHabits, ATitleBarHoldsTheTitleInBoldBesideAnIconAndTwoButtons) {
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("PID Table Number"));
+    QFont bold = window.font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    EXPECT_GE(TitleBarWidth(window),
+              metrics.horizontalAdvance(QStringLiteral("PID Table Number")) + 3 * metrics.height());
+    window.setWindowTitle(QStringLiteral("PID Table Number, a longer title"));
+    EXPECT_GT(TitleBarWidth(window),
+              metrics.horizontalAdvance(QStringLiteral("PID Table Number")) +
+                  metrics.horizontalAdvance(QStringLiteral(", a longer title")));
 }
 
 TEST(WindowHabits, CtrlQEndsTheProgramFromAnyOfItsWindows) {
