@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <ctime>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 #include "base/AtomicFile.h"
 #include "base/FileChooser.h"
+#include "base/ProposedFileName.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
@@ -54,6 +56,9 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
         return DatalogUploadOutcome::NoInstrument;
     }
 
+    // "InternalDataLog_20240501_143210.csv": each upload a name of its own.
+    context.files.ProposeSaveName(
+        TimestampedFileName("InternalDataLog", "csv", std::time(nullptr)));
     std::optional<std::string> fileName =
         context.files.ChooseSaveFile("csv", "MSExcel Comma Separated Value Files(*.csv)|*.csv||");
     if (!fileName)
