@@ -6,9 +6,9 @@
 #include <ctime>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "base/AtomicFile.h"
+#include "base/BusyWait.h"
 #include "base/FileChooser.h"
 #include "base/ProposedFileName.h"
 #include "base/TransactionMutex.h"
@@ -70,13 +70,13 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
         return DatalogUploadOutcome::StateFailed;
     }
     std::string ignored;
-    std::this_thread::sleep_for(DatalogCommandWait);
+    SleepPumped(DatalogCommandWait);
     if (link.Transact("DLog:State off", &ignored) != Link::Success) {
         CommunicationError(context);
         return DatalogUploadOutcome::StateFailed;
     }
     std::string countReply;
-    std::this_thread::sleep_for(DatalogCommandWait);
+    SleepPumped(DatalogCommandWait);
     if (link.Transact("DLog:Count?", &countReply) != Link::Success) {
         CommunicationError(context);
         return DatalogUploadOutcome::StateFailed;
