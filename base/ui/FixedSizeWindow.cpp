@@ -7,9 +7,10 @@
 
 namespace {
 
-// The icon and the minimize and close buttons beside the title, with their
-// gaps, in heights of a line of the title's font.
-constexpr int TitleBarExtraLines = 6;
+// The icon and the buttons beside the title, with their gaps, in heights of a
+// line of the title's font: three buttons, since some window managers draw a
+// maximize button (inactive) even on a window of a fixed size.
+constexpr int TitleBarExtraLines = 8;
 
 } // namespace
 

@@ -15,6 +15,6 @@ void RemoveMaximizeButton(QWidget& window);
 void MakeFixedSize(QWidget& window);
 
 // About how wide a window must be for the window manager to show its whole
-// title beside the window's icon and buttons. The title bar's font is the
+// title beside the window's icon and three buttons. The title bar's font is the
 // window manager's: the window's own font in bold stands in for it.
 int TitleBarWidth(const QWidget& window);

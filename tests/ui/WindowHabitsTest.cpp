@@ -7,6 +7,7 @@
 
 #include "app/VantorCore.h"
 #include "app/ui/AboutDlg.h"
+#include "app/ui/MessageBoxes.h"
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SelectCalGenType.h"
 #include "app/ui/ShortCutButtons.h"
@@ -153,14 +154,33 @@ TEST(WindowHabits, TheTransferCalGenAndLoggingDialogsAreFixedWithoutMaximizeShow
     EXPECT_GE(curveNumber.width(), 420);
 }
 
-TEST(WindowHabits, ATitleBarHoldsTheTitleInBoldBesideAnIconAndTwoButtons) {
+TEST(WindowHabits, AMessageBoxOfAShortTextIsWideEnoughForItsTitle) {
+    QWidget owner;
+    CMessageBoxes boxes(owner);
+    QString title, text;
+    int width = 0, needed = 0;
+    const auto seen = WhenModalOpens([&](QWidget& box) {
+        title = box.windowTitle();
+        text = static_cast<QMessageBox&>(box).text();
+        width = box.width();
+        needed = TitleBarWidth(box);
+        static_cast<QMessageBox&>(box).accept();
+    });
+    boxes.ShowMessage("Upload Complete", MessageIcon::Information);
+    ASSERT_TRUE(*seen);
+    EXPECT_EQ("Tundrix Utility Software", title);
+    EXPECT_EQ("Upload Complete", text);
+    EXPECT_GE(width, needed);
+}
+
+TEST(WindowHabits, ATitleBarHoldsTheTitleInBoldBesideAnIconAndThreeButtons) {
     QWidget window;
     window.setWindowTitle(QStringLiteral("PID Table Number"));
     QFont bold = window.font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
     EXPECT_GE(TitleBarWidth(window),
-              metrics.horizontalAdvance(QStringLiteral("PID Table Number")) + 3 * metrics.height());
+              metrics.horizontalAdvance(QStringLiteral("PID Table Number")) + 4 * metrics.height());
     window.setWindowTitle(QStringLiteral("PID Table Number, a longer title"));
     EXPECT_GT(TitleBarWidth(window),
               metrics.horizontalAdvance(QStringLiteral("PID Table Number")) +
