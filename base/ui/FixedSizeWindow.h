@@ -9,9 +9,9 @@ class QWidget;
 void RemoveMaximizeButton(QWidget& window);
 
 // The same, and the window's layout fixes its size to what its contents need.
-// A window whose rows stack in a vertical box is also kept wide enough for
-// its title (TitleBarWidth): a fixed window cannot be widened to read a title
-// the window manager cut short. Call once the title is set.
+// A window laid out in a vertical box, a grid or a form is also kept wide
+// enough for its title (TitleBarWidth): a fixed window cannot be widened to
+// read a title the window manager cut short. Call once the title is set.
 void MakeFixedSize(QWidget& window);
 
 // About how wide a window must be for the window manager to show its whole

@@ -93,35 +93,39 @@ void ExpectFixedWithoutMaximize(QWidget& window, const char* name) {
     EXPECT_EQ(window.layout()->sizeConstraint(), QLayout::SetFixedSize) << name;
 }
 
-TEST(WindowHabits, DialogsOfAFixedSizeHaveNoMaximizeButton) {
-    CSettingsStore settings("");
-    CPortSelect portSelect(0);
-    ExpectFixedWithoutMaximize(portSelect, "Port Select Dialog");
-    CCommSetUp commSetUp(settings, 1, 0);
-    ExpectFixedWithoutMaximize(commSetUp, "Communicaton Setup");
-    CGPIBAddrEditDlg gpib(12);
-    ExpectFixedWithoutMaximize(gpib, "Edit GPIB Address Dialog");
-    CIPEdit ip(MyIPAddr::FromOctets(127, 0, 0, 1), 5000);
-    ExpectFixedWithoutMaximize(ip, "Edit IP Address");
-    CSelectCalGenType calGen;
-    ExpectFixedWithoutMaximize(calGen, "Select CalGen Type");
-    CAboutDlg about;
-    ExpectFixedWithoutMaximize(about, "About");
-    CTfrDlg transfer;
-    ExpectFixedWithoutMaximize(transfer, "Download/Upload Message");
-
-    TempDir dir;
-    ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
-    ExpectFixedWithoutMaximize(*run.View().ShortcutBar(), "Short Cuts");
-    EXPECT_TRUE(run.View().ShortcutBar()->windowFlags().testFlag(Qt::Tool));
-}
-
 // The window as the user first sees it is wide enough for its whole title.
 void ExpectTitleShown(QWidget& window, const char* name) {
     window.show();
     window.layout()->activate();
     EXPECT_GE(window.width(), TitleBarWidth(window)) << name;
     window.hide();
+}
+
+TEST(WindowHabits, DialogsOfAFixedSizeHaveNoMaximizeButton) {
+    CSettingsStore settings("");
+    CPortSelect portSelect(0);
+    CCommSetUp commSetUp(settings, 1, 0);
+    CGPIBAddrEditDlg gpib(12);
+    CIPEdit ip(MyIPAddr::FromOctets(127, 0, 0, 1), 5000);
+    CSelectCalGenType calGen;
+    CAboutDlg about;
+    CTfrDlg transfer;
+    const std::pair<QWidget*, const char*> dialogs[] = {
+        {&portSelect, "Port Select Dialog"},    {&commSetUp, "Communicaton Setup"},
+        {&gpib, "Edit GPIB Address Dialog"},    {&ip, "Edit IP Address"},
+        {&calGen, "Select CalGen Type"},        {&about, "About"},
+        {&transfer, "Download/Upload Message"},
+    };
+    // Laid out in boxes, forms and grids, each as wide as its title needs.
+    for (const auto& [dialog, name] : dialogs) {
+        ExpectFixedWithoutMaximize(*dialog, name);
+        ExpectTitleShown(*dialog, name);
+    }
+
+    TempDir dir;
+    ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
+    ExpectFixedWithoutMaximize(*run.View().ShortcutBar(), "Short Cuts");
+    EXPECT_TRUE(run.View().ShortcutBar()->windowFlags().testFlag(Qt::Tool));
 }
 
 TEST(WindowHabits, TheTransferCalGenAndLoggingDialogsAreFixedWithoutMaximizeShowingTheirTitles) {
