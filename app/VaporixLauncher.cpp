@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/BusyWait.h"
 #include "base/SimulatorProcess.h"
 #include "calc/TitleChannel.h"
 
@@ -67,7 +68,8 @@ int StartDetached(const std::string& path) {
     pollfd ready{report[0], POLLIN, 0};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {
-        int n = ::poll(&ready, 1, 100);
+        // "Vapor Pressure" waits on the window's thread: the windows keep painting.
+        int n = PollPumped(&ready, 1, 100);
         if (n < 0 && errno != EINTR)
             break;
         if (n <= 0)

@@ -9,19 +9,14 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
-#include <thread>
 
+#include "base/BusyWait.h"
 #include "base/FileChooser.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
 
 namespace {
-
-// How long a cycle that found the mutex busy waits before it tries again.
-constexpr std::chrono::milliseconds BusyRetry{1};
-// The longest stretch a wait goes without letting the user interface draw.
-constexpr std::chrono::milliseconds PumpSlice{20};
 
 std::string Upper(std::string text) {
     for (char& c : text)
@@ -73,18 +68,19 @@ CommandFileResult CCommandFileRunner::Run() {
     group_.clear();
     reply_.clear();
 
-    bool started = false;
     for (;;) {
         Step step = Step::Next;
-        if (std::unique_lock lock(context_.transactionMutex, std::try_to_lock); lock.owns_lock()) {
-            started = true;
-            step = Cycle();
-        } else {
-            Wait(BusyRetry);
-            // Before the first tag the item is still empty: the end test
-            // would end the run as completed without having read anything.
-            if (!started)
+        {
+            std::unique_lock lock(context_.transactionMutex, std::try_to_lock);
+            // Held elsewhere: the cycle is tried again once the mutex is free,
+            // without the end test (the item is not empty after a cycle that
+            // goes on; before the first tag it would end the run as completed
+            // without having read anything). It waits for the mutex rather than
+            // trying again at once, so that on the window's thread the windows
+            // keep painting meanwhile.
+            if (!lock.owns_lock() && !lock.try_lock_for(TransactionLockWait))
                 continue;
+            step = Cycle();
         }
         if (step == Step::Aborted) {
             Finish("Command language test aborted.\n");
@@ -237,18 +233,8 @@ void CCommandFileRunner::Log(const std::string& line) {
 }
 
 void CCommandFileRunner::Wait(std::chrono::milliseconds duration) {
-    if (!context_.pump) {
-        std::this_thread::sleep_for(duration);
-        return;
-    }
-    const auto end = std::chrono::steady_clock::now() + duration;
-    for (;;) {
-        context_.pump->ProcessEvents();
-        const auto left = end - std::chrono::steady_clock::now();
-        if (left <= std::chrono::steady_clock::duration::zero())
-            return;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, PumpSlice));
-    }
+    // On the window's thread the log keeps drawing the lines of the run.
+    SleepPumped(duration);
 }
 
 // "GROUP:tag 3: " or "GROUP: tag 3: ", before the command or query of an error line.

@@ -9,7 +9,6 @@
 
 class CCommLink;
 class CTransactionMutex;
-class IEventPump;
 class IFileChooser;
 class IMessageLog;
 
@@ -20,7 +19,6 @@ struct CommandFileContext {
     IMessageLog& log;            // the main view's message log
     IMessageLog& standardOutput; // where the expected text of a RESPONSE goes
     IFileChooser& files;
-    IEventPump* pump = nullptr; // run between waits, so that the log keeps drawing
     std::string errorLogPath = "ErrorLog.txt";
 };
 

@@ -236,7 +236,7 @@ bool CSerialPort::DiscardLateReply(std::chrono::milliseconds wait, std::string& 
             discarded.size() >= PendingCapacity)
             break;
         pollfd p{fd_, POLLIN, 0};
-        int ready = ::poll(&p, 1, left);
+        int ready = PollPumped(&p, 1, left);
         if (ready > 0)
             lineUp = (p.revents & POLLIN) ? Receive(Clock::now()) : false;
         else if (ready < 0 && errno != EINTR)

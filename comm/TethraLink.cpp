@@ -7,8 +7,10 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 #include "base/BusyWait.h"
@@ -343,8 +345,15 @@ int CTethraLink::Get_Received_Counter(int* count) const {
 
 int CTethraLink::Table_Ready() const {
     auto deadline = Clock::now() + TableSettle;
-    while (tableState_ == TableState::Running && Clock::now() < deadline)
+    // On the window's thread the windows keep painting while the ";" is awaited.
+    std::optional<CPumpedWait> wait;
+    if (IEventPump* pump = ActiveWaitPump(); pump != nullptr)
+        wait.emplace(*pump);
+    while (tableState_ == TableState::Running && Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (wait)
+            wait->Pump();
+    }
     return tableState_ == TableState::Complete ? 1 : 0;
 }
 

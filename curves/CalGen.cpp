@@ -1,9 +1,11 @@
 #include "curves/CalGen.h"
 
 #include <cmath>
+#include <filesystem>
 
 #include "base/AtomicFile.h"
 #include "base/FileChooser.h"
+#include "base/ProposedFileName.h"
 #include "base/UserInterface.h"
 #include "curves/CFormat.h"
 #include "curves/CalGenSource.h"
@@ -249,6 +251,7 @@ std::optional<Generated> CCalGenRun::Platinum(const ReferenceRow& low, const Ref
 CalGenOutcome CCalGenRun::Finish(const Generated& generated) {
     log_.AppendLog(generated.summary);
     log_.AppendLog(FormatCalGenLog(generated.curve));
+    files_.ProposeSaveName(CalGenFileName(source_.fileName));
     auto fileName = files_.ChooseSaveFile("crv", "Curve Files (*.crv)|*.crv||");
     if (!fileName)
         return CalGenOutcome::NotSaved;
@@ -264,6 +267,11 @@ CalGenOutcome CCalGenRun::Finish(const Generated& generated) {
 CalGenOutcome RunCalGen(CalGenOperation operation, IFileChooser& files,
                         IReferencePointDialog& points, IMessageBoxes& boxes, IMessageLog& log) {
     return CCalGenRun(files, points, boxes, log).Run(operation);
+}
+
+std::string CalGenFileName(const std::string& sourceFile) {
+    const std::string stem = std::filesystem::path(sourceFile).stem().string();
+    return stem.empty() ? std::string() : ProposedFileName(stem + "_CalGen", "crv");
 }
 
 std::optional<CalGenOperation> CalGenOperationOf(int sensorIndex, int pointsIndex) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 class IFileChooser;
 class IMessageBoxes;
@@ -33,6 +34,11 @@ enum class CalGenOutcome {
 // whole or not at all. Files only: no instrument traffic, no mutex.
 CalGenOutcome RunCalGen(CalGenOperation operation, IFileChooser& files,
                         IReferencePointDialog& points, IMessageBoxes& boxes, IMessageLog& log);
+
+// The name the save dialog proposes for a curve made from `sourceFile`: the
+// source's name with "_CalGen" ("DT-670.crv" gives "DT-670_CalGen.crv"), so
+// that the standard curve it came from is not the name offered.
+std::string CalGenFileName(const std::string& sourceFile);
 
 // The operation that "Select CalGen Type" asks for by its two list positions:
 // Diode (0) with 0 "1 point at 300K", 1 "1 point at 4.2K", 2 "2 points",

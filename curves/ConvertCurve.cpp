@@ -1,9 +1,6 @@
 #include "curves/ConvertCurve.h"
 
-#include <filesystem>
-
 #include "base/FileChooser.h"
-#include "base/ProposedFileName.h"
 #include "base/UserInterface.h"
 #include "curves/CurveHeaderDialog.h"
 #include "curves/ReadColonCurveFile.h"
@@ -59,11 +56,7 @@ ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialo
         Report(boxes, log, "Converted Sensor Curve not saved");
         return ConvertOutcome::NotSaved;
     }
-    // The serial number or name the curve carries, else the name of its source file.
-    std::string proposed = ProposedFileName(curve.name, "crv");
-    if (proposed.empty())
-        proposed = ProposedFileName(std::filesystem::path(*fileName).stem().string(), "crv");
-    files.ProposeSaveName(proposed);
+    files.ProposeSaveName(CrvCopyName(curve, *fileName));
     std::string why;
     switch (WriteCrvFile(curve, files, boxes, *fileName, &why)) {
     case CrvWriteResult::Written:

@@ -78,8 +78,10 @@ bool ReviewHeader(const TransferContext& context, const std::string& fileName, S
     curve.multiplier = header.multiplier;
     curve.unitText = header.unitText;
     // A copy that cannot be written says so in its own box; the download goes on.
-    if (header.saveAsCrv)
+    if (header.saveAsCrv) {
+        context.files.ProposeSaveName(CrvCopyName(curve, fileName));
         WriteCrvFile(curve, context.files, context.boxes);
+    }
     return true;
 }
 

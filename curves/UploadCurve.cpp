@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "base/FileChooser.h"
+#include "base/ProposedFileName.h"
 #include "base/TransactionMutex.h"
 #include "comm/CommLink.h"
 #include "comm/CommandLine.h"
@@ -22,14 +23,16 @@ TransferOutcome UploadCurve(const TransferContext& context) {
         ShowCommunicationError(context);
         return TransferOutcome::CommunicationFailed;
     }
-    const auto fileName = context.files.ChooseSaveFile("crv", "Curve Files (*.crv)|*.crv||");
-    if (!fileName)
-        return TransferOutcome::Cancelled;
     const UserCurveChoice choice = ChooseUserCurve(context);
     if (!choice.curve)
         return choice.communicationFailed ? TransferOutcome::CommunicationFailed
                                           : TransferOutcome::Cancelled;
     const int curve = *choice.curve;
+    // Asked once the curve is chosen, so that the dialog can propose its number.
+    context.files.ProposeSaveName(ProposedFileName("UserCurve" + std::to_string(curve), "crv"));
+    const auto fileName = context.files.ChooseSaveFile("crv", "Curve Files (*.crv)|*.crv||");
+    if (!fileName)
+        return TransferOutcome::Cancelled;
 
     const auto table = ReadUserCurve(context, curve,
                                      Format("Uploading from User Curve %d. Please wait...", curve));

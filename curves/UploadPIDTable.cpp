@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "base/FileChooser.h"
+#include "base/ProposedFileName.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
@@ -22,11 +23,13 @@ TransferOutcome UploadPIDTable(const TransferContext& context) {
     if (!lock.try_lock_for(TransactionLockWait))
         return TransferOutcome::Busy;
 
-    const auto fileName = context.files.ChooseSaveFile("pid", "PID Table Files (*.pid)|*.pid||");
-    if (!fileName)
-        return TransferOutcome::Cancelled;
     const auto table = context.tableNumbers.AskPIDTableNumber();
     if (!table)
+        return TransferOutcome::Cancelled;
+    // Asked once the table is chosen, so that the dialog can propose its number.
+    context.files.ProposeSaveName(ProposedFileName("PIDTable" + std::to_string(*table), "pid"));
+    const auto fileName = context.files.ChooseSaveFile("pid", "PID Table Files (*.pid)|*.pid||");
+    if (!fileName)
         return TransferOutcome::Cancelled;
     const std::string prefix = "PIDT " + std::to_string(*table);
     std::string reply;

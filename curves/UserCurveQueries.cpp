@@ -1,7 +1,6 @@
 #include "curves/UserCurveQueries.h"
 
-#include <thread>
-
+#include "base/BusyWait.h"
 #include "comm/CommLink.h"
 #include "curves/TransferContext.h"
 #include "curves/TransferSteps.h"
@@ -28,7 +27,7 @@ std::optional<std::string> ReadUserCurve(const TransferContext& context, int cur
         return std::nullopt;
     }
     const int expected = LeadingCount(reply);
-    std::this_thread::sleep_for(CurveReadWait);
+    SleepPumped(CurveReadWait);
     const std::string read = "CALC? " + std::to_string(curve);
     std::string table;
     if (context.link.ReadTable(expected, caption, &read, &table) < 0) {

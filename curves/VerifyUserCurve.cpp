@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
+#include "base/BusyWait.h"
 #include "base/UserInterface.h"
 #include "curves/CurveText.h"
 #include "curves/TransferContext.h"
@@ -83,7 +83,7 @@ int CompareCurveLines(const std::vector<std::string>& sent,
 VerifyResult VerifyUserCurve(const TransferContext& context, int curve,
                              const std::vector<std::string>& sent,
                              std::chrono::milliseconds lineTime) {
-    std::this_thread::sleep_for(lineTime);
+    SleepPumped(lineTime);
     const auto table =
         ReadUserCurve(context, curve, Format("Verifying User Curve %d. Please wait...", curve));
     if (!table) {

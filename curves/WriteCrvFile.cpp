@@ -1,9 +1,11 @@
 #include "curves/WriteCrvFile.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "base/AtomicFile.h"
 #include "base/FileChooser.h"
+#include "base/ProposedFileName.h"
 #include "base/UserInterface.h"
 #include "curves/CurveText.h"
 
@@ -32,6 +34,13 @@ std::string FormatCrvFile(const SensorCurve& curve) {
     }
     text += ";\n";
     return text;
+}
+
+std::string CrvCopyName(const SensorCurve& curve, const std::string& source) {
+    std::string name = ProposedFileName(curve.name, "crv");
+    if (name.empty())
+        name = ProposedFileName(std::filesystem::path(source).stem().string(), "crv");
+    return name;
 }
 
 CrvWriteResult WriteCrvFile(const SensorCurve& curve, IFileChooser& files, IMessageBoxes& boxes,

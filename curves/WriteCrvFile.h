@@ -20,6 +20,11 @@ enum class CrvWriteResult {
 // its first line break, which would otherwise shift every line after it.
 std::string FormatCrvFile(const SensorCurve& curve);
 
+// The name a save dialog proposes for a ".crv" copy of a curve read from
+// `source`: the serial number or name the curve carries, else the name of
+// the source file with ".crv" (see base/ProposedFileName.h).
+std::string CrvCopyName(const SensorCurve& curve, const std::string& source);
+
 // Asks for a ".crv" file name and writes the curve into it whole, or not at all.
 // The file read to make the curve (`source`, when given) is never written over;
 // on failure `error`, when given, says why.

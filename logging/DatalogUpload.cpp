@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <ctime>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "base/AtomicFile.h"
+#include "base/BusyWait.h"
 #include "base/FileChooser.h"
+#include "base/ProposedFileName.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
@@ -54,6 +56,9 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
         return DatalogUploadOutcome::NoInstrument;
     }
 
+    // "InternalDataLog_20240501_143210.csv": each upload a name of its own.
+    context.files.ProposeSaveName(
+        TimestampedFileName("InternalDataLog", "csv", std::time(nullptr)));
     std::optional<std::string> fileName =
         context.files.ChooseSaveFile("csv", "MSExcel Comma Separated Value Files(*.csv)|*.csv||");
     if (!fileName)
@@ -65,13 +70,13 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
         return DatalogUploadOutcome::StateFailed;
     }
     std::string ignored;
-    std::this_thread::sleep_for(DatalogCommandWait);
+    SleepPumped(DatalogCommandWait);
     if (link.Transact("DLog:State off", &ignored) != Link::Success) {
         CommunicationError(context);
         return DatalogUploadOutcome::StateFailed;
     }
     std::string countReply;
-    std::this_thread::sleep_for(DatalogCommandWait);
+    SleepPumped(DatalogCommandWait);
     if (link.Transact("DLog:Count?", &countReply) != Link::Success) {
         CommunicationError(context);
         return DatalogUploadOutcome::StateFailed;

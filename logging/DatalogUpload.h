@@ -32,7 +32,8 @@ enum class DatalogUploadOutcome {
     RestoreFailed, // uploaded, but the logging state could not be put back
 };
 
-// The pause between the commands that stop the instrument's logging and count its records.
+// The pause between the commands that stop the instrument's logging and count
+// its records; on the window's thread the windows keep painting through it.
 inline constexpr std::chrono::milliseconds DatalogCommandWait{50};
 
 // "Upload Internal DataLog": pauses the instrument's own data log, reads all

@@ -1,10 +1,12 @@
 #include "logging/LoggingRun.h"
 
+#include <ctime>
 #include <mutex>
 #include <optional>
 
 #include "base/Event.h"
 #include "base/FileChooser.h"
+#include "base/ProposedFileName.h"
 #include "base/SettingsStore.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
@@ -17,6 +19,8 @@ namespace {
 
 constexpr std::string_view CsvExtension = "csv";
 constexpr std::string_view CsvFilter = "MSExcel Comma Separated Value Files(*.csv)|*.csv||";
+// The proposed file name: "DataLog_20240501_143210.csv", a new one for every run.
+constexpr std::string_view LogFileStem = "DataLog";
 // An identification longer than this means the instrument is not itself.
 constexpr std::size_t MaxIdnLength = 64;
 
@@ -35,6 +39,7 @@ void CLoggingRun::Start() {
 }
 
 void CLoggingRun::Begin(const DataLogSetupData& setup) {
+    ui_->files.ProposeSaveName(TimestampedFileName(LogFileStem, CsvExtension, std::time(nullptr)));
     const std::optional<std::string> path = ui_->files.ChooseSaveFile(CsvExtension, CsvFilter);
     if (!path)
         return;

@@ -10,6 +10,5 @@ void SendCommandFile(CVantorView& view) {
     CVantorCore& core = view.Core();
     CFileChooser files(&view);
     CStandardOutput standardOutput;
-    CCommandFileRunner({core.Link(), core.TransactionMutex(), view, standardOutput, files, &view})
-        .Run();
+    CCommandFileRunner({core.Link(), core.TransactionMutex(), view, standardOutput, files}).Run();
 }

@@ -1,10 +1,30 @@
 #include "app/ui/MessageBoxes.h"
 
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QWidget>
 
 #include "app/ui/Titles.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
+
+namespace {
+
+// A short text ("Upload Complete") makes a box narrower than its title, which
+// the window manager then cuts short: the box's grid gets a row as wide as
+// the title needs. The box sizes itself from its layout's minimum when shown.
+void KeepTitleVisible(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    const QMargins margins = grid->contentsMargins();
+    grid->addItem(new QSpacerItem(TitleBarWidth(box) - margins.left() - margins.right(), 0,
+                                  QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+} // namespace
 
 CMessageBoxes::CMessageBoxes(QWidget& owner) : owner_(owner) {}
 
@@ -33,5 +53,6 @@ void CMessageBoxes::Present(const QString& text, QMessageBox::Icon icon) {
         return;
     }
     QMessageBox box(icon, QString::fromLatin1(AppTitle), text, QMessageBox::Ok, owner_.window());
+    KeepTitleVisible(box);
     box.exec();
 }

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/ui/FixedSizeWindow.h"
+
 CCalTblNumReq::CCalTblNumReq(QWidget* parent) : QDialog(parent), list_(new QComboBox) {
     setWindowTitle(QStringLiteral("User Curve Number"));
     auto* manual = new QLabel(QStringLiteral(
@@ -27,7 +29,9 @@ CCalTblNumReq::CCalTblNumReq(QWidget* parent) : QDialog(parent), list_(new QComb
     layout->addWidget(new QLabel(QStringLiteral("Enter user curve number :")));
     layout->addWidget(list_);
     layout->addWidget(buttons);
-    setMinimumWidth(420);
+    // Wide enough for the note to take three lines.
+    layout->addStrut(420 - layout->contentsMargins().left() - layout->contentsMargins().right());
+    MakeFixedSize(*this);
 }
 
 void CCalTblNumReq::SetReplies(const std::array<QString, UserCurves>& replies) {

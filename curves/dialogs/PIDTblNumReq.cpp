@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "base/UserInterface.h"
+#include "base/ui/FixedSizeWindow.h"
 
 CPIDTblNumReq::CPIDTblNumReq(IMessageBoxes& boxes, QWidget* parent)
     : QDialog(parent), boxes_(boxes), list_(new QComboBox) {
@@ -29,8 +30,7 @@ CPIDTblNumReq::CPIDTblNumReq(IMessageBoxes& boxes, QWidget* parent)
     layout->addWidget(new QLabel(QStringLiteral("Enter PID table number :")));
     layout->addWidget(list_);
     layout->addWidget(buttons);
-    // Wide enough for its title.
-    setMinimumWidth(300);
+    MakeFixedSize(*this);
 }
 
 std::optional<int> CPIDTblNumReq::ReadInteger(const QString& text) {

@@ -9,6 +9,7 @@
 #include <charconv>
 
 #include "base/UserInterface.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/UiText.h"
 
 namespace {
@@ -80,7 +81,7 @@ void CReferencePointDlg::Arrange(bool valueFirst) {
     layout->addLayout(grid);
     layout->addSpacing(12);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedSize(*this);
 }
 
 void CReferencePointDlg::reject() {

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "base/UserInterface.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/UiText.h"
 #include "logging/LogFormat.h"
 
@@ -75,7 +76,7 @@ CDataLogSetup::CDataLogSetup(const DataLogSetupData& setup, IMessageBoxes& boxes
     layout->addLayout(groups);
     layout->addLayout(intervalRow);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedSize(*this);
 }
 
 void CDataLogSetup::OnToggled(int index, bool checked) {

@@ -7,14 +7,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/UserInterface.h"
+#include "base/ui/FieldWidth.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/UiText.h"
 
 namespace {
 
 constexpr std::array<const char*, 3> GroupCaptions{
     "Logging Input Channels:", "Logging Output Channels:", "Logging Control Setpoints:"};
+// The output file field is never narrower than this.
+constexpr int OutputFileMinimumWidth = 320;
 
 } // namespace
 
@@ -43,7 +48,7 @@ CDataLoggingInProcMessage::CDataLoggingInProcMessage(IMessageBoxes& boxes, QWidg
     }
 
     outputFile_->setReadOnly(true);
-    outputFile_->setMinimumWidth(320);
+    outputFile_->setMinimumWidth(OutputFileMinimumWidth);
     auto* details = new QGridLayout;
     details->addWidget(new QLabel(QStringLiteral("At interval :")), 0, 0);
     auto* intervalRow = new QHBoxLayout;
@@ -65,14 +70,21 @@ CDataLoggingInProcMessage::CDataLoggingInProcMessage(IMessageBoxes& boxes, QWidg
     buttons->addWidget(stop_);
     buttons->addStretch();
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    MakeFixedSize(*this);
 }
 
 void CDataLoggingInProcMessage::SetFields(const DataLoggingFields& fields) {
     for (std::size_t slot = 0; slot < sources_.size(); ++slot)
         sources_[slot]->setText(FromCoreText(fields.sources[slot]));
     interval_->setText(FromCoreText(fields.interval));
-    outputFile_->setText(FromCoreText(fields.outputFile));
+    const QString path = FromCoreText(fields.outputFile);
+    outputFile_->setText(path);
+    // The window widens to show the whole path, up to the longest one "Stop"
+    // takes; a longer one scrolls, and the field's tip holds it whole.
+    const int longest = FieldWidthFor(*outputFile_, QString(MaxFileLength, QLatin1Char('x')));
+    outputFile_->setMinimumWidth(
+        std::clamp(FieldWidthFor(*outputFile_, path), OutputFileMinimumWidth, longest));
+    outputFile_->setToolTip(path);
     outputFile_->setCursorPosition(0);
     entries_->setText(FromCoreText(fields.entries));
 }

@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "base/UserInterface.h"
+#include "base/ui/FieldWidth.h"
 #include "base/ui/UiText.h"
 #include "base/ui/WindowPlacement.h"
 #include "comm/CommandLine.h"
@@ -41,7 +42,10 @@ CStripChart::CStripChart(IMessageBoxes& boxes, QWidget* parent)
     rangeLayout->addWidget(new QLabel(QStringLiteral("Min:")), 1, 0);
     rangeLayout->addWidget(minField_, 1, 1);
     rangeLayout->addWidget(apply_, 2, 0, 1, 2);
-    const int fieldWidth = maxField_->fontMetrics().horizontalAdvance(QStringLiteral("0000.000"));
+    // The widest text a field can hold: seven digits.
+    const int fieldWidth =
+        FieldWidthFor(*maxField_, QString(static_cast<qsizetype>(CStripChartScale::FieldLength),
+                                          QLatin1Char('0')));
     maxField_->setFixedWidth(fieldWidth);
     minField_->setFixedWidth(fieldWidth);
 
@@ -170,8 +174,10 @@ void CStripChart::ShowRange() {
 }
 
 void CStripChart::EnableRangeFields(bool enabled) {
-    maxField_->setEnabled(enabled);
-    minField_->setEnabled(enabled);
+    // In automatic scaling the fields show the range the chart found: read-only
+    // rather than disabled, so that it stays readable and can be copied.
+    maxField_->setReadOnly(!enabled);
+    minField_->setReadOnly(!enabled);
     apply_->setEnabled(enabled);
 }
 

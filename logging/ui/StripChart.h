@@ -79,6 +79,7 @@ private:
     void OnClear();
     void FilterField(QLineEdit* field, const QString& text);
     void ShowRange();
+    // Manual scaling: the fields take input and "Apply" is offered.
     void EnableRangeFields(bool enabled);
     void ScheduleRedraw(bool rebuild);
     void Redraw();

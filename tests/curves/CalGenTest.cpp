@@ -184,6 +184,8 @@ TEST_F(CalGen, The300KOperationKeepsTheCurveBelow30KAndWritesTheSourceHeaderAndO
     ASSERT_EQ(1u, files_.saveAsked.size());
     EXPECT_EQ(std::make_pair(std::string("crv"), std::string("Curve Files (*.crv)|*.crv||")),
               files_.saveAsked[0]);
+    // Offered under the source's name, not over the standard curve itself.
+    EXPECT_EQ(std::vector<std::string>{"source_CalGen.crv"}, files_.proposedNames);
 }
 
 TEST_F(CalGen, TheOtherDiodeOperationsBendTheCurveThroughTheirPoints) {
@@ -436,6 +438,14 @@ TEST_F(CalGen, NothingIsWrittenUnlessTheWholeCurveIs) {
     const CurvePoints out = PointsOf(text);
     ASSERT_EQ(Temperatures.size(), out.size());
     EXPECT_NEAR(0.81, out[3].first, 1e-6);
+}
+
+TEST(CalGenSelection, TheProposedNameIsTheSourcesWithCalGen) {
+    EXPECT_EQ("DT-670_CalGen.crv", CalGenFileName("/curves/standard/DT-670.crv"));
+    EXPECT_EQ("bath probe_CalGen.crv", CalGenFileName("bath probe.CRV"));
+    EXPECT_EQ("D6015.v2_CalGen.crv", CalGenFileName("D6015.v2.crv"));
+    EXPECT_EQ("curve_CalGen.crv", CalGenFileName("curve"));
+    EXPECT_EQ("", CalGenFileName(""));
 }
 
 TEST(CalGenSelection, TheSelectDialogsPositionsPickTheOperation) {

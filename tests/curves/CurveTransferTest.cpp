@@ -97,6 +97,8 @@ TEST_P(CurveOverEachTransport, TwoHundredEntriesAre206LinesFromCalcAndReadBackAs
     EXPECT_EQ(UploadCurve(Context()), TransferOutcome::Done) << ui_.Log();
     EXPECT_EQ(files_.saveAsked.back(),
               (std::pair<std::string, std::string>{"crv", "Curve Files (*.crv)|*.crv||"}));
+    EXPECT_EQ(files_.proposedNames,
+              std::vector<std::string>{"UserCurve" + std::to_string(n) + ".crv"});
     const std::string text = ReadTextFile(out);
     EXPECT_EQ(TableLines(text), sent);
     EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Upload Complete"});
@@ -180,13 +182,17 @@ TEST_F(CurveTransfer, EveryWayOutReleasesTheTransactionMutex) {
     EXPECT_EQ(ui_.Log(), "Cannot open input file\n");
     EXPECT_TRUE(ui_.Boxes().empty());
 
-    files_.saveAnswers = {std::nullopt};
-    EXPECT_EQ(UploadCurve(Context()), TransferOutcome::Cancelled);
-    EXPECT_TRUE(MutexFree());
+    // The curve is chosen before the save dialog, which then proposes its number.
     files_.saveAnswers = {dir_->File("never.crv")};
     numbers_.userCurve = std::nullopt;
     EXPECT_EQ(UploadCurve(Context()), TransferOutcome::Cancelled);
     EXPECT_TRUE(MutexFree());
+    EXPECT_TRUE(files_.saveAsked.empty());
+    files_.saveAnswers = {std::nullopt};
+    numbers_.userCurve = 7;
+    EXPECT_EQ(UploadCurve(Context()), TransferOutcome::Cancelled);
+    EXPECT_TRUE(MutexFree());
+    EXPECT_EQ(files_.proposedNames, std::vector<std::string>{"UserCurve7.crv"});
     EXPECT_FALSE(std::filesystem::exists(dir_->File("never.crv")));
 
     // A link without a port: every query fails.
@@ -203,7 +209,7 @@ TEST_F(CurveTransfer, EveryWayOutReleasesTheTransactionMutex) {
               (std::vector<std::string>{"Communication Error", "Communication Error"}));
     EXPECT_EQ(hints_, 2);
     // Refused before its save dialog.
-    EXPECT_EQ(files_.saveAsked.size(), 2u);
+    EXPECT_EQ(files_.saveAsked.size(), 1u);
 }
 
 TEST_F(CurveTransfer, ABusyLinkDropsTheCommandWithoutAWord) {
@@ -281,6 +287,8 @@ TEST_F(CurveTransfer, BackupBeforeAndVerifyAfterTheDownload) {
     files_.saveAnswers = {copy};
     EXPECT_EQ(DownloadCurve(Context()), TransferOutcome::Done) << ui_.Log();
     EXPECT_TRUE(std::filesystem::exists(copy));
+    // The ".crv" copy of a converted curve is offered under its serial number.
+    EXPECT_EQ(files_.proposedNames, std::vector<std::string>{"D6091234.crv"});
 
     std::vector<std::filesystem::path> saved(std::filesystem::directory_iterator(backups), {});
     ASSERT_EQ(saved.size(), 1u);

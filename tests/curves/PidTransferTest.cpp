@@ -64,6 +64,7 @@ TEST_F(PidTransfer, SixteenEntriesAreNineteenLinesAfterTheIdentity) {
     EXPECT_EQ(ReadTextFile(out), reply);
     EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Upload Complete"});
     EXPECT_EQ(ui_.Log(), reply + "PID Table 2 is uploaded to " + out + "\n");
+    EXPECT_EQ(files_.proposedNames, std::vector<std::string>{"PIDTable2.pid"});
     EXPECT_EQ(ui_.Captions(),
               std::vector<std::string>{"Uploading from PID table 2. Please wait..."});
 }
@@ -133,12 +134,16 @@ TEST_F(PidTransfer, TheTableNumberIsSentAsTypedAndEveryWayOutIsFree) {
     numbers_.pidTable = std::nullopt;
     EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::Cancelled);
     EXPECT_TRUE(MutexFree());
-    files_.saveAnswers = {std::nullopt};
-    EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::Cancelled);
-    EXPECT_TRUE(MutexFree());
+    // The table is chosen before the save dialog, which then proposes its number.
     files_.saveAnswers = {dir_->File("never.pid")};
     EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::Cancelled);
     EXPECT_TRUE(MutexFree());
+    EXPECT_TRUE(files_.saveAsked.empty());
+    numbers_.pidTable = -3;
+    files_.saveAnswers = {std::nullopt};
+    EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::Cancelled);
+    EXPECT_TRUE(MutexFree());
+    EXPECT_EQ(files_.proposedNames, std::vector<std::string>{"PIDTable-3.pid"});
 
     // No port: the identity and the entry count fail.
     link_ = std::make_unique<CCommLink>(settings_, ui_, ui_, ui_);

@@ -14,6 +14,7 @@
 #include "logging/DatalogUpload.h"
 #include "support/PtyPeer.h"
 #include "support/SimulatorLinks.h"
+#include "support/StampedName.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
 
@@ -42,6 +43,7 @@ class SaveAs : public IFileChooser {
 public:
     std::optional<std::string> name;
     int asked = 0;
+    std::vector<std::string> proposed;
     std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
         ADD_FAILURE() << "the upload asks for no file to read";
         return std::nullopt;
@@ -53,6 +55,7 @@ public:
         EXPECT_EQ("MSExcel Comma Separated Value Files(*.csv)|*.csv||", filter);
         return name;
     }
+    void ProposeSaveName(std::string_view fileName) override { proposed.emplace_back(fileName); }
 };
 
 // One upload over a link the test sets up, into a private folder.
@@ -128,7 +131,13 @@ TEST(DatalogUpload, SendsTheStepsInOrderAndWritesTheTableByteForByte) {
     const std::string path = upload.dir.File("log.csv");
     std::ofstream(path) << "an earlier upload\n";
 
+    const std::time_t before = std::time(nullptr);
     EXPECT_EQ(DatalogUploadOutcome::Uploaded, instrument.Run());
+    const std::time_t after = std::time(nullptr);
+    // The save dialog offered a name of the upload's date and time.
+    ASSERT_EQ(1u, upload.files.proposed.size());
+    EXPECT_TRUE(IsStampedBetween(upload.files.proposed[0], "InternalDataLog", "csv", before, after))
+        << upload.files.proposed[0];
     // The state is restored with the reply as it came, its line end included.
     EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State off", "DLog:Count?", "DLog:Read?",
                      "DLog:State on\r", ""}),

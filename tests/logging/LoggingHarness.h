@@ -47,6 +47,7 @@ public:
     std::optional<std::string> path;
     int asked = 0;
     std::string extension, filter;
+    std::vector<std::string> proposed; // ProposeSaveName, in order
 
     std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
         return std::nullopt;
@@ -57,6 +58,7 @@ public:
         filter = std::string(f);
         return path;
     }
+    void ProposeSaveName(std::string_view fileName) override { proposed.emplace_back(fileName); }
 };
 
 // The progress window as a record; its "Stop" hides it and stops the run.

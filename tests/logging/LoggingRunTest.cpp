@@ -12,6 +12,7 @@
 #include "logging/LoggingHarness.h"
 #include "logging/LoggingTicker.h"
 #include "support/PtyPeer.h"
+#include "support/StampedName.h"
 #include "support/TempDir.h"
 
 using namespace std::chrono_literals;
@@ -77,10 +78,16 @@ std::vector<std::string> Fields(const std::string& row) {
 
 TEST_F(LoggingRunTest, ChannelsAAndBWithHeater1WriteTheHeaderRowsAndTrailer) {
     StartSimulator(28);
+    const std::time_t before = std::time(nullptr);
     StartRun(ChannelA | ChannelB | Heater1, 0.1);
+    const std::time_t after = std::time(nullptr);
     ASSERT_TRUE(h_.active);
     EXPECT_EQ("csv", h_.files.extension);
     EXPECT_EQ("MSExcel Comma Separated Value Files(*.csv)|*.csv||", h_.files.filter);
+    // The save dialog offers a name of the start's date and time.
+    ASSERT_EQ(1u, h_.files.proposed.size());
+    EXPECT_TRUE(IsStampedBetween(h_.files.proposed[0], "DataLog", "csv", before, after))
+        << h_.files.proposed[0];
     EXPECT_EQ(std::chrono::milliseconds(100), h_.timer.period);
     EXPECT_TRUE(h_.progress.shown);
     EXPECT_EQ("Channel A", h_.progress.fields.sources[0]);

@@ -1,5 +1,8 @@
+#include <QComboBox>
 #include <QCursor>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
@@ -16,10 +19,13 @@
 
 #include "app/SimulatedRun.h"
 #include "app/VantorCore.h"
+#include "app/ui/ShortCutButtons.h"
 #include "base/SettingsStore.h"
 #include "base/SimulatorProcess.h"
 #include "comm/ConnectionStatus.h"
+#include "curves/dialogs/CalTblNumReq.h"
 #include "support/TempDir.h"
+#include "support/ui/QtDialogs.h"
 #include "ui/UiTestHelpers.h"
 
 namespace {
@@ -196,6 +202,47 @@ TEST_F(SimulatedRunOn, AGpibReadAndAWaitForTheLinkKeepTheWindowsPainted) {
     EXPECT_LT(gap, 500ms);
     EXPECT_TRUE(run->Boxes().empty());
     ::unsetenv("TUNDRIX_GPIB_LIBRARY");
+}
+
+TEST_F(SimulatedRunOn, ACurveUploadKeepsTheWindowsPaintedThroughItsWaits) {
+    auto run = Start(PortRS232);
+    run->Frame().CommandAction(MenuCommand::Connect)->trigger();
+    ASSERT_EQ("Connected", run->View().ShortcutBar()->StatusText());
+    ASSERT_TRUE(run->Offered(MenuCommand::CurveUpload));
+    RepaintProbe probe;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&probe));
+
+    // User curve 3, then the save dialog, which offers the curve's number.
+    const std::string out = dir_.File("curve3.crv");
+    QString proposed;
+    Clock::time_point saved{};
+    WhenModal<CCalTblNumReq>([&](CCalTblNumReq* number) {
+        WhenModal<QFileDialog>([&](QFileDialog* save) {
+            auto* name = save->findChild<QLineEdit*>("fileNameEdit");
+            proposed = name->text();
+            name->setText(QString::fromStdString(out));
+            static_cast<QDialog*>(save)->accept();
+            saved = Clock::now();
+        });
+        number->CurveList()->setCurrentIndex(2);
+        number->accept();
+    });
+    run->Frame().CommandAction(MenuCommand::CurveUpload)->trigger();
+    const auto end = Clock::now();
+
+    EXPECT_EQ("UserCurve3.crv", proposed);
+    ASSERT_NE(Clock::time_point{}, saved);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run->Boxes().empty(); }, 5000));
+    EXPECT_EQ("Upload Complete", run->Boxes().back().first);
+    EXPECT_TRUE(run->View().LogText().contains("User Curve 3 is uploaded to " +
+                                               QString::fromStdString(out)));
+    // "SENSORIX 63:NENTRY?", the 1000 ms wait and the table read, on the window's thread.
+    EXPECT_GE(end - saved, 1000ms);
+    const auto gap = probe.LongestGap(saved, end);
+    Report("curve upload from the save dialog on, 1 s wait", gap, probe.PaintsBetween(saved, end));
+    EXPECT_LT(gap, 500ms);
+    EXPECT_GE(probe.PaintsBetween(saved, end), 10);
+    EXPECT_TRUE(probe.SawBusyCursor());
 }
 
 } // namespace

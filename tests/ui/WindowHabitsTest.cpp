@@ -7,18 +7,28 @@
 
 #include "app/VantorCore.h"
 #include "app/ui/AboutDlg.h"
+#include "app/ui/MessageBoxes.h"
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SelectCalGenType.h"
 #include "app/ui/ShortCutButtons.h"
 #include "app/ui/TfrDlg.h"
 #include "base/SettingsStore.h"
 #include "base/WindowRect.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/WindowPlacement.h"
 #include "comm/dialogs/CommSetUp.h"
 #include "comm/dialogs/GPIBAddrEditDlg.h"
 #include "comm/dialogs/IPEdit.h"
 #include "comm/dialogs/PortSelect.h"
+#include "curves/dialogs/CalTblNumReq.h"
+#include "curves/dialogs/OnePoint.h"
+#include "curves/dialogs/PIDTblNumReq.h"
+#include "curves/dialogs/TWOPOINTS.h"
+#include "curves/dialogs/ThreePoints.h"
+#include "logging/ui/DataLogSetup.h"
+#include "logging/ui/DataLoggingInProcMessage.h"
 #include "support/TempDir.h"
+#include "support/TestUi.h"
 #include "ui/UiTestHelpers.h"
 
 namespace {
@@ -83,27 +93,102 @@ void ExpectFixedWithoutMaximize(QWidget& window, const char* name) {
     EXPECT_EQ(window.layout()->sizeConstraint(), QLayout::SetFixedSize) << name;
 }
 
+// The window as the user first sees it is wide enough for its whole title.
+void ExpectTitleShown(QWidget& window, const char* name) {
+    window.show();
+    window.layout()->activate();
+    EXPECT_GE(window.width(), TitleBarWidth(window)) << name;
+    window.hide();
+}
+
 TEST(WindowHabits, DialogsOfAFixedSizeHaveNoMaximizeButton) {
     CSettingsStore settings("");
     CPortSelect portSelect(0);
-    ExpectFixedWithoutMaximize(portSelect, "Port Select Dialog");
     CCommSetUp commSetUp(settings, 1, 0);
-    ExpectFixedWithoutMaximize(commSetUp, "Communicaton Setup");
     CGPIBAddrEditDlg gpib(12);
-    ExpectFixedWithoutMaximize(gpib, "Edit GPIB Address Dialog");
     CIPEdit ip(MyIPAddr::FromOctets(127, 0, 0, 1), 5000);
-    ExpectFixedWithoutMaximize(ip, "Edit IP Address");
     CSelectCalGenType calGen;
-    ExpectFixedWithoutMaximize(calGen, "Select CalGen Type");
     CAboutDlg about;
-    ExpectFixedWithoutMaximize(about, "About");
     CTfrDlg transfer;
-    ExpectFixedWithoutMaximize(transfer, "Download/Upload Message");
+    const std::pair<QWidget*, const char*> dialogs[] = {
+        {&portSelect, "Port Select Dialog"},    {&commSetUp, "Communicaton Setup"},
+        {&gpib, "Edit GPIB Address Dialog"},    {&ip, "Edit IP Address"},
+        {&calGen, "Select CalGen Type"},        {&about, "About"},
+        {&transfer, "Download/Upload Message"},
+    };
+    // Laid out in boxes, forms and grids, each as wide as its title needs.
+    for (const auto& [dialog, name] : dialogs) {
+        ExpectFixedWithoutMaximize(*dialog, name);
+        ExpectTitleShown(*dialog, name);
+    }
 
     TempDir dir;
     ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
     ExpectFixedWithoutMaximize(*run.View().ShortcutBar(), "Short Cuts");
     EXPECT_TRUE(run.View().ShortcutBar()->windowFlags().testFlag(Qt::Tool));
+}
+
+TEST(WindowHabits, TheTransferCalGenAndLoggingDialogsAreFixedWithoutMaximizeShowingTheirTitles) {
+    TestUi boxes;
+    CCalTblNumReq curveNumber;
+    CPIDTblNumReq pidNumber(boxes);
+    COnePoint onePoint(OnePointForm("Please enter a reference point at around 300K"), boxes, {});
+    CTWOPOINTS diode(DiodeTwoPointsForm(), boxes, {});
+    CTWOPOINTS platinum(PlatinumTwoPointsForm(), boxes, {});
+    CThreePoints threePoints(ThreePointsForm(), boxes, {});
+    DataLogSetupData setup;
+    setup.interval = 30.0;
+    CDataLogSetup logSetup(setup, boxes);
+    CDataLoggingInProcMessage inProgress(boxes);
+    const std::pair<QWidget*, const char*> dialogs[] = {
+        {&curveNumber, "User Curve Number"},
+        {&pidNumber, "PID Table Number"},
+        {&onePoint, "Enter a single reference point"},
+        {&diode, "Enter two reference points (diode)"},
+        {&platinum, "Enter two reference points (platinum)"},
+        {&threePoints, "Enter three reference points"},
+        {&logSetup, "Data Logging Setup Dialog"},
+        {&inProgress, "Data Logging in progress Message"},
+    };
+    for (const auto& [dialog, name] : dialogs) {
+        ExpectFixedWithoutMaximize(*dialog, name);
+        ExpectTitleShown(*dialog, name);
+    }
+    // The curve number note keeps its three lines' width.
+    EXPECT_GE(curveNumber.width(), 420);
+}
+
+TEST(WindowHabits, AMessageBoxOfAShortTextIsWideEnoughForItsTitle) {
+    QWidget owner;
+    CMessageBoxes boxes(owner);
+    QString title, text;
+    int width = 0, needed = 0;
+    const auto seen = WhenModalOpens([&](QWidget& box) {
+        title = box.windowTitle();
+        text = static_cast<QMessageBox&>(box).text();
+        width = box.width();
+        needed = TitleBarWidth(box);
+        static_cast<QMessageBox&>(box).accept();
+    });
+    boxes.ShowMessage("Upload Complete", MessageIcon::Information);
+    ASSERT_TRUE(*seen);
+    EXPECT_EQ("Tundrix Utility Software", title);
+    EXPECT_EQ("Upload Complete", text);
+    EXPECT_GE(width, needed);
+}
+
+TEST(WindowHabits, ATitleBarHoldsTheTitleInBoldBesideAnIconAndThreeButtons) {
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("PID Table Number"));
+    QFont bold = window.font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    EXPECT_GE(TitleBarWidth(window),
+              metrics.horizontalAdvance(QStringLiteral("PID Table Number")) + 4 * metrics.height());
+    window.setWindowTitle(QStringLiteral("PID Table Number, a longer title"));
+    EXPECT_GT(TitleBarWidth(window),
+              metrics.horizontalAdvance(QStringLiteral("PID Table Number")) +
+                  metrics.horizontalAdvance(QStringLiteral(", a longer title")));
 }
 
 TEST(WindowHabits, CtrlQEndsTheProgramFromAnyOfItsWindows) {

@@ -13,6 +13,7 @@
 #include "logging/ui/DataLoggingInProcMessage.h"
 #include "logging/ui/LoggingDialogs.h"
 #include "support/TestUi.h"
+#include "support/ui/FieldText.h"
 #include "support/ui/QtDialogs.h"
 
 namespace {
@@ -248,6 +249,37 @@ TEST(DataLoggingInProcMessage, AnOutputPathOver100CharactersStaysShownButStillSt
     EXPECT_FALSE(box.isVisible());
     EXPECT_EQ(2, stops);
     EXPECT_EQ(1u, ui.Boxes().size());
+}
+
+TEST(DataLoggingInProcMessage, TheOutputPathShowsWhole) {
+    TestUi ui;
+    CDataLoggingInProcMessage box(ui);
+    auto* field = box.findChild<QLineEdit*>();
+    ASSERT_NE(nullptr, field);
+    EXPECT_TRUE(field->isReadOnly());
+    DataLoggingFields fields;
+    for (const std::string& path :
+         {std::string("/tmp/run.csv"),
+          std::string("/home/technician/measurements/cryostat-2/DataLog_20261208_210644.csv")}) {
+        fields.outputFile = path;
+        box.SetFields(fields);
+        box.ShowProgress();
+        box.layout()->activate();
+        EXPECT_TRUE(ShowsWholeText(*field)) << path;
+        EXPECT_EQ(QString::fromStdString(path), field->toolTip());
+    }
+    // Far longer than "Stop" takes: the window does not grow for it, the tip holds it.
+    const int width = box.width();
+    fields.outputFile = "/" + std::string(150, 'W') + "/log.csv";
+    box.SetFields(fields);
+    box.layout()->activate();
+    const int capped = box.width();
+    fields.outputFile = "/" + std::string(300, 'W') + "/log.csv";
+    box.SetFields(fields);
+    box.layout()->activate();
+    EXPECT_GT(capped, width);
+    EXPECT_EQ(capped, box.width());
+    EXPECT_EQ(QString::fromStdString(fields.outputFile), field->toolTip());
 }
 
 int main(int argc, char** argv) {

@@ -12,6 +12,7 @@
 #include "logging/ui/ChartControl.h"
 #include "logging/ui/StripChart.h"
 #include "support/TestUi.h"
+#include "support/ui/FieldText.h"
 #include "support/ui/QtDialogs.h"
 
 namespace {
@@ -51,8 +52,11 @@ TEST_F(StripChartTest, OpensInAutomaticScalingWithAnEmptyChart) {
     EXPECT_EQ("Strip Chart", chart_.windowTitle());
     EXPECT_TRUE(chart_.IsCreated());
     EXPECT_EQ(1, chart_.RebuildCount());
-    EXPECT_FALSE(chart_.MaxField()->isEnabled());
-    EXPECT_FALSE(chart_.MinField()->isEnabled());
+    // The automatic range is shown read-only: readable and copyable, not greyed out.
+    for (QLineEdit* field : {chart_.MaxField(), chart_.MinField()}) {
+        EXPECT_TRUE(field->isEnabled());
+        EXPECT_TRUE(field->isReadOnly());
+    }
     EXPECT_FALSE(chart_.ApplyButton()->isEnabled());
     EXPECT_EQ(7, chart_.MaxField()->maxLength());
     EXPECT_EQ(7, chart_.MinField()->maxLength());
@@ -126,8 +130,15 @@ TEST_F(StripChartTest, TheHundredAndFirstPointPushesOutTheFirst) {
 }
 
 TEST_F(StripChartTest, FieldsTakeDigitsAndPointsOnly) {
+    // Read-only in automatic scaling: typing and Enter change nothing.
+    QTest::keyClicks(chart_.MaxField(), "50");
+    QTest::keyClick(chart_.MaxField(), Qt::Key_Return);
+    EXPECT_EQ("0", chart_.MaxField()->text());
+    EXPECT_EQ(1, chart_.RebuildCount());
+
     Button(&chart_, "Manual")->click();
-    EXPECT_TRUE(chart_.MaxField()->isEnabled());
+    EXPECT_FALSE(chart_.MaxField()->isReadOnly());
+    EXPECT_FALSE(chart_.MinField()->isReadOnly());
     EXPECT_TRUE(chart_.ApplyButton()->isEnabled());
 
     Type(chart_.MaxField(), "-12");
@@ -142,6 +153,15 @@ TEST_F(StripChartTest, FieldsTakeDigitsAndPointsOnly) {
     chart_.MinField()->insert("a-7.5b");
     Q_EMIT chart_.MinField()->textEdited(chart_.MinField()->text());
     EXPECT_EQ("7.5", chart_.MinField()->text());
+}
+
+TEST_F(StripChartTest, TheWidestRangeTextShowsWhole) {
+    Button(&chart_, "Manual")->click();
+    for (QLineEdit* field : {chart_.MaxField(), chart_.MinField()}) {
+        // Seven digits, the most a field takes; the text does not scroll out of view.
+        field->setText("0000000");
+        EXPECT_TRUE(ShowsWholeText(*field));
+    }
 }
 
 TEST_F(StripChartTest, ApplyAndEnterTakeTheManualRangeOrSayWhyNot) {
