@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <string_view>
 
+#include "base/DecimalText.h"
 #include "cli/CliUi.h"
 #include "cli/GivenFiles.h"
 #include "cli/StreamLog.h"
 #include "curves/CalGen.h"
-#include "curves/CurveText.h"
 #include "curves/GivenReferencePoints.h"
 
 namespace {

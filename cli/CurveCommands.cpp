@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
+#include "base/DecimalText.h"
 #include "cli/CliUi.h"
 #include "cli/GivenFiles.h"
 #include "cli/StreamLog.h"
 #include "curves/CheckCrvFile.h"
 #include "curves/ConvertCurve.h"
-#include "curves/CurveText.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/ListCurveErrors.h"
 #include "curves/ReadColonCurveFile.h"

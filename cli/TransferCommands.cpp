@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "app/VantorCore.h"
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "cli/CliUi.h"
-#include "curves/CurveText.h"
 #include "curves/DownloadCurve.h"
 #include "curves/DownloadPIDTable.h"
 #include "curves/GivenCurveHeader.h"

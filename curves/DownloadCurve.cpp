@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <mutex>
 
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
 #include "curves/BackupUserCurve.h"
 #include "curves/CurveHeaderDialog.h"
-#include "curves/CurveText.h"
 #include "curves/ListCurveErrors.h"
 #include "curves/ReadColonCurveFile.h"
 #include "curves/ReadCrvFile.h"
@@ -109,12 +109,12 @@ CurveSent SendCurve(CCommLink& link, IMessageLog& log, ITransferProgress& progre
     };
     send(sensorCurve.name);
     send(sensorCurve.type);
-    send(FormatFixed(sensorCurve.multiplier));
+    send(FormatDecimal(sensorCurve.multiplier, 6));
     send(sensorCurve.unitText);
     const int count = std::min(sensorCurve.count, SensorCurve::MaxEntries);
     for (int i = 0; i < count; ++i) {
         const CurveEntry& entry = sensorCurve.entries[static_cast<std::size_t>(i)];
-        send(FormatFixed(entry.value) + "     " + FormatFixed(entry.temperature));
+        send(FormatDecimal(entry.value, 6) + "     " + FormatDecimal(entry.temperature, 6));
         progress.SetProgress(i * 100 / count);
     }
     link.Transact(std::string(";"), nullptr);

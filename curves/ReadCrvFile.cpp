@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "base/AtomicFile.h"
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/UserInterface.h"
-#include "curves/CurveText.h"
 
 namespace {
 

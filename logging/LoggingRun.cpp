@@ -3,6 +3,7 @@
 #include <mutex>
 #include <optional>
 
+#include "base/DecimalText.h"
 #include "base/Event.h"
 #include "base/FileChooser.h"
 #include "base/SettingsStore.h"
@@ -56,7 +57,7 @@ void CLoggingRun::Begin(const DataLogSetupData& setup) {
     }
     state_.SetSources(sources);
     fields.entries = "0";
-    fields.interval = FormatFixed(setup.interval, 1, 8);
+    fields.interval = FormatDecimal(setup.interval, 1, 8);
     fields.outputFile = *path;
     ui_->progress.SetFields(fields);
 

@@ -13,7 +13,6 @@
 #include "base/FileChooser.h"
 #include "base/SettingsStore.h"
 #include "curves/ConvertCurve.h"
-#include "curves/CurveText.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/ReadCrvFile.h"
 #include "support/DecimalCommaLocale.h"
@@ -100,6 +99,12 @@ TEST_F(DecimalComma, DecimalTextReadsAndWritesAPoint) {
     EXPECT_EQ(2.5, ParseDecimal("+2.5"));
     EXPECT_FALSE(ParseDecimal("x2.5"));
     EXPECT_FALSE(ParseDecimal("inf"));
+    EXPECT_EQ("     2.5", FormatDecimal(2.5, 1, 8));
+    EXPECT_EQ("0.1", FormatGeneral(0.1, 15));
+    EXPECT_EQ("120000", FormatGeneral(120000.0, 15));
+    EXPECT_EQ("1.5000000", FormatNumber(1.5f, 8));
+    EXPECT_EQ("  1.500000K at 0.5", CFormat("%10.6fK at %g", 1.5, 0.5));
+    EXPECT_EQ("0.1", FormatShortest(0.1f));
 }
 
 TEST_F(DecimalComma, SettingsNumbersAreUnchanged) {
