@@ -15,6 +15,7 @@
 #include "curves/ConvertCurve.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/ReadCrvFile.h"
+#include "logging/StripChartScale.h"
 #include "support/DecimalCommaLocale.h"
 #include "support/TestUi.h"
 
@@ -105,6 +106,11 @@ TEST_F(DecimalComma, DecimalTextReadsAndWritesAPoint) {
     EXPECT_EQ("1.5000000", FormatNumber(1.5f, 8));
     EXPECT_EQ("  1.500000K at 0.5", CFormat("%10.6fK at %g", 1.5, 0.5));
     EXPECT_EQ("0.1", FormatShortest(0.1f));
+}
+
+TEST_F(DecimalComma, StripChartFieldsShowAPoint) {
+    EXPECT_EQ("-5.5", CStripChartScale::FieldText(-5.5));
+    EXPECT_EQ("123.456", CStripChartScale::FieldText(123.456789));
 }
 
 TEST_F(DecimalComma, SettingsNumbersAreUnchanged) {
