@@ -27,6 +27,18 @@ namespace {
 // Exit statuses: 0 success; 1 a transaction failed; 2 bad usage or resource.
 constexpr int ExitUsage = 2;
 
+// Reads the command line. CLI11 ends --help and --version with 0 and a
+// command line it refuses with a code of its own; the refusal, its message
+// already printed, is bad usage like any other.
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv) {
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error) == 0 ? 0 : ExitUsage;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -169,7 +181,8 @@ int main(int argc, char** argv) {
                      "seconds between readings (default: the logging interval of the settings)")
         ->check(CLI::Range(0.1, 120000.0));
 
-    CLI11_PARSE(app, argc, argv);
+    if (std::optional<int> status = ParseCommandLine(app, argc, argv))
+        return *status;
     if (log->parsed() && !logOptions.count && !logOptions.duration) {
         std::fprintf(stderr, "tundrix-cli: log: give --count N or --duration S\n");
         return ExitUsage;

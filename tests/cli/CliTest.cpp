@@ -38,6 +38,37 @@ CSimulatorProcess* CliAgainstSimulator::sim_ = nullptr;
 
 } // namespace
 
+TEST(CliUsage, EveryRefusedCommandLineExitsWithTwo) {
+    const std::vector<std::vector<std::string>> refused{
+        {},                                  // no subcommand
+        {"bogus"},                           // unknown subcommand
+        {"query"},                           // missing argument
+        {"--nope", "identify"},              // unknown option
+        {"curve", "upload", "x", "out.crv"}, // not a number
+        {"monitor", "A", "--count", "0"},    // refused by the option's check
+        {"log", "out.csv", "--sources", "A", "--interval", "1", "--count", "2", "--duration",
+         "3"},                 // options that exclude each other
+        {"identify", "extra"}, // an argument too many
+    };
+    for (const auto& args : refused) {
+        const auto run = RunProgram(TUNDRIX_CLI_PROGRAM, args);
+        std::string line;
+        for (const auto& arg : args)
+            line += arg + " ";
+        EXPECT_EQ(2, run.exitCode) << line << run.err;
+        EXPECT_NE("", run.err) << line;
+        EXPECT_EQ("", run.out) << line;
+    }
+    for (const char* option : {"--help", "--version"}) {
+        const auto run = RunProgram(TUNDRIX_CLI_PROGRAM, {option});
+        EXPECT_EQ(0, run.exitCode) << option << run.err;
+        EXPECT_NE("", run.out) << option;
+    }
+    const auto help = RunProgram(TUNDRIX_CLI_PROGRAM, {"curve", "download", "--help"});
+    EXPECT_EQ(0, help.exitCode) << help.err;
+    EXPECT_NE(std::string::npos, help.out.find("--verify")) << help.out;
+}
+
 TEST_F(CliAgainstSimulator, QueryPrintsTheReplyExactlyAsReceived) {
     auto idn = Cli({"query", "*IDN?"});
     EXPECT_EQ(0, idn.exitCode) << idn.err;
