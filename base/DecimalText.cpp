@@ -1,7 +1,10 @@
 #include "base/DecimalText.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -72,6 +75,19 @@ bool ParseLeadingInteger(std::string_view text, long& value) {
         return false;
     value = number;
     return true;
+}
+
+int LeadingInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    long long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        value = std::min<long long>(INT_MAX, value * 10 + (text[i] - '0'));
+    return static_cast<int>(negative ? -value : value);
 }
 
 std::string FormatDecimal(double value, int decimals, int width) {

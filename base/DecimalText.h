@@ -20,6 +20,10 @@ bool ParseNumber(std::string_view token, float& value);
 bool ParseLeadingNumber(std::string_view text, float& value);
 // A decimal integer at the start of the text (after blanks); the rest is ignored.
 bool ParseLeadingInteger(std::string_view text, long& value);
+// The decimal integer at the start of `text` as atoi reads it (blanks, one
+// sign, digits up to the first other character), held within -INT_MAX to
+// INT_MAX; 0 when there is none. "12\r\n" is 12, "1e3" is 1.
+int LeadingInteger(std::string_view text);
 
 // `value` as printf's "%*.*f" writes it: right-aligned in `width` characters,
 // exactly `decimals` digits after the ".". FormatDecimal(2.5, 1) is "2.5".

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <optional>
 #include <thread>
 
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
@@ -33,16 +33,7 @@ std::string Upper(std::string text) {
 // skipped, digits up to the first other character, none gives 0. A negative
 // number waits nothing.
 std::chrono::milliseconds PauseLength(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    const bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        ++i;
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-        value = std::min<long long>(INT_MAX, value * 10 + (text[i] - '0'));
-    return std::chrono::milliseconds(negative ? 0 : value);
+    return std::chrono::milliseconds(std::max(0, LeadingInteger(text)));
 }
 
 std::string FullPath(const std::string& path) {

@@ -342,3 +342,14 @@ TEST(CompareCurveLines, EachDifferenceIsLoggedAndCounted) {
                          "\"0.200100     300.000000\"\n"
                          "Verify: 3 entries sent, 2 read back\n");
 }
+
+TEST(TransferSteps, LeadingCountIsAPlausibleTableLength) {
+    const std::vector<std::pair<std::string, int>> cases{
+        {"200\r\n", 200},      {"  7 entries", 7},
+        {"+12abc", 12},        {"-3", 0},
+        {"none", 0},           {"", 0},
+        {"1000000", 1000000},  {"1000001", 0},
+        {"99999999999999", 0}, {std::string(32, ' ') + "5", 0}};
+    for (const auto& [reply, count] : cases)
+        EXPECT_EQ(count, LeadingCount(reply)) << reply;
+}
