@@ -8,6 +8,7 @@
 #include "cli/StreamLog.h"
 #include "curves/CheckCrvFile.h"
 #include "curves/ConvertCurve.h"
+#include "curves/CurveHeaderDialog.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/ListCurveErrors.h"
 #include "curves/ReadColonCurveFile.h"
@@ -43,9 +44,8 @@ int RunCurveShow(const std::string& fileName) {
     CurveReadResult result;
     {
         CStreamLog log(stderr);
-        result = fileName.find(".crv") != std::string::npos
-                     ? ReadCrvFile(fileName, curve, log)
-                     : ReadColonCurveFile(fileName, curve, log);
+        result = IsCrvName(fileName) ? ReadCrvFile(fileName, curve, log)
+                                     : ReadColonCurveFile(fileName, curve, log);
     }
     switch (result) {
     case CurveRead::Success:

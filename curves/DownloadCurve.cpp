@@ -25,10 +25,6 @@ constexpr int MinPoints = 4;
 constexpr const char* SendErrorText =
     "Error detected. Please check and correct the displayed error logs on screen.  ";
 
-bool IsCrvName(const std::string& fileName) {
-    return fileName.find(".crv") != std::string::npos;
-}
-
 // The curve to send, read with the reader the name selects; false when the
 // file is refused, with the messages shown.
 bool ReadCurveToSend(const TransferContext& context, const std::string& fileName,
@@ -64,19 +60,8 @@ bool ReadCurveToSend(const TransferContext& context, const std::string& fileName
 // copy is saved when asked for. False on "Abort".
 bool ReviewHeader(const TransferContext& context, const std::string& fileName, SensorCurve& curve) {
     CurveHeader header;
-    header.name = curve.name;
-    header.type = curve.type;
-    header.multiplier = curve.multiplier;
-    header.unit = curve.unit;
-    header.count = curve.count;
-    header.sourceIsCrv = IsCrvName(fileName);
-    const CurvePlotData plot = PlotDataOf(curve);
-    if (!context.curveHeader.EditCurveHeader(header, &plot))
+    if (!ReviewCurveHeader(context.curveHeader, fileName, curve, header))
         return false;
-    curve.name = header.name;
-    curve.type = header.type;
-    curve.multiplier = header.multiplier;
-    curve.unitText = header.unitText;
     // A copy that cannot be written says so in its own box; the download goes on.
     if (header.saveAsCrv)
         WriteCrvFile(curve, context.files, context.boxes);
