@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "base/DecimalText.h"
+#include "base/GivenFiles.h"
 #include "cli/CliUi.h"
-#include "cli/GivenFiles.h"
 #include "cli/StreamLog.h"
 #include "curves/CalGen.h"
 #include "curves/GivenReferencePoints.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "base/DecimalText.h"
+#include "base/GivenFiles.h"
 #include "cli/CliUi.h"
-#include "cli/GivenFiles.h"
 #include "cli/StreamLog.h"
 #include "curves/CheckCrvFile.h"
 #include "curves/ConvertCurve.h"

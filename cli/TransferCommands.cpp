@@ -4,7 +4,7 @@
 
 #include "app/VantorCore.h"
 #include "base/DecimalText.h"
-#include "base/FileChooser.h"
+#include "base/GivenFiles.h"
 #include "cli/CliUi.h"
 #include "curves/DownloadCurve.h"
 #include "curves/DownloadPIDTable.h"
@@ -18,22 +18,6 @@ namespace {
 
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
-
-// Both file dialogs answer with the file named on the command line; the
-// user has agreed to replace it by naming it.
-class CNamedFile : public IFileChooser {
-public:
-    explicit CNamedFile(std::string file) : file_(std::move(file)) {}
-    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
-        return file_;
-    }
-    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override {
-        return file_;
-    }
-
-private:
-    std::string file_;
-};
 
 int Usage(const char* command, const char* text) {
     std::fprintf(stderr, "tundrix-cli: %s: %s\n", command, text);
@@ -56,7 +40,7 @@ int ExitStatus(TransferOutcome outcome) {
 TransferOutcome Run(TransferOutcome (*transfer)(const TransferContext&), CVantorCore& core,
                     CCliUi& ui, const std::string& file, ICurveHeaderDialog& header,
                     ITableNumberDialogs& numbers, const CurveTransferOptions& options = {}) {
-    CNamedFile files(file);
+    CGivenFiles files(file);
     const TransferContext context{core.Link(),
                                   core.TransactionMutex(),
                                   ui,

@@ -5,11 +5,11 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "base/AbsolutePath.h"
 #include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/TransactionMutex.h"
@@ -34,12 +34,6 @@ std::string Upper(std::string text) {
 // number waits nothing.
 std::chrono::milliseconds PauseLength(const std::string& text) {
     return std::chrono::milliseconds(std::max(0, LeadingInteger(text)));
-}
-
-std::string FullPath(const std::string& path) {
-    std::error_code error;
-    std::filesystem::path full = std::filesystem::absolute(path, error);
-    return error ? path : full.string();
 }
 
 } // namespace
@@ -91,7 +85,7 @@ CommandFileResult CCommandFileRunner::Run() {
 void CCommandFileRunner::OpenErrorLog() {
     errorLog_.reset(std::fopen(context_.errorLogPath.c_str(), "we"));
     if (!errorLog_)
-        Log("Error:Failed to create " + FullPath(context_.errorLogPath) + ": " +
+        Log("Error:Failed to create " + AbsolutePath(context_.errorLogPath) + ": " +
             std::strerror(errno) + "\n");
 }
 

@@ -10,7 +10,7 @@
 
 #include "app/VantorCore.h"
 #include "base/DecimalText.h"
-#include "base/FileChooser.h"
+#include "base/GivenFiles.h"
 #include "base/SettingsStore.h"
 #include "curves/ConvertCurve.h"
 #include "curves/GivenCurveHeader.h"
@@ -53,21 +53,6 @@ std::string ReadFile(const std::string& path) {
     text << in.rdbuf();
     return text.str();
 }
-
-// The file dialogs of a conversion, answered with two given names.
-class TwoFiles : public IFileChooser {
-public:
-    TwoFiles(std::string in, std::string out) : in_(std::move(in)), out_(std::move(out)) {}
-    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
-        return in_;
-    }
-    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override {
-        return out_;
-    }
-
-private:
-    std::string in_, out_;
-};
 
 } // namespace
 
@@ -135,7 +120,7 @@ TEST_F(DecimalComma, CurveFilesAreConvertedReadAndWrittenWithAPoint) {
            "  3  1.25000      20.500\r\n  4  1.50000      4.250";
     CGivenCurveHeader header;
     header.multiplier = 1.5f;
-    TwoFiles files(in, dir_.File("out.crv"));
+    CGivenFiles files(in, dir_.File("out.crv"));
     ASSERT_EQ(ConvertOutcome::Saved, ConvertCurve(files, header, ui_, ui_)) << ui_.Log();
     EXPECT_EQ("D1\nDiode\n1.5000000\nVolts\n0.5000000000  300.0000000\n"
               "1.000000000  77.25000000\n1.250000000  20.50000000\n1.500000000  4.250000000\n;\n",
