@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "base/DecimalText.h"
 #include "base/GivenFiles.h"
 #include "cli/CliUi.h"
 #include "cli/StreamLog.h"
@@ -69,21 +68,8 @@ int RunCurveShow(const std::string& fileName) {
 
 int RunCurveConvert(const CurveConvertOptions& options) {
     CGivenCurveHeader header;
-    header.name = options.name;
-    header.type = options.type;
-    if (options.multiplier) {
-        float multiplier = 0.0f;
-        if (!ParseNumber(*options.multiplier, multiplier))
-            return Usage("--multiplier: not a number");
-        header.multiplier = multiplier;
-    }
-    if (options.unit) {
-        for (int i = 0; i < UnitListSize && !header.unitListIndex; ++i)
-            if (*options.unit == UnitListEntry(i))
-                header.unitListIndex = i;
-        if (!header.unitListIndex)
-            return Usage("--unit: one of Volts, mVolts, Ohms, LogOhms");
-    }
+    if (const std::string refusal = GiveCurveHeader(options.header, header); !refusal.empty())
+        return Usage(refusal.c_str());
     CCliUi ui;
     CGivenFiles files(options.input, options.output);
     ConvertOutcome outcome;

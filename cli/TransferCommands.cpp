@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "app/VantorCore.h"
-#include "base/DecimalText.h"
 #include "base/GivenFiles.h"
 #include "cli/CliUi.h"
 #include "curves/DownloadCurve.h"
@@ -64,21 +63,8 @@ int RunCurveDownload(CVantorCore& core, CCliUi& ui, const CurveDownloadOptions& 
     if (!IsUserCurve(options.curve))
         return Usage("curve download", "--curve: a user curve from 1 to 8");
     CGivenCurveHeader header;
-    header.name = options.name;
-    header.type = options.type;
-    if (options.multiplier) {
-        float multiplier = 0.0f;
-        if (!ParseNumber(*options.multiplier, multiplier))
-            return Usage("curve download", "--multiplier: not a number");
-        header.multiplier = multiplier;
-    }
-    if (options.unit) {
-        for (int i = 0; i < UnitListSize && !header.unitListIndex; ++i)
-            if (*options.unit == UnitListEntry(i))
-                header.unitListIndex = i;
-        if (!header.unitListIndex)
-            return Usage("curve download", "--unit: one of Volts, mVolts, Ohms, LogOhms");
-    }
+    if (const std::string refusal = GiveCurveHeader(options.header, header); !refusal.empty())
+        return Usage("curve download", refusal.c_str());
     CGivenTableNumbers numbers;
     numbers.userCurve = options.curve;
     CurveTransferOptions transfer;

@@ -14,6 +14,7 @@
 #include "cli/CliUi.h"
 #include "cli/CommandFileCommands.h"
 #include "cli/CurveCommands.h"
+#include "cli/CurveHeaderOptions.h"
 #include "cli/DatalogCommands.h"
 #include "cli/LinkCommands.h"
 #include "cli/LogCommands.h"
@@ -96,10 +97,7 @@ int main(int argc, char** argv) {
         "convert", "convert a .340 text curve into a .crv file, the header accepted as read");
     curveConvert->add_option("IN", convert.input, "the .340 file")->required();
     curveConvert->add_option("OUT", convert.output, "the .crv file to write")->required();
-    curveConvert->add_option("--name", convert.name, "sensor name");
-    curveConvert->add_option("--type", convert.type, "sensor type");
-    curveConvert->add_option("--multiplier", convert.multiplier, "curve multiplier");
-    curveConvert->add_option("--unit", convert.unit, "Volts, mVolts, Ohms or LogOhms");
+    AddCurveHeaderOptions(*curveConvert, convert.header);
 
     CalGenOptions calGen;
     auto* calGenCommand = app.add_subcommand(
@@ -119,10 +117,7 @@ int main(int argc, char** argv) {
         "download", "send a curve file into user curve N, the header accepted as read");
     curveDownload->add_option("FILE", download.file, "the .crv or .340 file")->required();
     curveDownload->add_option("--curve", download.curve, "the user curve, 1..8")->required();
-    curveDownload->add_option("--name", download.name, "sensor name");
-    curveDownload->add_option("--type", download.type, "sensor type");
-    curveDownload->add_option("--multiplier", download.multiplier, "curve multiplier");
-    curveDownload->add_option("--unit", download.unit, "Volts, mVolts, Ohms or LogOhms");
+    AddCurveHeaderOptions(*curveDownload, download.header);
     curveDownload->add_flag("--verify", download.verify, "read the curve back and compare");
     curveDownload->add_option("--backup", download.backupFolder,
                               "save the user curve into a new .crv file in DIR first");
