@@ -4,6 +4,7 @@
 
 #include "base/GivenFiles.h"
 #include "cli/CliUi.h"
+#include "cli/ExitStatus.h"
 #include "cli/StreamLog.h"
 #include "curves/CheckCrvFile.h"
 #include "curves/ConvertCurve.h"
@@ -13,17 +14,7 @@
 #include "curves/ReadColonCurveFile.h"
 #include "curves/ReadCrvFile.h"
 
-namespace {
-
-constexpr int ExitRefused = 1;
-constexpr int ExitUsage = 2;
-
-int Usage(const char* text) {
-    std::fprintf(stderr, "tundrix-cli: curve convert: %s\n", text);
-    return ExitUsage;
-}
-
-} // namespace
+namespace {} // namespace
 
 int RunCurveCheck(const std::string& fileName) {
     CCliUi ui;
@@ -33,7 +24,7 @@ int RunCurveCheck(const std::string& fileName) {
         check = CheckCrvFile(fileName, ui, log);
     }
     if (check.count == 0)
-        return ExitRefused;
+        return ExitFailed;
     std::printf("Entries: %d\nHeader lines: %d\n", check.count, check.headerLines);
     return 0;
 }
@@ -51,7 +42,7 @@ int RunCurveShow(const std::string& fileName) {
     case CurveRead::FormatError: {
         CStreamLog listing(stdout);
         ListCurveErrors(curve, listing);
-        return result == CurveRead::Success ? 0 : ExitRefused;
+        return result == CurveRead::Success ? 0 : ExitFailed;
     }
     case CurveRead::NoFileName:
         std::fprintf(stderr, "No File Name provided\n");
@@ -63,13 +54,13 @@ int RunCurveShow(const std::string& fileName) {
         std::fprintf(stderr, "tundrix-cli: %s: the file could not be read\n", fileName.c_str());
         break;
     }
-    return ExitRefused;
+    return ExitFailed;
 }
 
 int RunCurveConvert(const CurveConvertOptions& options) {
     CGivenCurveHeader header;
     if (const std::string refusal = GiveCurveHeader(options.header, header); !refusal.empty())
-        return Usage(refusal.c_str());
+        return Usage("curve convert", refusal);
     CCliUi ui;
     CGivenFiles files(options.input, options.output);
     ConvertOutcome outcome;
@@ -77,6 +68,5 @@ int RunCurveConvert(const CurveConvertOptions& options) {
         CStreamLog log(stderr);
         outcome = ConvertCurve(files, header, ui, log);
     }
-    return outcome == ConvertOutcome::Saved || outcome == ConvertOutcome::NotSaved ? 0
-                                                                                   : ExitRefused;
+    return outcome == ConvertOutcome::Saved || outcome == ConvertOutcome::NotSaved ? 0 : ExitFailed;
 }

@@ -6,6 +6,7 @@
 #include "base/AbsolutePath.h"
 #include "base/GivenFiles.h"
 #include "cli/CliUi.h"
+#include "cli/ExitStatus.h"
 #include "logging/DatalogUpload.h"
 
 int RunDatalogUpload(CVantorCore& core, CCliUi& ui, const std::string& fileName) {
@@ -15,6 +16,6 @@ int RunDatalogUpload(CVantorCore& core, CCliUi& ui, const std::string& fileName)
                                        file,        [&core] { core.ShowRS232Hints(); }};
     const DatalogUploadOutcome outcome = UploadDatalog(context);
     if (outcome == DatalogUploadOutcome::Busy)
-        std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+        ReportLinkBusy();
     return outcome == DatalogUploadOutcome::Uploaded ? 0 : 1;
 }

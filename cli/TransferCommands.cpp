@@ -1,10 +1,9 @@
 #include "cli/TransferCommands.h"
 
-#include <cstdio>
-
 #include "app/VantorCore.h"
 #include "base/GivenFiles.h"
 #include "cli/CliUi.h"
+#include "cli/ExitStatus.h"
 #include "curves/DownloadCurve.h"
 #include "curves/DownloadPIDTable.h"
 #include "curves/GivenCurveHeader.h"
@@ -15,20 +14,12 @@
 
 namespace {
 
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
-
-int Usage(const char* command, const char* text) {
-    std::fprintf(stderr, "tundrix-cli: %s: %s\n", command, text);
-    return ExitUsage;
-}
-
 int ExitStatus(TransferOutcome outcome) {
     switch (outcome) {
     case TransferOutcome::Done:
         return 0;
     case TransferOutcome::Busy:
-        std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+        ReportLinkBusy();
         return ExitFailed;
     default:
         return ExitFailed;
@@ -64,7 +55,7 @@ int RunCurveDownload(CVantorCore& core, CCliUi& ui, const CurveDownloadOptions& 
         return Usage("curve download", "--curve: a user curve from 1 to 8");
     CGivenCurveHeader header;
     if (const std::string refusal = GiveCurveHeader(options.header, header); !refusal.empty())
-        return Usage("curve download", refusal.c_str());
+        return Usage("curve download", refusal);
     CGivenTableNumbers numbers;
     numbers.userCurve = options.curve;
     CurveTransferOptions transfer;

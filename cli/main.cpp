@@ -16,6 +16,7 @@
 #include "cli/CurveCommands.h"
 #include "cli/CurveHeaderOptions.h"
 #include "cli/DatalogCommands.h"
+#include "cli/ExitStatus.h"
 #include "cli/LinkCommands.h"
 #include "cli/LogCommands.h"
 #include "cli/MonitorCommands.h"
@@ -24,9 +25,6 @@
 #include "comm/ResourceString.h"
 
 namespace {
-
-// Exit statuses: 0 success; 1 a transaction failed; 2 bad usage or resource.
-constexpr int ExitUsage = 2;
 
 // Reads the command line. CLI11 ends --help and --version with 0 and a
 // command line it refuses with a code of its own; the refusal, its message
@@ -179,8 +177,7 @@ int main(int argc, char** argv) {
     if (std::optional<int> status = ParseCommandLine(app, argc, argv))
         return *status;
     if (log->parsed() && !logOptions.count && !logOptions.duration) {
-        std::fprintf(stderr, "tundrix-cli: log: give --count N or --duration S\n");
-        return ExitUsage;
+        return Usage("log", "give --count N or --duration S");
     }
 
     if (calGenCommand->parsed())
