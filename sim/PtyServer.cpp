@@ -111,17 +111,9 @@ void CPtyServer::HangUp() {
 }
 
 void CPtyServer::Close() {
-    if (slave_ >= 0) {
-        ::close(slave_);
-        slave_ = -1;
-    }
-    if (master_ >= 0) {
-        ::close(master_);
-        master_ = -1;
-    }
+    // A hang-up that also forgets the device's name.
+    HangUp();
     slavePath_.clear();
-    lines_.Reset();
-    replies_.Clear();
 }
 
 void CPtyServer::AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) {
