@@ -1,6 +1,7 @@
 #include "sim/PtyServer.h"
 
 #include "sim/SimController.h"
+#include "sim/SimServerCalls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,10 +20,6 @@ namespace {
 constexpr std::chrono::milliseconds HangUpGrace{2000};
 constexpr std::chrono::milliseconds HangUpPoll{10};
 constexpr std::chrono::milliseconds HangUpSettle{50};
-
-std::string Failure(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
 
 bool SetFlags(int fd, int statusFlags) {
     const int flags = ::fcntl(fd, F_GETFL);
