@@ -5,6 +5,7 @@
 #include "base/SettingsStore.h"
 #include "base/SimulatorProcess.h"
 #include "comm/CommLink.h"
+#include "support/CliSuite.h"
 #include "support/PtyPeer.h"
 #include "support/RunProgram.h"
 #include "support/TcpPeer.h"
@@ -13,28 +14,10 @@
 
 namespace {
 
-class CliAgainstSimulator : public ::testing::Test {
+class CliAgainstSimulator : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        ASSERT_TRUE(sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty"})) << sim_->Error();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-
-    ProgramResult Cli(std::vector<std::string> args, const std::string& input = "") {
-        args.insert(args.begin(), {"--settings", dir_.File("Tundrix.INI"), "--port",
-                                   "ASRL" + sim_->Address("pty") + "::INSTR"});
-        return RunProgram(TUNDRIX_CLI_PROGRAM, args, input);
-    }
-
-    static CSimulatorProcess* sim_;
-    TempDir dir_;
+    static void SetUpTestSuite() { StartSimulator({"--pty"}); }
 };
-
-CSimulatorProcess* CliAgainstSimulator::sim_ = nullptr;
 
 } // namespace
 

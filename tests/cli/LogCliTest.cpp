@@ -18,6 +18,7 @@
 #include "comm/MyIPAddr.h"
 #include "logging/LoggingTicker.h"
 #include "logging/WorkerEvents.h"
+#include "support/CliSuite.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
@@ -94,34 +95,19 @@ private:
     pid_t pid_ = -1;
 };
 
-class LogCommand : public ::testing::Test {
+class LogCommand : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        ASSERT_TRUE(sim_->Start(TUNDRIX_SIM_PROGRAM, {"--tcp", "0", "--model", "28"}, {"tcp"}))
-            << sim_->Error();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
+    static void SetUpTestSuite() { StartSimulator({"--tcp", "0", "--model", "28"}, {"tcp"}); }
 
-    std::vector<std::string> Args(std::vector<std::string> args) {
-        const std::string tcp = sim_->Address("tcp");
-        args.insert(args.begin(),
-                    {"--settings", dir_.File("Tundrix.INI"), "--port",
-                     "TCPIP::127.0.0.1::" + tcp.substr(tcp.rfind(':') + 1) + "::SOCKET", "log"});
-        return args;
+    // The settings and port options, "log", then `args`.
+    std::vector<std::string> Args(std::vector<std::string> args) const {
+        args.insert(args.begin(), "log");
+        return WithPort(std::move(args));
     }
-    ProgramResult Cli(std::vector<std::string> args) {
+    ProgramResult Cli(std::vector<std::string> args) const {
         return RunProgram(TUNDRIX_CLI_PROGRAM, Args(std::move(args)));
     }
-
-    static CSimulatorProcess* sim_;
-    TempDir dir_;
 };
-
-CSimulatorProcess* LogCommand::sim_ = nullptr;
 
 } // namespace
 

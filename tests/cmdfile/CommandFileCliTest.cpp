@@ -3,44 +3,19 @@
 #include <fstream>
 
 #include "CommandFileFixture.h"
-#include "base/SimulatorProcess.h"
-#include "support/RunProgram.h"
+#include "support/CliSuite.h"
 
 namespace {
 
-class CommandFileCli : public ::testing::Test {
+class CommandFileCli : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        started_ = sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty"});
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(started_) << sim_->Error(); }
+    static void SetUpTestSuite() { StartSimulator({"--pty"}); }
 
-    std::vector<std::string> Port() {
-        return {"--settings", dir_.File("Tundrix.INI"), "--port",
-                "ASRL" + sim_->Address("pty") + "::INSTR"};
-    }
-    ProgramResult Cli(std::vector<std::string> args) {
-        std::vector<std::string> all = Port();
-        all.insert(all.end(), args.begin(), args.end());
-        return RunProgram(TUNDRIX_CLI_PROGRAM, all);
-    }
     std::string Write(const std::string& text) {
         std::ofstream(dir_.File("test.xml"), std::ios::binary) << text;
         return dir_.File("test.xml");
     }
-
-    static CSimulatorProcess* sim_;
-    static bool started_;
-    TempDir dir_;
 };
-
-CSimulatorProcess* CommandFileCli::sim_ = nullptr;
-bool CommandFileCli::started_ = false;
 
 } // namespace
 
@@ -70,7 +45,7 @@ TEST_F(CommandFileCli, ACompletedRunExitsZeroWhateverItsErrors) {
 
 TEST_F(CommandFileCli, TheErrorLogGoesToTheCurrentFolderByDefault) {
     const std::string file = Write("<G><COMMAND>*CLS</COMMAND>");
-    std::vector<std::string> args = Port();
+    std::vector<std::string> args = WithPort({});
     std::string command = "cd '" + dir_.Path() + "' && exec '" TUNDRIX_CLI_PROGRAM "'";
     for (const std::string& arg : args)
         command += " '" + arg + "'";

@@ -3,37 +3,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "base/SimulatorProcess.h"
-#include "support/RunProgram.h"
-#include "support/TempDir.h"
+#include "support/CliSuite.h"
 
 namespace {
 
-class DatalogCli : public ::testing::Test {
+class DatalogCli : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        started_ = sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty"});
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(started_) << sim_->Error(); }
-
-    ProgramResult Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--settings", dir_.File("Tundrix.INI"), "--port",
-                                   "ASRL" + sim_->Address("pty") + "::INSTR"});
-        return RunProgram(TUNDRIX_CLI_PROGRAM, args);
-    }
-
-    static CSimulatorProcess* sim_;
-    static bool started_;
-    TempDir dir_;
+    static void SetUpTestSuite() { StartSimulator({"--pty"}); }
 };
-
-CSimulatorProcess* DatalogCli::sim_ = nullptr;
-bool DatalogCli::started_ = false;
 
 std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
