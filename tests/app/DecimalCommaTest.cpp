@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "app/VantorCore.h"
 #include "base/DecimalText.h"
@@ -18,6 +17,7 @@
 #include "logging/StripChartScale.h"
 #include "support/DecimalCommaLocale.h"
 #include "support/TestUi.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -46,13 +46,6 @@ protected:
 };
 
 DecimalCommaLocale* DecimalComma::locale_ = nullptr;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 } // namespace
 

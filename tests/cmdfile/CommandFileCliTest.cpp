@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "CommandFileFixture.h"
 #include "support/CliSuite.h"
 
@@ -11,10 +9,7 @@ class CommandFileCli : public CliSuite {
 protected:
     static void SetUpTestSuite() { StartSimulator({"--pty"}); }
 
-    std::string Write(const std::string& text) {
-        std::ofstream(dir_.File("test.xml"), std::ios::binary) << text;
-        return dir_.File("test.xml");
-    }
+    std::string Write(const std::string& text) { return WriteFile(dir_.File("test.xml"), text); }
 };
 
 } // namespace
@@ -30,7 +25,7 @@ TEST_F(CommandFileCli, ACompletedRunExitsZeroWhateverItsErrors) {
                                "Received:ARKTRONIC,TX-28,SN280417,1.4.2\r\n,Expected:ARKTRONIC\n"
                                "Command language test completed.\n"
                                "1 Errors logged in the ErrorLog.txt\n";
-    EXPECT_EQ(errors, ReadWhole(errorLog));
+    EXPECT_EQ(errors, ReadFile(errorLog));
     // The log and the expected texts, in the order they were written.
     EXPECT_EQ("CHECK: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\r\n\n"
               "Expected:arktronic\n" +
@@ -52,7 +47,7 @@ TEST_F(CommandFileCli, TheErrorLogGoesToTheCurrentFolderByDefault) {
     auto run = RunProgram("/bin/sh", {"-c", command + " run-commands '" + file + "'"});
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("Command language test completed.\n0 Errors logged in the ErrorLog.txt\n",
-              ReadWhole(dir_.File("ErrorLog.txt")));
+              ReadFile(dir_.File("ErrorLog.txt")));
 }
 
 TEST_F(CommandFileCli, AnAbortedOrUnopenedRunFails) {
@@ -63,11 +58,11 @@ TEST_F(CommandFileCli, AnAbortedOrUnopenedRunFails) {
     EXPECT_EQ("Error:Not able to send \"G:tag 1: INP Z:TEMP?\" command \n"
               "Command language test aborted.\n"
               "0 Errors logged in the ErrorLog.txt\n",
-              ReadWhole(errorLog));
+              ReadFile(errorLog));
     EXPECT_EQ("tundrix-cli: error: Communication Error\n", aborted.err);
 
     auto missing = Cli({"run-commands", dir_.File("none.xml"), "--error-log", errorLog});
     EXPECT_EQ(1, missing.exitCode);
     EXPECT_EQ("Error:Failed to open " + dir_.File("none.xml") + " \n", missing.out);
-    EXPECT_EQ("", ReadWhole(errorLog));
+    EXPECT_EQ("", ReadFile(errorLog));
 }

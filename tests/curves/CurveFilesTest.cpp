@@ -17,7 +17,7 @@ const std::vector<std::string> Header{"Probe A", "Diode", "1.0", "Volts"};
 class CurveFiles : public ::testing::Test {
 protected:
     std::string Write(const std::string& name, const std::string& text) {
-        return WriteTextFile(dir_.File(name), text);
+        return WriteFile(dir_.File(name), text);
     }
     CurveReadResult ReadCrv(const std::string& text) {
         return ReadCrvFile(Write("curve.crv", text), curve_, ui_);
@@ -319,7 +319,7 @@ TEST_F(CurveFiles, WriterWritesWholeOrNothing) {
     EXPECT_EQ(MessageIcon::Warning, ui_.Boxes()[1].icon);
 
     EXPECT_EQ(CrvWriteResult::Written, WriteCrvFile(curve, files, ui_));
-    EXPECT_EQ("\nACR\n1.0000000\nVolts\n;\n", ReadTextFile(kept));
+    EXPECT_EQ("\nACR\n1.0000000\nVolts\n;\n", ReadFile(kept));
     // Nothing but the written files is left in the folder.
     int entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_.Path()))

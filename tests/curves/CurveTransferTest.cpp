@@ -97,7 +97,7 @@ TEST_P(CurveOverEachTransport, TwoHundredEntriesAre206LinesFromCalcAndReadBackAs
     EXPECT_EQ(UploadCurve(Context()), TransferOutcome::Done) << ui_.Log();
     EXPECT_EQ(files_.saveAsked.back(),
               (std::pair<std::string, std::string>{"crv", "Curve Files (*.crv)|*.crv||"}));
-    const std::string text = ReadTextFile(out);
+    const std::string text = ReadFile(out);
     EXPECT_EQ(TableLines(text), sent);
     EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Upload Complete"});
     EXPECT_EQ(ui_.Log(),
@@ -287,7 +287,7 @@ TEST_F(CurveTransfer, BackupBeforeAndVerifyAfterTheDownload) {
     const std::string name = saved[0].filename().string();
     EXPECT_EQ(name.rfind("UserCurve4-", 0), 0u) << name;
     EXPECT_EQ(
-        ReadTextFile(saved[0].string()),
+        ReadFile(saved[0].string()),
         "Old\r\nDiode\r\n1.000000\r\nVolts\r\n0.015625     475.000000\r\n"
         "0.031250     472.750000\r\n0.046875     470.500000\r\n0.062500     468.250000\r\n;\r\n");
     const std::string log = ui_.Log();

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 #include "support/CliSuite.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -12,18 +12,13 @@ protected:
     static void SetUpTestSuite() { StartSimulator({"--pty"}); }
 };
 
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 } // namespace
 
 TEST_F(DatalogCli, UploadWritesTheFileAndLogsItOnStandardOutput) {
     const std::string path = dir_.File("log.csv");
     auto run = Cli({"datalog", "upload", path});
     EXPECT_EQ(0, run.exitCode) << run.err;
-    const std::string file = ReadWhole(path);
+    const std::string file = ReadFile(path);
     EXPECT_EQ(0u, file.find("TX-28 Internal Data Log\r\nInterval (s),1\r\n"));
     EXPECT_TRUE(file.ends_with(";\r\n\n"));
     EXPECT_EQ(file + "Internal DataLog is uploaded to " + path + "\n", run.out);
