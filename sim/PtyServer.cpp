@@ -75,7 +75,7 @@ bool CPtyServer::Open(std::string& error) {
     slavePath_ = name;
     slave_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave_ < 0) {
-        error = Failure(("open " + slavePath_).c_str());
+        error = Failure("open " + slavePath_);
         Close();
         return false;
     }
