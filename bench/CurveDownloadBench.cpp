@@ -20,6 +20,7 @@
 #include "base/SimulatorProcess.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
+#include "bench/SilentUi.h"
 #include "comm/CommLink.h"
 #include "comm/MyIPAddr.h"
 #include "curves/DownloadCurve.h"
@@ -33,18 +34,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int LineRate = 115200;
 constexpr int Entries = 200;
-
-class SilentUi : public IMessageBoxes, public IMessageLog, public ITransferProgress {
-public:
-    void ShowMessage(std::string_view text, MessageIcon) override {
-        if (text != "Download Complete")
-            std::fprintf(stderr, "box: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    void AppendLog(std::string_view) override {}
-    void OpenProgress(std::string_view) override {}
-    void SetProgress(int) override {}
-    void CloseProgress() override {}
-};
 
 class CurveFile : public IFileChooser {
 public:
@@ -78,7 +67,7 @@ SensorCurve DiodeCurve() {
 struct Setup {
     CSimulatorProcess sim;
     CSettingsStore settings{""};
-    SilentUi ui;
+    SilentUi ui{"Download Complete"};
     std::unique_ptr<CCommLink> link;
     std::string error;
 
@@ -121,7 +110,7 @@ void CurveSend(benchmark::State& state) {
         return;
     }
     const SensorCurve curve = DiodeCurve();
-    SilentUi ui;
+    SilentUi ui{"Download Complete"};
     const std::string sync = "SENSORIX 61:NENTRY?";
     const double queryCost = transport == PortGPIB ? 1.0 : 0.0;
     double sent = 0.0;

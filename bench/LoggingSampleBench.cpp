@@ -14,6 +14,7 @@
 #include "base/SimulatorProcess.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
+#include "bench/SilentUi.h"
 #include "comm/CommLink.h"
 #include "comm/MyIPAddr.h"
 #include "logging/LoggingState.h"
@@ -21,17 +22,6 @@
 #include "logging/WorkerEvents.h"
 
 namespace {
-
-class SilentUi : public IMessageBoxes, public IMessageLog, public ITransferProgress {
-public:
-    void ShowMessage(std::string_view text, MessageIcon) override {
-        std::fprintf(stderr, "box: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    void AppendLog(std::string_view) override {}
-    void OpenProgress(std::string_view) override {}
-    void SetProgress(int) override {}
-    void CloseProgress() override {}
-};
 
 class CountingEvents : public IWorkerEvents {
 public:

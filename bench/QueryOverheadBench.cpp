@@ -5,26 +5,15 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 
 #include "base/SettingsStore.h"
 #include "base/SimulatorProcess.h"
 #include "base/UserInterface.h"
+#include "bench/SilentUi.h"
 #include "comm/CommLink.h"
 
 namespace {
-
-class SilentUi : public IMessageBoxes, public IMessageLog, public ITransferProgress {
-public:
-    void ShowMessage(std::string_view text, MessageIcon) override {
-        std::fprintf(stderr, "box: %.*s\n", static_cast<int>(text.size()), text.data());
-    }
-    void AppendLog(std::string_view) override {}
-    void OpenProgress(std::string_view) override {}
-    void SetProgress(int) override {}
-    void CloseProgress() override {}
-};
 
 void QueryOverhead(benchmark::State& state, const char* query) {
     CSimulatorProcess sim;

@@ -5,17 +5,15 @@
 #include <cstdio>
 #include <string_view>
 
+#include "base/DecimalText.h"
+#include "base/GivenFiles.h"
 #include "cli/CliUi.h"
-#include "cli/GivenFiles.h"
+#include "cli/ExitStatus.h"
 #include "cli/StreamLog.h"
 #include "curves/CalGen.h"
-#include "curves/CurveText.h"
 #include "curves/GivenReferencePoints.h"
 
 namespace {
-
-constexpr int ExitRefused = 1;
-constexpr int ExitUsage = 2;
 
 struct OperationName {
     std::string_view name;
@@ -30,11 +28,6 @@ constexpr std::array<OperationName, 5> Operations{{
     {"diode-3", CalGenOperation::DiodeThreePoints, 3},
     {"platinum", CalGenOperation::Platinum, 2},
 }};
-
-int Usage(const std::string& text) {
-    std::fprintf(stderr, "tundrix-cli: calgen: %s\n", text.c_str());
-    return ExitUsage;
-}
 
 // "T,V": the temperature and the sensor's value, each a number in the C locale.
 bool ParsePoint(std::string_view text, GivenPoint& point) {
@@ -51,17 +44,18 @@ int RunCalGenCommand(const CalGenOptions& options) {
         std::find_if(Operations.begin(), Operations.end(),
                      [&](const OperationName& entry) { return entry.name == options.operation; });
     if (chosen == Operations.end())
-        return Usage("OP: one of " + std::string(CalGenOperationNames));
+        return Usage("calgen", "OP: one of " + std::string(CalGenOperationNames));
     if (options.points.size() != chosen->points)
-        return Usage(options.operation + " takes " + std::to_string(chosen->points) +
-                     (chosen->points == 1 ? " --point" : " --point options"));
+        return Usage("calgen", options.operation + " takes " + std::to_string(chosen->points) +
+                                   (chosen->points == 1 ? " --point" : " --point options"));
 
     CGivenReferencePoints dialog;
     dialog.answers.emplace_back();
     for (std::size_t i = 0; i < options.points.size(); ++i) {
         GivenPoint point;
         if (!ParsePoint(options.points[i], point))
-            return Usage("--point " + options.points[i] + ": T,V expected, for example 300,0.52");
+            return Usage("calgen",
+                         "--point " + options.points[i] + ": T,V expected, for example 300,0.52");
         dialog.answers.front().push_back(point);
     }
 
@@ -76,12 +70,12 @@ int RunCalGenCommand(const CalGenOptions& options) {
     if (!dialog.refusal.empty()) {
         std::fprintf(stderr, "tundrix-cli: calgen: --point %d: %s\n", dialog.refusedRow,
                      dialog.refusal.c_str());
-        return ExitRefused;
+        return ExitFailed;
     }
     if (outcome == CalGenOutcome::Saved)
         return 0;
     // The boxes have said why; the dialog would now be shown again.
     if (dialog.opened.size() > 1)
         std::fprintf(stderr, "tundrix-cli: calgen: the reference points were refused\n");
-    return ExitRefused;
+    return ExitFailed;
 }

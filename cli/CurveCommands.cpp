@@ -2,28 +2,19 @@
 
 #include <cstdio>
 
+#include "base/GivenFiles.h"
 #include "cli/CliUi.h"
-#include "cli/GivenFiles.h"
+#include "cli/ExitStatus.h"
 #include "cli/StreamLog.h"
 #include "curves/CheckCrvFile.h"
 #include "curves/ConvertCurve.h"
-#include "curves/CurveText.h"
+#include "curves/CurveHeaderDialog.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/ListCurveErrors.h"
 #include "curves/ReadColonCurveFile.h"
 #include "curves/ReadCrvFile.h"
 
-namespace {
-
-constexpr int ExitRefused = 1;
-constexpr int ExitUsage = 2;
-
-int Usage(const char* text) {
-    std::fprintf(stderr, "tundrix-cli: curve convert: %s\n", text);
-    return ExitUsage;
-}
-
-} // namespace
+namespace {} // namespace
 
 int RunCurveCheck(const std::string& fileName) {
     CCliUi ui;
@@ -33,7 +24,7 @@ int RunCurveCheck(const std::string& fileName) {
         check = CheckCrvFile(fileName, ui, log);
     }
     if (check.count == 0)
-        return ExitRefused;
+        return ExitFailed;
     std::printf("Entries: %d\nHeader lines: %d\n", check.count, check.headerLines);
     return 0;
 }
@@ -43,16 +34,15 @@ int RunCurveShow(const std::string& fileName) {
     CurveReadResult result;
     {
         CStreamLog log(stderr);
-        result = fileName.find(".crv") != std::string::npos
-                     ? ReadCrvFile(fileName, curve, log)
-                     : ReadColonCurveFile(fileName, curve, log);
+        result = IsCrvName(fileName) ? ReadCrvFile(fileName, curve, log)
+                                     : ReadColonCurveFile(fileName, curve, log);
     }
     switch (result) {
     case CurveRead::Success:
     case CurveRead::FormatError: {
         CStreamLog listing(stdout);
         ListCurveErrors(curve, listing);
-        return result == CurveRead::Success ? 0 : ExitRefused;
+        return result == CurveRead::Success ? 0 : ExitFailed;
     }
     case CurveRead::NoFileName:
         std::fprintf(stderr, "No File Name provided\n");
@@ -64,26 +54,13 @@ int RunCurveShow(const std::string& fileName) {
         std::fprintf(stderr, "tundrix-cli: %s: the file could not be read\n", fileName.c_str());
         break;
     }
-    return ExitRefused;
+    return ExitFailed;
 }
 
 int RunCurveConvert(const CurveConvertOptions& options) {
     CGivenCurveHeader header;
-    header.name = options.name;
-    header.type = options.type;
-    if (options.multiplier) {
-        float multiplier = 0.0f;
-        if (!ParseNumber(*options.multiplier, multiplier))
-            return Usage("--multiplier: not a number");
-        header.multiplier = multiplier;
-    }
-    if (options.unit) {
-        for (int i = 0; i < UnitListSize && !header.unitListIndex; ++i)
-            if (*options.unit == UnitListEntry(i))
-                header.unitListIndex = i;
-        if (!header.unitListIndex)
-            return Usage("--unit: one of Volts, mVolts, Ohms, LogOhms");
-    }
+    if (const std::string refusal = GiveCurveHeader(options.header, header); !refusal.empty())
+        return Usage("curve convert", refusal);
     CCliUi ui;
     CGivenFiles files(options.input, options.output);
     ConvertOutcome outcome;
@@ -91,6 +68,5 @@ int RunCurveConvert(const CurveConvertOptions& options) {
         CStreamLog log(stderr);
         outcome = ConvertCurve(files, header, ui, log);
     }
-    return outcome == ConvertOutcome::Saved || outcome == ConvertOutcome::NotSaved ? 0
-                                                                                   : ExitRefused;
+    return outcome == ConvertOutcome::Saved || outcome == ConvertOutcome::NotSaved ? 0 : ExitFailed;
 }

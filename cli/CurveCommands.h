@@ -1,7 +1,8 @@
 #pragma once
 
-#include <optional>
 #include <string>
+
+#include "cli/CurveHeaderOptions.h"
 
 // The "curve" subcommands of tundrix-cli: curve files without an instrument.
 // Each returns the program's exit status: 0 success, 1 the file was refused,
@@ -17,10 +18,7 @@ int RunCurveShow(const std::string& fileName);
 struct CurveConvertOptions {
     std::string input;
     std::string output;
-    std::optional<std::string> name;
-    std::optional<std::string> type;
-    std::optional<std::string> multiplier;
-    std::optional<std::string> unit; // an entry of the unit list: Volts, mVolts, Ohms, LogOhms
+    CurveHeaderOptions header;
 };
 
 // The conversion with the header dialog accepted as it opens, apart from the

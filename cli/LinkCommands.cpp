@@ -5,15 +5,13 @@
 
 #include "app/VantorCore.h"
 #include "base/SettingsStore.h"
+#include "cli/ExitStatus.h"
 #include "comm/CommLink.h"
 #include "comm/CommandLine.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
 
 namespace {
-
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
 
 // Reads one line of standard input without its line end (LF, or CR LF);
 // longer lines are cut at `limit` characters (far beyond any command the link
@@ -54,7 +52,7 @@ int RunTransaction(CVantorCore& core, const char* what, const std::string& comma
     }
     std::unique_lock lock(core.TransactionMutex(), std::defer_lock);
     if (!lock.try_lock_for(CVantorCore::LockWait)) {
-        std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+        ReportLinkBusy();
         return ExitFailed;
     }
     std::string reply;

@@ -9,19 +9,12 @@
 #include "app/VantorCore.h"
 #include "base/FileChooser.h"
 #include "cli/CliEventLoop.h"
+#include "cli/ExitStatus.h"
 #include "logging/LogFormat.h"
 #include "logging/LoggingTicker.h"
 #include "logging/WorkerEvents.h"
 
 namespace {
-
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
-
-int Usage(const std::string& text) {
-    std::fprintf(stderr, "tundrix-cli: log: %s\n", text.c_str());
-    return ExitUsage;
-}
 
 // The names of --sources as bits of the setup dialog's mask; "all" is every
 // source the instrument offers, as "Select All" ticks them.
@@ -184,11 +177,11 @@ int RunLog(CVantorCore& core, const LogOptions& options) {
     double interval = 0;
     if (const std::string refusal = ParseLoggingInterval(options.interval, interval);
         !refusal.empty())
-        return Usage("--interval: " + refusal);
+        return Usage("log", "--interval: " + refusal);
     if (options.count && *options.count < 1)
-        return Usage("--count needs at least 1");
+        return Usage("log", "--count needs at least 1");
     if (options.duration && !(*options.duration > 0))
-        return Usage("--duration needs a number of seconds above 0");
+        return Usage("log", "--duration needs a number of seconds above 0");
 
     if (core.Link().GetPortType() == PortLAN && core.Link().ConnectLAN() == 0)
         return ExitFailed;
@@ -199,7 +192,7 @@ int RunLog(CVantorCore& core, const LogOptions& options) {
     std::string error;
     const auto mask = ParseSources(options.sources, SourceEnableFlags(core.Features()), error);
     if (!mask)
-        return Usage("--sources: " + error);
+        return Usage("log", "--sources: " + error);
 
     CStopSignals signals;
     CCliEventLoop loop;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/VantorCore.h"
+#include "cli/ExitStatus.h"
 #include "comm/CommandLine.h"
 #include "logging/MonitorTable.h"
 #include "logging/MonitorUpdate.h"
@@ -15,9 +16,6 @@
 #include "logging/StripChartScale.h"
 
 namespace {
-
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
 
 // The name without blanks, in upper case.
 std::string Folded(std::string_view name) {
@@ -73,7 +71,7 @@ int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
             core.StopEvent().Wait(wait);
         const MonitorQuery query = QueryMonitor(core.Link(), core.TransactionMutex(), index);
         if (!query.locked) {
-            std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+            ReportLinkBusy();
             return ExitFailed;
         }
         if (!query.Succeeded()) {

@@ -1,11 +1,9 @@
 #include "cli/TransferCommands.h"
 
-#include <cstdio>
-
 #include "app/VantorCore.h"
-#include "base/FileChooser.h"
+#include "base/GivenFiles.h"
 #include "cli/CliUi.h"
-#include "curves/CurveText.h"
+#include "cli/ExitStatus.h"
 #include "curves/DownloadCurve.h"
 #include "curves/DownloadPIDTable.h"
 #include "curves/GivenCurveHeader.h"
@@ -16,36 +14,12 @@
 
 namespace {
 
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
-
-// Both file dialogs answer with the file named on the command line; the
-// user has agreed to replace it by naming it.
-class CNamedFile : public IFileChooser {
-public:
-    explicit CNamedFile(std::string file) : file_(std::move(file)) {}
-    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
-        return file_;
-    }
-    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override {
-        return file_;
-    }
-
-private:
-    std::string file_;
-};
-
-int Usage(const char* command, const char* text) {
-    std::fprintf(stderr, "tundrix-cli: %s: %s\n", command, text);
-    return ExitUsage;
-}
-
 int ExitStatus(TransferOutcome outcome) {
     switch (outcome) {
     case TransferOutcome::Done:
         return 0;
     case TransferOutcome::Busy:
-        std::fprintf(stderr, "tundrix-cli: the link is busy\n");
+        ReportLinkBusy();
         return ExitFailed;
     default:
         return ExitFailed;
@@ -56,7 +30,7 @@ int ExitStatus(TransferOutcome outcome) {
 TransferOutcome Run(TransferOutcome (*transfer)(const TransferContext&), CVantorCore& core,
                     CCliUi& ui, const std::string& file, ICurveHeaderDialog& header,
                     ITableNumberDialogs& numbers, const CurveTransferOptions& options = {}) {
-    CNamedFile files(file);
+    CGivenFiles files(file);
     const TransferContext context{core.Link(),
                                   core.TransactionMutex(),
                                   ui,
@@ -80,21 +54,8 @@ int RunCurveDownload(CVantorCore& core, CCliUi& ui, const CurveDownloadOptions& 
     if (!IsUserCurve(options.curve))
         return Usage("curve download", "--curve: a user curve from 1 to 8");
     CGivenCurveHeader header;
-    header.name = options.name;
-    header.type = options.type;
-    if (options.multiplier) {
-        float multiplier = 0.0f;
-        if (!ParseNumber(*options.multiplier, multiplier))
-            return Usage("curve download", "--multiplier: not a number");
-        header.multiplier = multiplier;
-    }
-    if (options.unit) {
-        for (int i = 0; i < UnitListSize && !header.unitListIndex; ++i)
-            if (*options.unit == UnitListEntry(i))
-                header.unitListIndex = i;
-        if (!header.unitListIndex)
-            return Usage("curve download", "--unit: one of Volts, mVolts, Ohms, LogOhms");
-    }
+    if (const std::string refusal = GiveCurveHeader(options.header, header); !refusal.empty())
+        return Usage("curve download", refusal);
     CGivenTableNumbers numbers;
     numbers.userCurve = options.curve;
     CurveTransferOptions transfer;

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "cli/CurveHeaderOptions.h"
+
 class CCliUi;
 class CVantorCore;
 
@@ -16,11 +18,7 @@ class CVantorCore;
 struct CurveDownloadOptions {
     std::string file;
     int curve = 0; // user curve 1..8
-    // Header fields changed from what the file holds; the rest is accepted as read.
-    std::optional<std::string> name;
-    std::optional<std::string> type;
-    std::optional<std::string> multiplier;
-    std::optional<std::string> unit; // an entry of the unit list: Volts, mVolts, Ohms, LogOhms
+    CurveHeaderOptions header;
     bool verify = false;
     std::optional<std::string> backupFolder;
 };

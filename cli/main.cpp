@@ -14,7 +14,9 @@
 #include "cli/CliUi.h"
 #include "cli/CommandFileCommands.h"
 #include "cli/CurveCommands.h"
+#include "cli/CurveHeaderOptions.h"
 #include "cli/DatalogCommands.h"
+#include "cli/ExitStatus.h"
 #include "cli/LinkCommands.h"
 #include "cli/LogCommands.h"
 #include "cli/MonitorCommands.h"
@@ -24,8 +26,17 @@
 
 namespace {
 
-// Exit statuses: 0 success; 1 a transaction failed; 2 bad usage or resource.
-constexpr int ExitUsage = 2;
+// Reads the command line. CLI11 ends --help and --version with 0 and a
+// command line it refuses with a code of its own; the refusal, its message
+// already printed, is bad usage like any other.
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, char** argv) {
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error) == 0 ? 0 : ExitUsage;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -84,10 +95,7 @@ int main(int argc, char** argv) {
         "convert", "convert a .340 text curve into a .crv file, the header accepted as read");
     curveConvert->add_option("IN", convert.input, "the .340 file")->required();
     curveConvert->add_option("OUT", convert.output, "the .crv file to write")->required();
-    curveConvert->add_option("--name", convert.name, "sensor name");
-    curveConvert->add_option("--type", convert.type, "sensor type");
-    curveConvert->add_option("--multiplier", convert.multiplier, "curve multiplier");
-    curveConvert->add_option("--unit", convert.unit, "Volts, mVolts, Ohms or LogOhms");
+    AddCurveHeaderOptions(*curveConvert, convert.header);
 
     CalGenOptions calGen;
     auto* calGenCommand = app.add_subcommand(
@@ -107,10 +115,7 @@ int main(int argc, char** argv) {
         "download", "send a curve file into user curve N, the header accepted as read");
     curveDownload->add_option("FILE", download.file, "the .crv or .340 file")->required();
     curveDownload->add_option("--curve", download.curve, "the user curve, 1..8")->required();
-    curveDownload->add_option("--name", download.name, "sensor name");
-    curveDownload->add_option("--type", download.type, "sensor type");
-    curveDownload->add_option("--multiplier", download.multiplier, "curve multiplier");
-    curveDownload->add_option("--unit", download.unit, "Volts, mVolts, Ohms or LogOhms");
+    AddCurveHeaderOptions(*curveDownload, download.header);
     curveDownload->add_flag("--verify", download.verify, "read the curve back and compare");
     curveDownload->add_option("--backup", download.backupFolder,
                               "save the user curve into a new .crv file in DIR first");
@@ -169,10 +174,10 @@ int main(int argc, char** argv) {
                      "seconds between readings (default: the logging interval of the settings)")
         ->check(CLI::Range(0.1, 120000.0));
 
-    CLI11_PARSE(app, argc, argv);
+    if (std::optional<int> status = ParseCommandLine(app, argc, argv))
+        return *status;
     if (log->parsed() && !logOptions.count && !logOptions.duration) {
-        std::fprintf(stderr, "tundrix-cli: log: give --count N or --duration S\n");
-        return ExitUsage;
+        return Usage("log", "give --count N or --duration S");
     }
 
     if (calGenCommand->parsed())

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 #include <optional>
 
 #include "base/BusyWait.h"
+#include "base/AbsolutePath.h"
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
@@ -28,22 +28,7 @@ std::string Upper(std::string text) {
 // skipped, digits up to the first other character, none gives 0. A negative
 // number waits nothing.
 std::chrono::milliseconds PauseLength(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    const bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        ++i;
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
-        value = std::min<long long>(INT_MAX, value * 10 + (text[i] - '0'));
-    return std::chrono::milliseconds(negative ? 0 : value);
-}
-
-std::string FullPath(const std::string& path) {
-    std::error_code error;
-    std::filesystem::path full = std::filesystem::absolute(path, error);
-    return error ? path : full.string();
+    return std::chrono::milliseconds(std::max(0, LeadingInteger(text)));
 }
 
 } // namespace
@@ -96,7 +81,7 @@ CommandFileResult CCommandFileRunner::Run() {
 void CCommandFileRunner::OpenErrorLog() {
     errorLog_.reset(std::fopen(context_.errorLogPath.c_str(), "we"));
     if (!errorLog_)
-        Log("Error:Failed to create " + FullPath(context_.errorLogPath) + ": " +
+        Log("Error:Failed to create " + AbsolutePath(context_.errorLogPath) + ": " +
             std::strerror(errno) + "\n");
 }
 

@@ -4,10 +4,10 @@
 #include <filesystem>
 
 #include "base/AtomicFile.h"
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/ProposedFileName.h"
 #include "base/UserInterface.h"
-#include "curves/CFormat.h"
 #include "curves/CalGenSource.h"
 #include "curves/CorrectCurve.h"
 #include "curves/InterpolateCurve.h"

@@ -1,8 +1,8 @@
 #include "curves/CalGenSource.h"
 
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/UserInterface.h"
-#include "curves/CFormat.h"
 #include "curves/CheckCrvFile.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"

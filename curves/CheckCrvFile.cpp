@@ -1,5 +1,6 @@
 #include "curves/CheckCrvFile.h"
 
+#include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"

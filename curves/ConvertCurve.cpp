@@ -35,22 +35,11 @@ ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialo
     }
 
     CurveHeader header;
-    header.name = curve.name;
-    header.type = curve.type;
-    header.multiplier = curve.multiplier;
-    header.unit = curve.unit;
-    header.count = curve.count;
-    header.sourceIsCrv = fileName->find(".crv") != std::string::npos;
     header.saveAsCrv = true;
-    const CurvePlotData plot = PlotDataOf(curve);
-    if (!headerDialog.EditCurveHeader(header, &plot)) {
+    if (!ReviewCurveHeader(headerDialog, *fileName, curve, header)) {
         Report(boxes, log, "Aborted Sensor Curve conversion");
         return ConvertOutcome::Aborted;
     }
-    curve.name = header.name;
-    curve.type = header.type;
-    curve.multiplier = header.multiplier;
-    curve.unitText = header.unitText;
 
     if (!header.saveAsCrv) {
         Report(boxes, log, "Converted Sensor Curve not saved");

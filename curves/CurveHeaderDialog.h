@@ -32,3 +32,14 @@ public:
     // shows "Null Pointer".
     virtual bool EditCurveHeader(CurveHeader& header, const CurvePlotData* plot) = 0;
 };
+
+// The file name contains ".crv": it is read as a .crv file, and the header
+// dialog disables "Save as .crv file".
+bool IsCrvName(const std::string& fileName);
+
+// Opens the header dialog on the header of `curve`, read from `fileName`,
+// with "Save as .crv file" ticked as `header.saveAsCrv` says. When accepted,
+// the edited name, type, multiplier and unit text go into the curve and
+// `header` holds what the dialog gave back. False on "Abort".
+bool ReviewCurveHeader(ICurveHeaderDialog& dialog, const std::string& fileName, SensorCurve& curve,
+                       CurveHeader& header);

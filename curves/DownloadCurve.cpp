@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <mutex>
 
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
 #include "curves/BackupUserCurve.h"
 #include "curves/CurveHeaderDialog.h"
-#include "curves/CurveText.h"
 #include "curves/ListCurveErrors.h"
 #include "curves/ReadColonCurveFile.h"
 #include "curves/ReadCrvFile.h"
@@ -24,10 +24,6 @@ namespace {
 constexpr int MinPoints = 4;
 constexpr const char* SendErrorText =
     "Error detected. Please check and correct the displayed error logs on screen.  ";
-
-bool IsCrvName(const std::string& fileName) {
-    return fileName.find(".crv") != std::string::npos;
-}
 
 // The curve to send, read with the reader the name selects; false when the
 // file is refused, with the messages shown.
@@ -64,19 +60,8 @@ bool ReadCurveToSend(const TransferContext& context, const std::string& fileName
 // copy is saved when asked for. False on "Abort".
 bool ReviewHeader(const TransferContext& context, const std::string& fileName, SensorCurve& curve) {
     CurveHeader header;
-    header.name = curve.name;
-    header.type = curve.type;
-    header.multiplier = curve.multiplier;
-    header.unit = curve.unit;
-    header.count = curve.count;
-    header.sourceIsCrv = IsCrvName(fileName);
-    const CurvePlotData plot = PlotDataOf(curve);
-    if (!context.curveHeader.EditCurveHeader(header, &plot))
+    if (!ReviewCurveHeader(context.curveHeader, fileName, curve, header))
         return false;
-    curve.name = header.name;
-    curve.type = header.type;
-    curve.multiplier = header.multiplier;
-    curve.unitText = header.unitText;
     // A copy that cannot be written says so in its own box; the download goes on.
     if (header.saveAsCrv) {
         context.files.ProposeSaveName(CrvCopyName(curve, fileName));
@@ -111,12 +96,12 @@ CurveSent SendCurve(CCommLink& link, IMessageLog& log, ITransferProgress& progre
     };
     send(sensorCurve.name);
     send(sensorCurve.type);
-    send(FormatFixed(sensorCurve.multiplier));
+    send(FormatDecimal(sensorCurve.multiplier, 6));
     send(sensorCurve.unitText);
     const int count = std::min(sensorCurve.count, SensorCurve::MaxEntries);
     for (int i = 0; i < count; ++i) {
         const CurveEntry& entry = sensorCurve.entries[static_cast<std::size_t>(i)];
-        send(FormatFixed(entry.value) + "     " + FormatFixed(entry.temperature));
+        send(FormatDecimal(entry.value, 6) + "     " + FormatDecimal(entry.temperature, 6));
         progress.SetProgress(i * 100 / count);
     }
     link.Transact(std::string(";"), nullptr);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/DecimalText.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
 #include "curves/LineReader.h"

@@ -1,6 +1,8 @@
 #include "curves/ReadColonCurveFile.h"
 
+#include "base/DecimalText.h"
 #include "base/UserInterface.h"
+#include "curves/CurveEntryLine.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
 #include "curves/LineReader.h"
@@ -104,19 +106,11 @@ CurveReadResult ReadColonCurveFile(const std::string& fileName, SensorCurve& res
             return CurveRead::StreamFailed;
         if (read == CLineReader::Status::End)
             break;
-        if (curve.count == SensorCurve::MaxEntries) {
-            log.AppendLog("More than " + std::to_string(SensorCurve::MaxEntries) +
-                          " curve entries in " + fileName + " file\n");
+        const CurveEntryLine added = AddCurveEntryLine(curve, line, overLong, 1, fileName, log);
+        if (added != CurveEntryLine::Read)
             status = CurveRead::FormatError;
+        if (added == CurveEntryLine::TableFull)
             break;
-        }
-        CurveEntry& entry = curve.entries[curve.count++];
-        entry.line = line;
-        auto tokens = SplitTokens(line, " ,\t");
-        entry.error = overLong || tokens.size() < 3 || !ParseNumber(tokens[1], entry.value) ||
-                      !ParseNumber(tokens[2], entry.temperature);
-        if (entry.error)
-            status = CurveRead::FormatError;
     }
 
     if (status == CurveRead::Success)

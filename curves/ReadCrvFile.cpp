@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "base/DecimalText.h"
 #include "base/UserInterface.h"
+#include "curves/CurveEntryLine.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
 #include "curves/LineReader.h"
@@ -80,19 +82,11 @@ CurveReadResult ReadCrvFile(const std::string& fileName, SensorCurve& result, IM
             break;
         if (!line.empty() && line.front() == ';')
             continue;
-        if (curve.count == SensorCurve::MaxEntries) {
-            log.AppendLog("More than " + std::to_string(SensorCurve::MaxEntries) +
-                          " curve entries in " + fileName + " file\n");
+        const CurveEntryLine added = AddCurveEntryLine(curve, line, overLong, 0, fileName, log);
+        if (added != CurveEntryLine::Read)
             status = CurveRead::FormatError;
+        if (added == CurveEntryLine::TableFull)
             break;
-        }
-        CurveEntry& entry = curve.entries[curve.count++];
-        entry.line = line;
-        auto tokens = SplitTokens(line, " ,\t");
-        entry.error = overLong || tokens.size() < 2 || !ParseNumber(tokens[0], entry.value) ||
-                      !ParseNumber(tokens[1], entry.temperature);
-        if (entry.error)
-            status = CurveRead::FormatError;
     }
 
     if (status == CurveRead::Success)

@@ -1,7 +1,5 @@
 #include "curves/ReferencePointDialog.h"
-
-#include "curves/CFormat.h"
-#include "curves/CurveText.h"
+#include "base/DecimalText.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
 #include "curves/TransferSteps.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "base/AtomicFile.h"
+#include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
 #include "comm/SerialPort.h"
@@ -24,13 +23,8 @@ void ShowConnectionFailed(const TransferContext& context) {
 }
 
 int LeadingCount(std::string_view reply) {
-    const std::string text(reply.substr(0, 32));
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || errno == ERANGE || value < 0 || value > 1'000'000)
-        return 0;
-    return static_cast<int>(value);
+    const int value = LeadingInteger(reply.substr(0, 32));
+    return value < 0 || value > 1'000'000 ? 0 : value;
 }
 
 std::vector<std::string> TableLines(std::string_view table) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/BusyWait.h"
+#include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "curves/CurveText.h"
 #include "curves/TransferContext.h"

@@ -4,10 +4,10 @@
 #include <filesystem>
 
 #include "base/AtomicFile.h"
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/ProposedFileName.h"
 #include "base/UserInterface.h"
-#include "curves/CurveText.h"
 
 namespace {
 

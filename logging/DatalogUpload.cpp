@@ -9,6 +9,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/BusyWait.h"
+#include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/ProposedFileName.h"
 #include "base/TransactionMutex.h"
@@ -29,16 +30,7 @@ void CommunicationError(const DatalogUploadContext& context) {
 } // namespace
 
 int ParseRecordCount(const std::string& reply) {
-    std::size_t i = 0;
-    while (i < reply.size() && std::isspace(static_cast<unsigned char>(reply[i])))
-        ++i;
-    const bool negative = i < reply.size() && reply[i] == '-';
-    if (i < reply.size() && (reply[i] == '-' || reply[i] == '+'))
-        ++i;
-    long long value = 0;
-    for (; i < reply.size() && std::isdigit(static_cast<unsigned char>(reply[i])); ++i)
-        value = std::min<long long>(INT_MAX, value * 10 + (reply[i] - '0'));
-    return static_cast<int>(negative ? -value : value);
+    return LeadingInteger(reply);
 }
 
 DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {

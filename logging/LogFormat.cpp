@@ -1,10 +1,11 @@
 #include "logging/LogFormat.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
+#include "base/DecimalText.h"
 #include "base/SettingsStore.h"
 
 namespace {
@@ -30,39 +31,21 @@ std::string DateTimeText(const std::tm& time) {
 
 } // namespace
 
-std::string FormatFixed(double value, int precision, int width) {
-    // Wide enough for the largest double in fixed notation.
-    std::array<char, 400> buffer{};
-    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, precision);
-    std::string text = error == std::errc{} ? std::string(buffer.data(), end) : std::string("0");
-    if (width > 0 && text.size() < static_cast<std::size_t>(width))
-        text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
-    return text;
-}
-
 std::string IntervalSettingText(double seconds) {
-    return FormatFixed(seconds, 6);
+    return FormatDecimal(seconds, 6);
 }
 
 double ReadLoggingInterval(const CSettingsStore& settings) {
-    const std::string text = Trim(settings.GetString("LOG", "INTERVAL", "30.0"));
-    std::string_view digits = text;
-    if (digits.starts_with('+'))
-        digits.remove_prefix(1);
-    double seconds = 0.0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
     // A number followed by more text counts as that number, as strtod reads it.
-    if (error != std::errc{} || end == digits.data() || !std::isfinite(seconds) || seconds <= 0)
+    const std::optional<double> seconds =
+        ParseDecimal(Trim(settings.GetString("LOG", "INTERVAL", "30.0")));
+    if (!seconds || *seconds <= 0)
         return DefaultLoggingInterval;
-    return seconds;
+    return *seconds;
 }
 
 std::string IntervalFieldText(double seconds) {
-    std::array<char, 64> buffer{};
-    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), seconds,
-                                      std::chars_format::general, 15);
-    return error == std::errc{} ? std::string(buffer.data(), end) : std::string("0");
+    return FormatGeneral(seconds, 15);
 }
 
 std::string ParseLoggingInterval(std::string_view text, double& seconds) {
@@ -172,7 +155,7 @@ std::string OutputNameLine(std::string_view prefix, std::string_view reply) {
 }
 
 std::string SamplingIntervalLine(double seconds) {
-    return "Sampling interval:" + FormatFixed(seconds, 1, 8) + " seconds\n";
+    return "Sampling interval:" + FormatDecimal(seconds, 1, 8) + " seconds\n";
 }
 
 std::string ColumnTitleLine(const LogSourceFlags& sources) {

@@ -19,10 +19,6 @@ inline constexpr double MinLoggingInterval = 0.1;
 inline constexpr double MaxLoggingInterval = 120000.0;
 inline constexpr double DefaultLoggingInterval = 30.0;
 
-// `value` as printf's "%*.*f" writes it in the C locale: right-aligned in
-// `width` characters, `precision` decimals.
-std::string FormatFixed(double value, int precision, int width = 0);
-
 // The interval as the settings store keeps it under "LOG"/"INTERVAL" ("%f").
 std::string IntervalSettingText(double seconds);
 // "LOG"/"INTERVAL", default "30.0". A zero, negative or unreadable value gives

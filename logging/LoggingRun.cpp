@@ -4,6 +4,7 @@
 #include <mutex>
 #include <optional>
 
+#include "base/DecimalText.h"
 #include "base/Event.h"
 #include "base/FileChooser.h"
 #include "base/ProposedFileName.h"
@@ -61,7 +62,7 @@ void CLoggingRun::Begin(const DataLogSetupData& setup) {
     }
     state_.SetSources(sources);
     fields.entries = "0";
-    fields.interval = FormatFixed(setup.interval, 1, 8);
+    fields.interval = FormatDecimal(setup.interval, 1, 8);
     fields.outputFile = *path;
     ui_->progress.SetFields(fields);
 

@@ -7,6 +7,8 @@
 #include <new>
 #include <optional>
 
+#include "base/DecimalText.h"
+
 namespace {
 
 bool IsBlank(char c) {
@@ -31,12 +33,6 @@ std::optional<double> FieldNumber(std::string_view text) {
     return value;
 }
 
-std::string FormatNumber(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
-
 } // namespace
 
 std::string StripApplyResult::Message() const {
@@ -44,8 +40,8 @@ std::string StripApplyResult::Message() const {
     case Status::NotANumber:
         return "Enter a number.";
     case Status::OutOfRange:
-        return "Enter a number between " + FormatNumber(CStripChartScale::LowestValue) + " and " +
-               FormatNumber(CStripChartScale::HighestValue) + ".";
+        return "Enter a number between " + FormatGeneral(CStripChartScale::LowestValue, 15) +
+               " and " + FormatGeneral(CStripChartScale::HighestValue, 15) + ".";
     case Status::MaxNotAboveMin:
         return "Max value must be bigger than the min value";
     default:
@@ -150,7 +146,7 @@ std::string CStripChartScale::FilterField(std::string_view text) {
 }
 
 std::string CStripChartScale::FieldText(double value) {
-    return FormatNumber(value).substr(0, FieldLength);
+    return FormatGeneral(value, 15).substr(0, FieldLength);
 }
 
 std::string CStripChartScale::TimeLabel(std::time_t time) {

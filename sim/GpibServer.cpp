@@ -1,5 +1,7 @@
 #include "sim/GpibServer.h"
 
+#include "sim/SimServerCalls.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -12,11 +14,6 @@
 namespace {
 
 constexpr std::size_t RequestSize = sizeof(GpibWire::Request);
-constexpr std::chrono::milliseconds AcceptPause{100};
-
-std::string Failure(const std::string& what) {
-    return what + ": " + std::strerror(errno);
-}
 
 // The folder for the socket: the user's runtime folder when it can hold a socket name.
 std::string SocketBase() {
@@ -290,11 +287,8 @@ bool CGpibServer::Send(Client& client) {
 
 void CGpibServer::Accept(Clock::time_point now) {
     while (clients_.size() < MaxClients) {
-        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd = AcceptConnection(listener_, now, acceptPausedUntil_);
         if (fd < 0) {
-            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                acceptPausedUntil_ = now + AcceptPause;
-            }
             return;
         }
         auto client = std::make_unique<Client>();

@@ -1,6 +1,7 @@
 #include "sim/PtyServer.h"
 
 #include "sim/SimController.h"
+#include "sim/SimServerCalls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,10 +20,6 @@ namespace {
 constexpr std::chrono::milliseconds HangUpGrace{2000};
 constexpr std::chrono::milliseconds HangUpPoll{10};
 constexpr std::chrono::milliseconds HangUpSettle{50};
-
-std::string Failure(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
 
 bool SetFlags(int fd, int statusFlags) {
     const int flags = ::fcntl(fd, F_GETFL);
@@ -78,7 +75,7 @@ bool CPtyServer::Open(std::string& error) {
     slavePath_ = name;
     slave_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave_ < 0) {
-        error = Failure(("open " + slavePath_).c_str());
+        error = Failure("open " + slavePath_);
         Close();
         return false;
     }
@@ -111,17 +108,9 @@ void CPtyServer::HangUp() {
 }
 
 void CPtyServer::Close() {
-    if (slave_ >= 0) {
-        ::close(slave_);
-        slave_ = -1;
-    }
-    if (master_ >= 0) {
-        ::close(master_);
-        master_ = -1;
-    }
+    // A hang-up that also forgets the device's name.
+    HangUp();
     slavePath_.clear();
-    lines_.Reset();
-    replies_.Clear();
 }
 
 void CPtyServer::AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) {

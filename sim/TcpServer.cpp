@@ -1,6 +1,7 @@
 #include "sim/TcpServer.h"
 
 #include "sim/SimController.h"
+#include "sim/SimServerCalls.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -12,15 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
-constexpr std::chrono::milliseconds AcceptPause{100};
-
-std::string Failure(const std::string& what) {
-    return what + ": " + std::strerror(errno);
-}
-
-} // namespace
+namespace {} // namespace
 
 CTcpServer::CTcpServer(CSimController& controller, std::chrono::milliseconds replyDelay)
     : controller_(controller), replyDelay_(replyDelay) {}
@@ -212,11 +205,8 @@ void CTcpServer::Execute(Client& client, std::string_view line, Clock::time_poin
 
 void CTcpServer::Accept(Clock::time_point now) {
     while (clients_.size() < MaxClients) {
-        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd = AcceptConnection(listener_, now, acceptPausedUntil_);
         if (fd < 0) {
-            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                acceptPausedUntil_ = now + AcceptPause;
-            }
             return;
         }
         // Replies are single short lines: send each at once.

@@ -8,20 +8,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <charconv>
 
+#include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "base/ui/FixedSizeWindow.h"
-#include "curves/CurveText.h"
 #include "logging/ui/Graph.h"
 
 namespace {
 
-// The shortest text that reads back as the same float.
 QString MultiplierText(float multiplier) {
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, multiplier);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    return QString::fromStdString(FormatShortest(multiplier));
 }
 
 } // namespace

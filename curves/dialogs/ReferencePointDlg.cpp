@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <charconv>
 
+#include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "base/ui/FixedSizeWindow.h"
 #include "base/ui/UiText.h"
@@ -17,9 +17,7 @@ namespace {
 // The shortest text that reads back as the same float, so that a value shown
 // again after a failed check is the value that was entered.
 QString FieldText(float value) {
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QString::fromLatin1(buffer, result.ptr - buffer);
+    return QString::fromStdString(FormatShortest(value));
 }
 
 QLineEdit* MakeField(float value, const char* name, std::size_t row) {

@@ -6,18 +6,18 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "app/VantorCore.h"
 #include "base/DecimalText.h"
-#include "base/FileChooser.h"
+#include "base/GivenFiles.h"
 #include "base/SettingsStore.h"
 #include "curves/ConvertCurve.h"
-#include "curves/CurveText.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/ReadCrvFile.h"
+#include "logging/StripChartScale.h"
 #include "support/DecimalCommaLocale.h"
 #include "support/TestUi.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -46,28 +46,6 @@ protected:
 };
 
 DecimalCommaLocale* DecimalComma::locale_ = nullptr;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The file dialogs of a conversion, answered with two given names.
-class TwoFiles : public IFileChooser {
-public:
-    TwoFiles(std::string in, std::string out) : in_(std::move(in)), out_(std::move(out)) {}
-    std::optional<std::string> ChooseOpenFile(std::string_view, std::string_view) override {
-        return in_;
-    }
-    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view) override {
-        return out_;
-    }
-
-private:
-    std::string in_, out_;
-};
 
 } // namespace
 
@@ -100,6 +78,17 @@ TEST_F(DecimalComma, DecimalTextReadsAndWritesAPoint) {
     EXPECT_EQ(2.5, ParseDecimal("+2.5"));
     EXPECT_FALSE(ParseDecimal("x2.5"));
     EXPECT_FALSE(ParseDecimal("inf"));
+    EXPECT_EQ("     2.5", FormatDecimal(2.5, 1, 8));
+    EXPECT_EQ("0.1", FormatGeneral(0.1, 15));
+    EXPECT_EQ("120000", FormatGeneral(120000.0, 15));
+    EXPECT_EQ("1.5000000", FormatNumber(1.5f, 8));
+    EXPECT_EQ("  1.500000K at 0.5", CFormat("%10.6fK at %g", 1.5, 0.5));
+    EXPECT_EQ("0.1", FormatShortest(0.1f));
+}
+
+TEST_F(DecimalComma, StripChartFieldsShowAPoint) {
+    EXPECT_EQ("-5.5", CStripChartScale::FieldText(-5.5));
+    EXPECT_EQ("123.456", CStripChartScale::FieldText(123.456789));
 }
 
 TEST_F(DecimalComma, SettingsNumbersAreUnchanged) {
@@ -124,7 +113,7 @@ TEST_F(DecimalComma, CurveFilesAreConvertedReadAndWrittenWithAPoint) {
            "  3  1.25000      20.500\r\n  4  1.50000      4.250";
     CGivenCurveHeader header;
     header.multiplier = 1.5f;
-    TwoFiles files(in, dir_.File("out.crv"));
+    CGivenFiles files(in, dir_.File("out.crv"));
     ASSERT_EQ(ConvertOutcome::Saved, ConvertCurve(files, header, ui_, ui_)) << ui_.Log();
     EXPECT_EQ("D1\nDiode\n1.5000000\nVolts\n0.5000000000  300.0000000\n"
               "1.000000000  77.25000000\n1.250000000  20.50000000\n1.500000000  4.250000000\n;\n",

@@ -4,29 +4,18 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "base/AtomicFile.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 mode_t ModeOf(const std::string& path) {
     struct stat info {};

@@ -4,26 +4,15 @@
 #include <fstream>
 #include <future>
 #include <memory>
-#include <sstream>
 #include <sys/stat.h>
 
 #include "base/SettingsStore.h"
 #include "base/WindowRect.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
+#include "support/WholeFile.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 class SettingsFile : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include "base/SettingsStore.h"
 #include "base/SimulatorProcess.h"
 #include "comm/CommLink.h"
+#include "support/CliSuite.h"
 #include "support/PtyPeer.h"
 #include "support/RunProgram.h"
 #include "support/TcpPeer.h"
@@ -13,30 +14,43 @@
 
 namespace {
 
-class CliAgainstSimulator : public ::testing::Test {
+class CliAgainstSimulator : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        ASSERT_TRUE(sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty"})) << sim_->Error();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-
-    ProgramResult Cli(std::vector<std::string> args, const std::string& input = "") {
-        args.insert(args.begin(), {"--settings", dir_.File("Tundrix.INI"), "--port",
-                                   "ASRL" + sim_->Address("pty") + "::INSTR"});
-        return RunProgram(TUNDRIX_CLI_PROGRAM, args, input);
-    }
-
-    static CSimulatorProcess* sim_;
-    TempDir dir_;
+    static void SetUpTestSuite() { StartSimulator({"--pty"}); }
 };
 
-CSimulatorProcess* CliAgainstSimulator::sim_ = nullptr;
-
 } // namespace
+
+TEST(CliUsage, EveryRefusedCommandLineExitsWithTwo) {
+    const std::vector<std::vector<std::string>> refused{
+        {},                                  // no subcommand
+        {"bogus"},                           // unknown subcommand
+        {"query"},                           // missing argument
+        {"--nope", "identify"},              // unknown option
+        {"curve", "upload", "x", "out.crv"}, // not a number
+        {"monitor", "A", "--count", "0"},    // refused by the option's check
+        {"log", "out.csv", "--sources", "A", "--interval", "1", "--count", "2", "--duration",
+         "3"},                 // options that exclude each other
+        {"identify", "extra"}, // an argument too many
+    };
+    for (const auto& args : refused) {
+        const auto run = RunProgram(TUNDRIX_CLI_PROGRAM, args);
+        std::string line;
+        for (const auto& arg : args)
+            line += arg + " ";
+        EXPECT_EQ(2, run.exitCode) << line << run.err;
+        EXPECT_NE("", run.err) << line;
+        EXPECT_EQ("", run.out) << line;
+    }
+    for (const char* option : {"--help", "--version"}) {
+        const auto run = RunProgram(TUNDRIX_CLI_PROGRAM, {option});
+        EXPECT_EQ(0, run.exitCode) << option << run.err;
+        EXPECT_NE("", run.out) << option;
+    }
+    const auto help = RunProgram(TUNDRIX_CLI_PROGRAM, {"curve", "download", "--help"});
+    EXPECT_EQ(0, help.exitCode) << help.err;
+    EXPECT_NE(std::string::npos, help.out.find("--verify")) << help.out;
+}
 
 TEST_F(CliAgainstSimulator, QueryPrintsTheReplyExactlyAsReceived) {
     auto idn = Cli({"query", "*IDN?"});

@@ -18,22 +18,17 @@
 #include "comm/MyIPAddr.h"
 #include "logging/LoggingTicker.h"
 #include "logging/WorkerEvents.h"
+#include "support/CliSuite.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
+#include "support/WholeFile.h"
 
 extern char** environ;
 
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 int CountRows(const std::string& text) {
     static const std::regex row("^[0-9]{1,2}:[0-9]{1,2}:[0-9]{1,2},.*\r$");
@@ -94,34 +89,19 @@ private:
     pid_t pid_ = -1;
 };
 
-class LogCommand : public ::testing::Test {
+class LogCommand : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        ASSERT_TRUE(sim_->Start(TUNDRIX_SIM_PROGRAM, {"--tcp", "0", "--model", "28"}, {"tcp"}))
-            << sim_->Error();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
+    static void SetUpTestSuite() { StartSimulator({"--tcp", "0", "--model", "28"}, {"tcp"}); }
 
-    std::vector<std::string> Args(std::vector<std::string> args) {
-        const std::string tcp = sim_->Address("tcp");
-        args.insert(args.begin(),
-                    {"--settings", dir_.File("Tundrix.INI"), "--port",
-                     "TCPIP::127.0.0.1::" + tcp.substr(tcp.rfind(':') + 1) + "::SOCKET", "log"});
-        return args;
+    // The settings and port options, "log", then `args`.
+    std::vector<std::string> Args(std::vector<std::string> args) const {
+        args.insert(args.begin(), "log");
+        return WithPort(std::move(args));
     }
-    ProgramResult Cli(std::vector<std::string> args) {
+    ProgramResult Cli(std::vector<std::string> args) const {
         return RunProgram(TUNDRIX_CLI_PROGRAM, Args(std::move(args)));
     }
-
-    static CSimulatorProcess* sim_;
-    TempDir dir_;
 };
-
-CSimulatorProcess* LogCommand::sim_ = nullptr;
 
 } // namespace
 
@@ -134,7 +114,7 @@ TEST_F(LogCommand, ACountedRunWritesTheHeaderTheRowsAndTheTrailer) {
                                                       "Data logging terminated at .* \n$")))
         << run.err;
 
-    const std::string text = ReadText(path);
+    const std::string text = ReadFile(path);
     EXPECT_EQ(5, CountRows(text)) << text;
     EXPECT_NE(std::string::npos, text.find("Sampling interval:     0.1 seconds\r\n"
                                            "Entry Number,Channel A,Channel B,Heater 1,RANGE\r\n"
@@ -152,13 +132,13 @@ TEST_F(LogCommand, CtrlCEndsTheRunWithItsTrailer) {
     RunningCli cli(Args({path, "--sources", "all", "--interval", "0.1", "--duration", "60"}),
                    dir_.File("err.txt"));
     const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (CountRows(ReadText(path)) < 3 && std::chrono::steady_clock::now() < deadline)
+    while (CountRows(ReadFile(path)) < 3 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(20ms);
-    ASSERT_GE(CountRows(ReadText(path)), 3);
+    ASSERT_GE(CountRows(ReadFile(path)), 3);
     cli.Signal(SIGINT);
     EXPECT_EQ(0, cli.Wait(3s));
 
-    const std::string text = ReadText(path);
+    const std::string text = ReadFile(path);
     const int rows = CountRows(text);
     EXPECT_NE(std::string::npos,
               text.find("\r\nNumber of entries = " + std::to_string(rows) + "\r\n"))
@@ -170,7 +150,7 @@ TEST_F(LogCommand, CtrlCEndsTheRunWithItsTrailer) {
               text.find("Entry Number,Channel A,Channel B,Channel C,Channel D,Heater 1,RANGE,"
                         "Heater 2,RANGE,Analog 1,Analog 2,Loop1 Setpoint,Loop2 Setpoint,Loop3 "
                         "Setpoint,Loop4 Setpoint\r\n"));
-    EXPECT_NE(std::string::npos, ReadText(dir_.File("err.txt")).find("Data logging terminated"));
+    EXPECT_NE(std::string::npos, ReadFile(dir_.File("err.txt")).find("Data logging terminated"));
 }
 
 TEST_F(LogCommand, WrongOptionsAreRefusedBeforeAnythingIsWritten) {
@@ -274,7 +254,7 @@ TEST_F(LogCommand, TheFileHasTheLayoutOfTheUtilitysRun) {
     core.StopWorkers();
     core.LoggingRun().AttachUi(nullptr);
 
-    const std::string fromCli = ReadText(cliPath), fromCore = ReadText(corePath);
+    const std::string fromCli = ReadFile(cliPath), fromCore = ReadFile(corePath);
     ASSERT_EQ(3, CountRows(fromCore)) << fromCore;
     EXPECT_EQ(Layout(fromCore), Layout(fromCli)) << fromCli;
     // Up to the start line the two are the same bytes.

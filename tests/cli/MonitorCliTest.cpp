@@ -9,6 +9,7 @@
 
 #include "base/SettingsStore.h"
 #include "base/SimulatorProcess.h"
+#include "support/CliSuite.h"
 #include "support/PtyPeer.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -23,32 +24,10 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-class MonitorCli : public ::testing::Test {
+class MonitorCli : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        ASSERT_TRUE(sim_->Start(TUNDRIX_SIM_PROGRAM, {"--tcp", "0", "--model", "28"}, {"tcp"}))
-            << sim_->Error();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-
-    ProgramResult Cli(std::vector<std::string> args) {
-        const std::string tcp = sim_->Address("tcp");
-        const auto colon = tcp.rfind(':');
-        args.insert(args.begin(),
-                    {"--settings", dir_.File("Tundrix.INI"), "--port",
-                     "TCPIP::" + tcp.substr(0, colon) + "::" + tcp.substr(colon + 1) + "::SOCKET"});
-        return RunProgram(TUNDRIX_CLI_PROGRAM, args);
-    }
-
-    static CSimulatorProcess* sim_;
-    TempDir dir_;
+    static void SetUpTestSuite() { StartSimulator({"--tcp", "0", "--model", "28"}, {"tcp"}); }
 };
-
-CSimulatorProcess* MonitorCli::sim_ = nullptr;
 
 } // namespace
 

@@ -1,46 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "CommandFileFixture.h"
-#include "base/SimulatorProcess.h"
-#include "support/RunProgram.h"
+#include "support/CliSuite.h"
 
 namespace {
 
-class CommandFileCli : public ::testing::Test {
+class CommandFileCli : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        started_ = sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty"});
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(started_) << sim_->Error(); }
+    static void SetUpTestSuite() { StartSimulator({"--pty"}); }
 
-    std::vector<std::string> Port() {
-        return {"--settings", dir_.File("Tundrix.INI"), "--port",
-                "ASRL" + sim_->Address("pty") + "::INSTR"};
-    }
-    ProgramResult Cli(std::vector<std::string> args) {
-        std::vector<std::string> all = Port();
-        all.insert(all.end(), args.begin(), args.end());
-        return RunProgram(TUNDRIX_CLI_PROGRAM, all);
-    }
-    std::string Write(const std::string& text) {
-        std::ofstream(dir_.File("test.xml"), std::ios::binary) << text;
-        return dir_.File("test.xml");
-    }
-
-    static CSimulatorProcess* sim_;
-    static bool started_;
-    TempDir dir_;
+    std::string Write(const std::string& text) { return WriteFile(dir_.File("test.xml"), text); }
 };
-
-CSimulatorProcess* CommandFileCli::sim_ = nullptr;
-bool CommandFileCli::started_ = false;
 
 } // namespace
 
@@ -55,7 +25,7 @@ TEST_F(CommandFileCli, ACompletedRunExitsZeroWhateverItsErrors) {
                                "Received:ARKTRONIC,TX-28,SN280417,1.4.2\r\n,Expected:ARKTRONIC\n"
                                "Command language test completed.\n"
                                "1 Errors logged in the ErrorLog.txt\n";
-    EXPECT_EQ(errors, ReadWhole(errorLog));
+    EXPECT_EQ(errors, ReadFile(errorLog));
     // The log and the expected texts, in the order they were written.
     EXPECT_EQ("CHECK: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\r\n\n"
               "Expected:arktronic\n" +
@@ -70,14 +40,14 @@ TEST_F(CommandFileCli, ACompletedRunExitsZeroWhateverItsErrors) {
 
 TEST_F(CommandFileCli, TheErrorLogGoesToTheCurrentFolderByDefault) {
     const std::string file = Write("<G><COMMAND>*CLS</COMMAND>");
-    std::vector<std::string> args = Port();
+    std::vector<std::string> args = WithPort({});
     std::string command = "cd '" + dir_.Path() + "' && exec '" TUNDRIX_CLI_PROGRAM "'";
     for (const std::string& arg : args)
         command += " '" + arg + "'";
     auto run = RunProgram("/bin/sh", {"-c", command + " run-commands '" + file + "'"});
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("Command language test completed.\n0 Errors logged in the ErrorLog.txt\n",
-              ReadWhole(dir_.File("ErrorLog.txt")));
+              ReadFile(dir_.File("ErrorLog.txt")));
 }
 
 TEST_F(CommandFileCli, AnAbortedOrUnopenedRunFails) {
@@ -88,11 +58,11 @@ TEST_F(CommandFileCli, AnAbortedOrUnopenedRunFails) {
     EXPECT_EQ("Error:Not able to send \"G:tag 1: INP Z:TEMP?\" command \n"
               "Command language test aborted.\n"
               "0 Errors logged in the ErrorLog.txt\n",
-              ReadWhole(errorLog));
+              ReadFile(errorLog));
     EXPECT_EQ("tundrix-cli: error: Communication Error\n", aborted.err);
 
     auto missing = Cli({"run-commands", dir_.File("none.xml"), "--error-log", errorLog});
     EXPECT_EQ(1, missing.exitCode);
     EXPECT_EQ("Error:Failed to open " + dir_.File("none.xml") + " \n", missing.out);
-    EXPECT_EQ("", ReadWhole(errorLog));
+    EXPECT_EQ("", ReadFile(errorLog));
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,6 +12,7 @@
 #include "comm/CommLink.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
+#include "support/WholeFile.h"
 
 // The open dialog of a run, answered with a given name or cancelled.
 class ChosenFile : public IFileChooser {
@@ -32,11 +32,6 @@ public:
     }
 };
 
-inline std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // One command file run on a link set up by the test: the file is written into
 // a private folder, where the error log goes too.
 class CommandFileRun {
@@ -47,7 +42,7 @@ public:
     }
 
     CommandFileResult Run(const std::string& fileText) {
-        std::ofstream(dir.File("commands.xml"), std::ios::binary) << fileText;
+        WriteFile(dir.File("commands.xml"), fileText);
         return Run();
     }
     CommandFileResult Run() {
@@ -55,7 +50,7 @@ public:
         context.errorLogPath = errorLogPath;
         return CCommandFileRunner(context).Run();
     }
-    std::string ErrorLog() const { return ReadWhole(errorLogPath); }
+    std::string ErrorLog() const { return ReadFile(errorLogPath); }
 
     TempDir dir;
     ChosenFile files;

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "cmdfile/CommandFileReader.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -12,9 +12,7 @@ class Reader : public ::testing::Test {
 protected:
     // Opens a file holding exactly `bytes`.
     void OpenWith(const std::string& bytes) {
-        const std::string path = dir_.File("commands.xml");
-        std::ofstream(path, std::ios::binary) << bytes;
-        ASSERT_TRUE(reader_.Open(path));
+        ASSERT_TRUE(reader_.Open(WriteFile(dir_.File("commands.xml"), bytes)));
         ASSERT_TRUE(reader_.IsOpen());
     }
 

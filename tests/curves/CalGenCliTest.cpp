@@ -22,7 +22,7 @@ protected:
     }
 
     TempDir dir_;
-    const std::string source_ = WriteTextFile(dir_.File("std.crv"), LineCurve());
+    const std::string source_ = WriteFile(dir_.File("std.crv"), LineCurve());
     const std::string out_ = dir_.File("new.crv");
 };
 
@@ -36,7 +36,7 @@ TEST_F(CalGenCli, WritesTheCurveAndLogsItOnStandardOutput) {
                                "0.291481     475.000000\n0.810000     300.000000\n"))
         << run.out;
     EXPECT_EQ(";\n", run.out.substr(run.out.size() - 2));
-    const std::string file = ReadTextFile(out_);
+    const std::string file = ReadFile(out_);
     EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n0.291481 475.000000\n", FirstLines(file, 5));
 
     // Three points in the order of the dialog's rows: 4.2 K, 77 K, 300 K.
@@ -67,7 +67,7 @@ TEST_F(CalGenCli, RefusesWhereTheDialogWouldAskAgainAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(out_));
 
     // A source the check refuses: its first entry on line 2.
-    auto bad = Cli({"diode-4.2k", WriteTextFile(dir_.File("bad.crv"), "x\n1 2\n3 4\n5 6\n"), out_,
+    auto bad = Cli({"diode-4.2k", WriteFile(dir_.File("bad.crv"), "x\n1 2\n3 4\n5 6\n"), out_,
                     "--point", "4.2,1.69"});
     EXPECT_EQ(1, bad.exitCode);
     EXPECT_EQ("tundrix-cli: error: File Syntax Error\n", bad.err);

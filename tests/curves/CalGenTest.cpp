@@ -56,7 +56,7 @@ class CalGen : public ::testing::Test {
 protected:
     std::string Source(const CurvePoints& points, const std::vector<std::string>& header = Header,
                        const char* end = "\n") {
-        return WriteTextFile(dir_.File("source.crv"), CrvText(header, points, "  ", end));
+        return WriteFile(dir_.File("source.crv"), CrvText(header, points, "  ", end));
     }
     // Runs the operation on `source`, answering the dialog with `answers` in
     // turn and the save dialog with "new.crv".
@@ -157,7 +157,7 @@ TEST_F(CalGen, The300KOperationKeepsTheCurveBelow30KAndWritesTheSourceHeaderAndO
     const std::string source = Source(in, header, "\r\n");
     ASSERT_EQ(CalGenOutcome::Saved, Run(CalGenOperation::Diode300K, source, {{{300, 0.82f}}}));
 
-    const std::string text = ReadTextFile(Output());
+    const std::string text = ReadFile(Output());
     EXPECT_EQ(longName + "\nDiode\n1.0\nVolts\n", FirstLines(text, 4));
     EXPECT_EQ(";\n", text.substr(text.size() - 2));
     const CurvePoints out = PointsOf(text);
@@ -196,7 +196,7 @@ TEST_F(CalGen, TheOtherDiodeOperationsBendTheCurveThroughTheirPoints) {
     // +0.03 at the reference (1.6874 on the curve).
     ASSERT_EQ(CalGenOutcome::Saved, Run(CalGenOperation::Diode4K2, source, {{{4.2f, 1.7174f}}}));
     EXPECT_EQ(0u, ui_.Log().find("New Curve generated using   1.717400V at   4.200000K.\n"));
-    ExpectCurve(in, PointsOf(ReadTextFile(Output())),
+    ExpectCurve(in, PointsOf(ReadFile(Output())),
                 [](double t, double v) { return t > 30 ? v : v + 0.03 * (30 - t) / (30 - 4.2); });
 
     // 2 points: at and below 30 K unchanged; up to 77 K the first correction,
@@ -207,7 +207,7 @@ TEST_F(CalGen, TheOtherDiodeOperationsBendTheCurveThroughTheirPoints) {
     EXPECT_EQ(0u, ui_.Log().find("Generate curve using   0.780000V at 300.000000K \n"
                                  "and   1.479000V at  77.000000K.\n"))
         << ui_.Log();
-    ExpectCurve(in, PointsOf(ReadTextFile(Output())), [](double t, double v) {
+    ExpectCurve(in, PointsOf(ReadFile(Output())), [](double t, double v) {
         if (t <= 30)
             return v;
         const double first = v + 0.01 * (t - 30) / (77 - 30);
@@ -225,7 +225,7 @@ TEST_F(CalGen, TheOtherDiodeOperationsBendTheCurveThroughTheirPoints) {
                                  "                     and   1.717400V at   4.200000K.\n"))
         << ui_.Log();
     const auto first = [](double t) { return 0.01 - 0.03 * (t - 77) / 223; };
-    ExpectCurve(in, PointsOf(ReadTextFile(Output())), [&](double t, double v) {
+    ExpectCurve(in, PointsOf(ReadFile(Output())), [&](double t, double v) {
         return t > 30 ? v + first(t) : v + first(t) + (0.03 - first(4.2)) * (30 - t) / (30 - 4.2);
     });
     EXPECT_EQ(ReferenceDialogKind::ThreePoints, dialog_.opened.back().kind);
@@ -241,12 +241,12 @@ TEST_F(CalGen, PlatinumDrawsTheLineThroughItsPointsWhateverTheSourceValues) {
     }
     const std::vector<std::vector<GivenPoint>> points{{{100, 30}, {300, 110}}};
     ASSERT_EQ(CalGenOutcome::Saved, Run(CalGenOperation::Platinum, Source(a), points));
-    const std::string fromA = ReadTextFile(Output());
+    const std::string fromA = ReadFile(Output());
     EXPECT_EQ("Generate curve using 110.000000ohm at 300.000000K \n"
               "and  30.000000ohm at 100.000000K.\n",
               FirstLines(ui_.Log(), 2));
     ASSERT_EQ(CalGenOutcome::Saved, Run(CalGenOperation::Platinum, Source(b), points));
-    EXPECT_EQ(fromA, ReadTextFile(Output()));
+    EXPECT_EQ(fromA, ReadFile(Output()));
     EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n"
               "180.000000 475.000000\n110.000000 300.000000\n70.000000 200.000000\n"
               "30.000000 100.000000\n20.800001 77.000000\n2.000000 30.000000\n;\n",
@@ -390,8 +390,7 @@ TEST_F(CalGen, NothingIsWrittenUnlessTheWholeCurveIs) {
     EXPECT_TRUE(dialog_.opened.empty());
 
     // A source the check refuses: its messages, no dialog.
-    const std::string two =
-        WriteTextFile(dir_.File("two.crv"), CrvText(Header, LinePoints({300, 30})));
+    const std::string two = WriteFile(dir_.File("two.crv"), CrvText(Header, LinePoints({300, 30})));
     EXPECT_EQ(CalGenOutcome::Refused, Run(CalGenOperation::Diode300K, two, good));
     EXPECT_EQ(std::vector<std::string>{"Not enough curve entry"}, ui_.BoxTexts());
     EXPECT_TRUE(dialog_.opened.empty());
@@ -433,7 +432,7 @@ TEST_F(CalGen, NothingIsWrittenUnlessTheWholeCurveIs) {
     dialog_.answers = good;
     EXPECT_EQ(CalGenOutcome::Saved,
               RunCalGen(CalGenOperation::Diode300K, files_, dialog_, ui_, ui_));
-    const std::string text = ReadTextFile(source);
+    const std::string text = ReadFile(source);
     EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n", FirstLines(text, 4));
     const CurvePoints out = PointsOf(text);
     ASSERT_EQ(Temperatures.size(), out.size());

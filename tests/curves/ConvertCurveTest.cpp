@@ -12,12 +12,12 @@ class Conversion : public ::testing::Test {
 protected:
     // Converts `file` saved as `name` into "out.crv".
     ConvertOutcome Convert(const Published340& file, const std::string& name = "sensor.340") {
-        source_ = WriteTextFile(dir_.File(name), file.Text());
+        source_ = WriteFile(dir_.File(name), file.Text());
         files_.openAnswers = {source_};
         files_.saveAnswers = {dir_.File("out.crv")};
         return ConvertCurve(files_, header_, ui_, ui_);
     }
-    std::string Output() const { return ReadTextFile(dir_.File("out.crv")); }
+    std::string Output() const { return ReadFile(dir_.File("out.crv")); }
     void ExpectOutcome(const std::string& text, const std::string& logText) {
         ASSERT_EQ(1u, ui_.Boxes().size());
         EXPECT_EQ(text, ui_.Boxes()[0].text);

@@ -12,7 +12,7 @@ protected:
         return RunProgram(TUNDRIX_CLI_PROGRAM, args);
     }
     std::string Write(const std::string& name, const std::string& text) {
-        return WriteTextFile(dir_.File(name), text);
+        return WriteFile(dir_.File(name), text);
     }
 
     TempDir dir_;
@@ -67,12 +67,12 @@ TEST_F(CurveCli, ConvertWritesTheCrvFileAsTheAcceptedDialogWould) {
               run.err);
     EXPECT_EQ("D6091234\nDiode\n-1.0000000\nLogOhm\n0.5000000000  300.0000000\n"
               "1.000000000  100.0000000\n2.000000000  10.00000000\n3.000000000  1.500000000\n;\n",
-              ReadTextFile(out));
+              ReadFile(out));
 
     run = Cli({"convert", in, out, "--name", "Carbon 1", "--type", "R8K10UA", "--multiplier", "1.5",
                "--unit", "Ohms"});
     EXPECT_EQ(0, run.exitCode) << run.err;
-    EXPECT_EQ("Carbon 1\nR8K10UA\n1.5000000\nOhms\n", FirstLines(ReadTextFile(out), 4));
+    EXPECT_EQ("Carbon 1\nR8K10UA\n1.5000000\nOhms\n", FirstLines(ReadFile(out), 4));
 
     EXPECT_EQ(2, Cli({"convert", in, out, "--multiplier", "1,5"}).exitCode);
     EXPECT_EQ(2, Cli({"convert", in, out, "--unit", "Kelvin"}).exitCode);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "curves/CheckCrvFile.h"
+#include "curves/CurveEntryLine.h"
 #include "curves/CurveTestFiles.h"
 #include "curves/ListCurveErrors.h"
 #include "curves/ReadColonCurveFile.h"
@@ -17,7 +18,7 @@ const std::vector<std::string> Header{"Probe A", "Diode", "1.0", "Volts"};
 class CurveFiles : public ::testing::Test {
 protected:
     std::string Write(const std::string& name, const std::string& text) {
-        return WriteTextFile(dir_.File(name), text);
+        return WriteFile(dir_.File(name), text);
     }
     CurveReadResult ReadCrv(const std::string& text) {
         return ReadCrvFile(Write("curve.crv", text), curve_, ui_);
@@ -91,6 +92,32 @@ TEST_F(CurveFiles, CrvFormatErrorsAreFlaggedListedAndLeftUnsorted) {
     EXPECT_EQ(CurveRead::FormatError,
               ReadCrv(CrvText({std::string(70, 'N'), "Diode", "1", "Volts"}, DiodePoints(4))));
     EXPECT_EQ(std::string(63, 'N') + "   **ERROR**\n", FirstLines(Listing(), 1));
+}
+
+TEST_F(CurveFiles, AnEntryLineTakesItsTwoNumbersFromTheGivenField) {
+    SensorCurve curve;
+    EXPECT_EQ(CurveEntryLine::Read, AddCurveEntryLine(curve, "1.25 300", false, 0, "a.crv", ui_));
+    EXPECT_EQ(CurveEntryLine::Read,
+              AddCurveEntryLine(curve, "7\t0.5,\t77.35", false, 1, "a.340", ui_));
+    // Too few fields from the given one, a word, a line cut at the limit.
+    EXPECT_EQ(CurveEntryLine::Marked, AddCurveEntryLine(curve, "0.5 77", false, 1, "a.340", ui_));
+    EXPECT_EQ(CurveEntryLine::Marked, AddCurveEntryLine(curve, "0.5 K", false, 0, "a.crv", ui_));
+    EXPECT_EQ(CurveEntryLine::Marked, AddCurveEntryLine(curve, "0.5 4.2", true, 0, "a.crv", ui_));
+    ASSERT_EQ(5, curve.count);
+    EXPECT_EQ(1.25f, curve.entries[0].value);
+    EXPECT_EQ(300.0f, curve.entries[0].temperature);
+    EXPECT_EQ(0.5f, curve.entries[1].value);
+    EXPECT_EQ(77.35f, curve.entries[1].temperature);
+    EXPECT_EQ("7\t0.5,\t77.35", curve.entries[1].line);
+    EXPECT_FALSE(curve.entries[0].error || curve.entries[1].error);
+    EXPECT_TRUE(curve.entries[2].error && curve.entries[3].error && curve.entries[4].error);
+    EXPECT_EQ("0.5 4.2", curve.entries[4].line);
+    EXPECT_EQ("", ui_.Log());
+
+    curve.count = SensorCurve::MaxEntries;
+    EXPECT_EQ(CurveEntryLine::TableFull, AddCurveEntryLine(curve, "1 2", false, 0, "b.crv", ui_));
+    EXPECT_EQ(SensorCurve::MaxEntries, curve.count);
+    EXPECT_EQ("More than 200 curve entries in b.crv file\n", ui_.Log());
 }
 
 TEST_F(CurveFiles, ReadersStopAt200EntriesAndSayWhy) {
@@ -319,7 +346,7 @@ TEST_F(CurveFiles, WriterWritesWholeOrNothing) {
     EXPECT_EQ(MessageIcon::Warning, ui_.Boxes()[1].icon);
 
     EXPECT_EQ(CrvWriteResult::Written, WriteCrvFile(curve, files, ui_));
-    EXPECT_EQ("\nACR\n1.0000000\nVolts\n;\n", ReadTextFile(kept));
+    EXPECT_EQ("\nACR\n1.0000000\nVolts\n;\n", ReadFile(kept));
     // Nothing but the written files is left in the folder.
     int entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_.Path()))

@@ -3,28 +3,16 @@
 #include <cstdio>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/FileChooser.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
 
 // Curve files written the way they come from the real world, and the file
 // dialogs answered as a test says.
-
-inline std::string WriteTextFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
-inline std::string ReadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The first n lines of a text, each with its line feed.
 inline std::string FirstLines(const std::string& text, int n) {

@@ -99,7 +99,7 @@ TEST_P(CurveOverEachTransport, TwoHundredEntriesAre206LinesFromCalcAndReadBackAs
               (std::pair<std::string, std::string>{"crv", "Curve Files (*.crv)|*.crv||"}));
     EXPECT_EQ(files_.proposedNames,
               std::vector<std::string>{"UserCurve" + std::to_string(n) + ".crv"});
-    const std::string text = ReadTextFile(out);
+    const std::string text = ReadFile(out);
     EXPECT_EQ(TableLines(text), sent);
     EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Upload Complete"});
     EXPECT_EQ(ui_.Log(),
@@ -295,7 +295,7 @@ TEST_F(CurveTransfer, BackupBeforeAndVerifyAfterTheDownload) {
     const std::string name = saved[0].filename().string();
     EXPECT_EQ(name.rfind("UserCurve4-", 0), 0u) << name;
     EXPECT_EQ(
-        ReadTextFile(saved[0].string()),
+        ReadFile(saved[0].string()),
         "Old\r\nDiode\r\n1.000000\r\nVolts\r\n0.015625     475.000000\r\n"
         "0.031250     472.750000\r\n0.046875     470.500000\r\n0.062500     468.250000\r\n;\r\n");
     const std::string log = ui_.Log();
@@ -349,4 +349,15 @@ TEST(CompareCurveLines, EachDifferenceIsLoggedAndCounted) {
                          "Verify: entry 2 differs: sent \"0.200000     300.000000\", read back "
                          "\"0.200100     300.000000\"\n"
                          "Verify: 3 entries sent, 2 read back\n");
+}
+
+TEST(TransferSteps, LeadingCountIsAPlausibleTableLength) {
+    const std::vector<std::pair<std::string, int>> cases{
+        {"200\r\n", 200},      {"  7 entries", 7},
+        {"+12abc", 12},        {"-3", 0},
+        {"none", 0},           {"", 0},
+        {"1000000", 1000000},  {"1000001", 0},
+        {"99999999999999", 0}, {std::string(32, ' ') + "5", 0}};
+    for (const auto& [reply, count] : cases)
+        EXPECT_EQ(count, LeadingCount(reply)) << reply;
 }

@@ -61,7 +61,7 @@ TEST_F(PidTransfer, SixteenEntriesAreNineteenLinesAfterTheIdentity) {
     std::string reply;
     for (const std::string& line : std::vector<std::string>(expected.begin() + 2, expected.end()))
         reply += line + "\r\n";
-    EXPECT_EQ(ReadTextFile(out), reply);
+    EXPECT_EQ(ReadFile(out), reply);
     EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Upload Complete"});
     EXPECT_EQ(ui_.Log(), reply + "PID Table 2 is uploaded to " + out + "\n");
     EXPECT_EQ(files_.proposedNames, std::vector<std::string>{"PIDTable2.pid"});

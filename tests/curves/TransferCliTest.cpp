@@ -18,7 +18,7 @@ protected:
         return RunProgram(TUNDRIX_CLI_PROGRAM, args);
     }
     std::string Write(const std::string& name, const std::string& text) {
-        return WriteTextFile(dir_.File(name), text);
+        return WriteFile(dir_.File(name), text);
     }
 
     CSimulatorProcess sim_;
@@ -43,7 +43,7 @@ TEST_F(TransferCli, CurveDownloadWithEditedHeaderVerifiesAndUploadsBack) {
     const std::string out = dir_.File("out.crv");
     auto upload = Cli({"curve", "upload", "2", out});
     EXPECT_EQ(upload.exitCode, 0) << upload.err;
-    EXPECT_EQ(FirstLines(ReadTextFile(out), 4), "Stage\r\nACR\r\n2.000000\r\nLogOhm\r\n");
+    EXPECT_EQ(FirstLines(ReadFile(out), 4), "Stage\r\nACR\r\n2.000000\r\nLogOhm\r\n");
     EXPECT_EQ(upload.err, "tundrix-cli: note: Upload Complete\n");
 }
 
@@ -82,6 +82,5 @@ TEST_F(TransferCli, PidTableDownloadAndUpload) {
 
     auto back = Cli({"pid", "upload", "5", out});
     EXPECT_EQ(back.exitCode, 0) << back.err;
-    EXPECT_EQ(FirstLines(ReadTextFile(out), 2),
-              "PID Table 5\r\n20.000 40.000 25.000 0.000 Low\r\n");
+    EXPECT_EQ(FirstLines(ReadFile(out), 2), "PID Table 5\r\n20.000 40.000 25.000 0.000 Low\r\n");
 }

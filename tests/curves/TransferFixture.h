@@ -74,7 +74,7 @@ protected:
 
     static std::vector<std::string> Transcript() {
         std::vector<std::string> lines;
-        std::istringstream text(ReadTextFile(dir_->File("transcript.txt")));
+        std::istringstream text(ReadFile(dir_->File("transcript.txt")));
         for (std::string line; std::getline(text, line);)
             lines.push_back(line);
         return lines;
@@ -97,7 +97,7 @@ protected:
         return std::vector<std::string>(lines.begin() + static_cast<long>(mark), lines.end() - 1);
     }
     std::string Write(const std::string& name, const std::string& text) {
-        return WriteTextFile(dir_->File(name), text);
+        return WriteFile(dir_->File(name), text);
     }
     bool MutexFree() {
         if (!mutex_.try_lock())

@@ -1,44 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
-#include "base/SimulatorProcess.h"
-#include "support/RunProgram.h"
-#include "support/TempDir.h"
+#include "support/CliSuite.h"
+#include "support/WholeFile.h"
 
 namespace {
 
-class DatalogCli : public ::testing::Test {
+class DatalogCli : public CliSuite {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new CSimulatorProcess;
-        started_ = sim_->Start(TUNDRIX_SIM_PROGRAM, {"--pty"});
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(started_) << sim_->Error(); }
-
-    ProgramResult Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--settings", dir_.File("Tundrix.INI"), "--port",
-                                   "ASRL" + sim_->Address("pty") + "::INSTR"});
-        return RunProgram(TUNDRIX_CLI_PROGRAM, args);
-    }
-
-    static CSimulatorProcess* sim_;
-    static bool started_;
-    TempDir dir_;
+    static void SetUpTestSuite() { StartSimulator({"--pty"}); }
 };
-
-CSimulatorProcess* DatalogCli::sim_ = nullptr;
-bool DatalogCli::started_ = false;
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 } // namespace
 
@@ -46,7 +18,7 @@ TEST_F(DatalogCli, UploadWritesTheFileAndLogsItOnStandardOutput) {
     const std::string path = dir_.File("log.csv");
     auto run = Cli({"datalog", "upload", path});
     EXPECT_EQ(0, run.exitCode) << run.err;
-    const std::string file = ReadWhole(path);
+    const std::string file = ReadFile(path);
     EXPECT_EQ(0u, file.find("TX-28 Internal Data Log\r\nInterval (s),1\r\n"));
     EXPECT_TRUE(file.ends_with(";\r\n\n"));
     EXPECT_EQ(file + "Internal DataLog is uploaded to " + path + "\n", run.out);

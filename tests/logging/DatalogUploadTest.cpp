@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <regex>
@@ -17,6 +16,7 @@
 #include "support/StampedName.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
+#include "support/WholeFile.h"
 
 namespace {
 
@@ -24,11 +24,6 @@ using Lines = std::vector<std::string>;
 using Replies = std::map<std::string, std::string>;
 
 const std::string Caption = "Uploading Internal DataLog. Please wait...";
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 Lines FilesIn(const std::string& folder) {
     Lines names;
@@ -142,7 +137,7 @@ TEST(DatalogUpload, SendsTheStepsInOrderAndWritesTheTableByteForByte) {
     EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State off", "DLog:Count?", "DLog:Read?",
                      "DLog:State on\r", ""}),
               instrument.Received());
-    EXPECT_EQ(Table + "\n", ReadWhole(path));
+    EXPECT_EQ(Table + "\n", ReadFile(path));
     EXPECT_EQ(Lines({"log.csv"}), FilesIn(upload.dir.Path()));
     EXPECT_EQ(Table + "\nInternal DataLog is uploaded to " + path + "\n", upload.ui.Log());
     ASSERT_EQ(1u, upload.ui.Boxes().size());
@@ -162,7 +157,7 @@ TEST(DatalogUpload, ACountThatIsNotANumberExpectsNoLines) {
     EXPECT_EQ(DatalogUploadOutcome::Uploaded, instrument.Run());
     for (int percent : instrument.upload.ui.Progress())
         EXPECT_EQ(0, percent);
-    EXPECT_EQ(Table + "\n", ReadWhole(instrument.upload.dir.File("log.csv")));
+    EXPECT_EQ(Table + "\n", ReadFile(instrument.upload.dir.File("log.csv")));
 }
 
 TEST(DatalogUpload, RecordCountIsTheLeadingDecimalNumber) {
@@ -252,7 +247,7 @@ TEST(DatalogUpload, AFailedReadLeavesAnEarlierFileAsItWasAndRestoresTheState) {
     const std::string path = instrument.upload.dir.File("log.csv");
     std::ofstream(path) << "an earlier upload\n";
     EXPECT_EQ(DatalogUploadOutcome::ReadFailed, instrument.Run());
-    EXPECT_EQ("an earlier upload\n", ReadWhole(path));
+    EXPECT_EQ("an earlier upload\n", ReadFile(path));
     EXPECT_EQ(Lines({"log.csv"}), FilesIn(instrument.upload.dir.Path()));
     const auto boxes = instrument.upload.ui.Boxes();
     EXPECT_EQ(Lines({"Communication Error", "Communication connection failed"}), Texts(boxes));
@@ -272,7 +267,7 @@ TEST(DatalogUpload, ARestoreThatFailsIsReportedAfterTheUpload) {
     EXPECT_EQ(Lines({"Upload Complete", "Communication Error"}),
               Texts(instrument.upload.ui.Boxes()));
     EXPECT_EQ(1, instrument.upload.hints);
-    EXPECT_EQ(Table + "\n", ReadWhole(instrument.upload.dir.File("log.csv")));
+    EXPECT_EQ(Table + "\n", ReadFile(instrument.upload.dir.File("log.csv")));
     EXPECT_TRUE(instrument.upload.mutex.try_lock());
 }
 
@@ -332,7 +327,7 @@ TEST_P(DatalogOnTransport, TheWholeLogArrivesAndTheStateIsPutBack) {
     ASSERT_GT(records, 0);
     Upload upload;
     EXPECT_EQ(DatalogUploadOutcome::Uploaded, upload.Run(*link_));
-    const std::string file = ReadWhole(upload.dir.File("log.csv"));
+    const std::string file = ReadFile(upload.dir.File("log.csv"));
     EXPECT_TRUE(std::regex_match(file, std::regex(FilePattern(records)))) << file;
     EXPECT_EQ(file + "Internal DataLog is uploaded to " + upload.dir.File("log.csv") + "\n",
               upload.ui.Log());
@@ -344,7 +339,7 @@ TEST_P(DatalogOnTransport, TheWholeLogArrivesAndTheStateIsPutBack) {
     EXPECT_EQ(DatalogUploadOutcome::Uploaded, upload.Run(*link_));
     EXPECT_EQ("on", Ask("DLog:State?"));
     std::smatch count;
-    const std::string again = ReadWhole(upload.dir.File("log.csv"));
+    const std::string again = ReadFile(upload.dir.File("log.csv"));
     ASSERT_TRUE(std::regex_search(again, count, std::regex("Records,([0-9]+)")));
     EXPECT_TRUE(std::regex_match(again, std::regex(FilePattern(std::stoi(count[1])))));
     EXPECT_GE(std::stoi(count[1]), records + 1);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/DecimalText.h"
 #include "base/SettingsStore.h"
 #include "comm/FeatureTable.h"
 #include "logging/LogFormat.h"
@@ -113,7 +114,7 @@ TEST(LogNumbers, FixedNotationMatchesPrintfInTheCLocale) {
     for (double value : {0.0, 0.05, 0.1, 0.15, 0.25, 2.5, 30.0, 99.95, 1234.5678, 120000.0}) {
         char expected[64];
         std::snprintf(expected, sizeof expected, "%8.1lf", value);
-        EXPECT_EQ(expected, FormatFixed(value, 1, 8)) << value;
+        EXPECT_EQ(expected, FormatDecimal(value, 1, 8)) << value;
         std::snprintf(expected, sizeof expected, "%f", value);
         EXPECT_EQ(expected, IntervalSettingText(value)) << value;
     }

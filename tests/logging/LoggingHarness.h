@@ -6,7 +6,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "logging/PollingWorker.h"
 #include "logging/WorkerEvents.h"
 #include "support/TestUi.h"
+#include "support/WholeFile.h"
 
 // The setup dialog, answered as the test says: the interval the user leaves
 // in the field, the boxes ticked, and whether "Start" or "Cancel" ends it.
@@ -157,13 +157,6 @@ struct LoggingHarness {
         progress.onStop = [this] { run.Stop(); };
     }
 };
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The file's lines without their CR LF.
 inline std::vector<std::string> FileLines(const std::string& path) {

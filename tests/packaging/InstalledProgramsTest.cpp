@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "base/SimulatorProcess.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
 
 namespace fs = std::filesystem;
 
@@ -113,13 +113,6 @@ TEST(InstalledPrograms, TheCommandLineReachesTheSimulatorOverRs232AndGpib) {
 #if TUNDRIX_WITH_GUI
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 // Runs an installed window program offscreen with the window probe
 // (tests/packaging/ui/WindowProbe.cpp), which ends it once its window shows;

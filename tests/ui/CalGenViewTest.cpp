@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "app/ui/SelectCalGenType.h"
 #include "app/ui/ShortCutButtons.h"
@@ -17,6 +16,7 @@
 #include "curves/dialogs/TWOPOINTS.h"
 #include "curves/dialogs/ThreePoints.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
 #include "support/ui/QtDialogs.h"
 #include "ui/UiTestHelpers.h"
 
@@ -39,13 +39,6 @@ void Select(int sensor, int points) {
         select->PointsList()->setCurrentIndex(points);
         Button(select, "Accept")->click();
     });
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class CalGenView : public ::testing::Test {
@@ -83,7 +76,7 @@ TEST_F(CalGenView, TheShortcutBarsCalGenStartsTheChosenOperation) {
     // UM_CALGEN is posted: the operation runs once the button has returned.
     ASSERT_TRUE(QTest::qWaitFor([&] { return saved; }, 10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(dir_.File("fitted.crv")); }));
-    EXPECT_EQ(0u, ReadAll(dir_.File("fitted.crv")).find("Standard diode\nDiode\n1.0\nVolts\n"));
+    EXPECT_EQ(0u, ReadFile(dir_.File("fitted.crv")).find("Standard diode\nDiode\n1.0\nVolts\n"));
     EXPECT_TRUE(
         run_.View().LogText().contains("Generate new curve using   0.790000V at 300.000000K,\n"
                                        "                     and   1.470000V at  77.000000K,\n"

@@ -14,17 +14,11 @@
 #include "logging/ui/DataLogSetup.h"
 #include "logging/ui/DataLoggingInProcMessage.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
 #include "support/ui/QtDialogs.h"
 #include "ui/UiTestHelpers.h"
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 int CountRows(const std::string& text) {
     int rows = 0;
@@ -103,7 +97,7 @@ TEST_F(DataLoggingTest, MenuStartRunsThroughTheRealDialogsUntilStop) {
     EXPECT_FALSE(Progress().isVisible());
     EXPECT_TRUE(run_->Offered(MenuCommand::DataLoggingStart));
 
-    const std::string text = ReadText(path);
+    const std::string text = ReadFile(path);
     const int entries = View().Core().LoggingRun().State().Entries();
     EXPECT_EQ(entries, CountRows(text)) << text;
     EXPECT_NE(std::string::npos, text.find("Entry Number,Channel A,Heater 1,RANGE\r\n"));
@@ -136,9 +130,9 @@ TEST_F(DataLoggingTest, TheShortcutBarStartsANewRunEvenWhileOneIsActive) {
     EXPECT_EQ("Loop1 Setpoint", Progress().SourceLabel(12)->text());
     EXPECT_EQ("", Progress().SourceLabel(1)->text());
 
-    const std::string ended = ReadText(first);
+    const std::string ended = ReadFile(first);
     EXPECT_NE(std::string::npos, ended.find("Data logging terminated at ")) << ended;
-    EXPECT_NE(std::string::npos, ReadText(second).find("Entry Number,Channel A,Loop1 Setpoint"));
+    EXPECT_NE(std::string::npos, ReadFile(second).find("Entry Number,Channel A,Loop1 Setpoint"));
     Progress().PressStop();
 }
 
@@ -152,7 +146,7 @@ TEST_F(DataLoggingTest, ClosingTheWindowDuringARunEndsItPromptlyWithItsTrailer) 
     run_->End();
     EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(3));
 
-    const std::string text = ReadText(path);
+    const std::string text = ReadFile(path);
     const auto entries = text.find("Number of entries = ");
     ASSERT_NE(std::string::npos, entries) << text;
     const int count = std::stoi(text.substr(entries + 20));
@@ -168,7 +162,7 @@ TEST_F(DataLoggingTest, ALostInstrumentStopsTheRunWithBoxesAndTheExitLine) {
 
     simulator_->Stop();
     ASSERT_TRUE(QTest::qWaitFor([&] { return View().Core().LoggingActive() == 0; }, 10000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ReadText(path).ends_with("Error.\r\n"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ReadFile(path).ends_with("Error.\r\n"); }, 5000));
     EXPECT_FALSE(Progress().isVisible());
     EXPECT_FALSE(View().LoggingTimerActive());
     EXPECT_EQ(View().ShortcutBar()->StatusText(), "Error");
@@ -176,7 +170,7 @@ TEST_F(DataLoggingTest, ALostInstrumentStopsTheRunWithBoxesAndTheExitLine) {
     EXPECT_EQ("Communication Error", run_->Boxes().back().first);
     EXPECT_TRUE(View().LogText().contains("- Comm port selection"));
 
-    const std::string text = ReadText(path);
+    const std::string text = ReadFile(path);
     const int entries = View().Core().LoggingRun().State().Entries();
     EXPECT_EQ(entries, CountRows(text));
     EXPECT_TRUE(text.ends_with("Number of entries = " + std::to_string(entries) + "\r\n" +

@@ -6,22 +6,17 @@
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <unistd.h>
 
 #include "app/ui/MainFrame.h"
 #include "app/ui/ShortCutButtons.h"
 #include "app/ui/VantorView.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
 #include "support/ui/QtDialogs.h"
 #include "ui/UiTestHelpers.h"
 
 namespace {
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Types the name into the file dialog and confirms it, as a user would.
 void Choose(QFileDialog* dialog, const std::string& path) {
@@ -61,7 +56,7 @@ public:
     ~CapturedStandardOutput() { Release(); }
     std::string Text() {
         Release();
-        return ReadWhole(path_);
+        return ReadFile(path_);
     }
 
 private:
@@ -89,7 +84,7 @@ TEST(DatalogAndCommandFile, UploadFromTheMenuAndFromTheShortcutBar) {
     });
     ASSERT_TRUE(program.Run().Offered(MenuCommand::UploadInternalDataLog));
     program.Run().Frame().CommandAction(MenuCommand::UploadInternalDataLog)->trigger();
-    EXPECT_EQ(0u, ReadWhole(fromMenu).find("TX-28 Internal Data Log\r\n"));
+    EXPECT_EQ(0u, ReadFile(fromMenu).find("TX-28 Internal Data Log\r\n"));
     ASSERT_EQ(1u, program.Run().Boxes().size());
     EXPECT_EQ("Upload Complete", program.Run().Boxes()[0].first);
     EXPECT_TRUE(program.View().LogText().endsWith(
@@ -103,7 +98,7 @@ TEST(DatalogAndCommandFile, UploadFromTheMenuAndFromTheShortcutBar) {
     program.View().ShortcutBar()->Button(ShortcutButton::UploadDataLog)->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return program.Run().Boxes().size() == 2; }, 10000));
     // The dialog gives a typed name the default extension.
-    EXPECT_EQ(0u, ReadWhole(fromBar + ".csv").find("TX-28 Internal Data Log\r\n"));
+    EXPECT_EQ(0u, ReadFile(fromBar + ".csv").find("TX-28 Internal Data Log\r\n"));
 }
 
 TEST(DatalogAndCommandFile, SendCommandFileLogsEachLineAsItIsWritten) {
@@ -138,6 +133,6 @@ TEST(DatalogAndCommandFile, SendCommandFileLogsEachLineAsItIsWritten) {
         log.endsWith("Command language test completed.\n0 Errors logged in the ErrorLog.txt\n"));
     EXPECT_EQ("Expected:arktronic,tx-28,sn280417,1.4.2\n", standardOutput);
     EXPECT_EQ("Command language test completed.\n0 Errors logged in the ErrorLog.txt\n",
-              ReadWhole(program.dir.File("ErrorLog.txt")));
+              ReadFile(program.dir.File("ErrorLog.txt")));
     EXPECT_TRUE(program.Run().Boxes().empty());
 }

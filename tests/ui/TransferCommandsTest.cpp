@@ -15,6 +15,7 @@
 #include "curves/dialogs/CurveHeaderEdit.h"
 #include "curves/dialogs/PIDTblNumReq.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
 #include "support/ui/QtDialogs.h"
 #include "ui/UiTestHelpers.h"
 
@@ -23,11 +24,6 @@ namespace {
 void Choose(QFileDialog* dialog, const std::string& path) {
     dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
     static_cast<QDialog*>(dialog)->accept();
-}
-
-std::string WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
 }
 
 // What the progress box was when a message box came up.

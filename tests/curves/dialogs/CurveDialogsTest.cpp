@@ -233,7 +233,7 @@ TEST(CurveConversion, MenuCommandConvertsThroughTheRealDialogs) {
     TempDir dir;
     Published340 file;
     file.points = DiodePoints(5);
-    const std::string source = WriteTextFile(dir.File("sensor.340"), file.Text());
+    const std::string source = WriteFile(dir.File("sensor.340"), file.Text());
     WhenModal<QFileDialog>([&](QFileDialog* open) {
         Choose(open, source);
         WhenModal<CCurveHeaderEdit>([&](CCurveHeaderEdit* header) {
@@ -248,8 +248,7 @@ TEST(CurveConversion, MenuCommandConvertsThroughTheRealDialogs) {
     TestUi ui;
     EXPECT_EQ(ConvertOutcome::Saved, RunCurveConversion(nullptr, ui, ui));
     EXPECT_EQ("Converted Sensor Curve saved\r\n", ui.Log());
-    EXPECT_EQ(0u,
-              ReadTextFile(dir.File("converted.crv")).find("D6091234\nDiode\n-1.0000000\nVolts\n"));
+    EXPECT_EQ(0u, ReadFile(dir.File("converted.crv")).find("D6091234\nDiode\n-1.0000000\nVolts\n"));
 }
 
 int main(int argc, char** argv) {

@@ -213,7 +213,7 @@ TEST(ReferencePointDialogs, TheOperationBringsTheDialogBackWithTheValuesEntered)
     for (float t : {475.0f, 300.0f, 100.0f, 30.0f, 10.0f, 2.0f})
         points.emplace_back(1.7f - 0.003f * t, t);
     const std::string source =
-        WriteTextFile(dir.File("std.crv"), CrvText({"Standard", "Diode", "1.0", "Volts"}, points));
+        WriteFile(dir.File("std.crv"), CrvText({"Standard", "Diode", "1.0", "Volts"}, points));
     TestUi ui;
     Calculator calculator;
     QString shownAgain[2];
