@@ -269,7 +269,7 @@ const std::vector<FaultRow>& Faults() {
             // the utility reads, without a line end.
             std::string garbage("\x7f"
                                 "ELF\x02\x01\x01\0\0\0\xff\xfe\r\n;\n",
-                                18);
+                                16);
             garbage += std::string(100000, 'x');
             all.push_back(InputText("input_garbage", garbage));
         }
