@@ -74,10 +74,15 @@ int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
             ReportLinkBusy();
             return ExitFailed;
         }
-        if (!query.Succeeded()) {
+        if (!query.Succeeded() && query.result < 0) {
             std::fprintf(stderr, "tundrix-cli: monitor \"%.*s\" failed: LinkResult %d\n",
                          static_cast<int>(monitor.query.size()), monitor.query.data(),
                          query.result);
+            return ExitFailed;
+        }
+        if (!query.Succeeded()) {
+            std::fprintf(stderr, "tundrix-cli: monitor \"%.*s\" got no reply\n",
+                         static_cast<int>(monitor.query.size()), monitor.query.data());
             return ExitFailed;
         }
         PrintField(CStripChartScale::TimeLabel(std::time(nullptr)), '\t');

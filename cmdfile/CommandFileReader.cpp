@@ -1,5 +1,7 @@
 #include "cmdfile/CommandFileReader.h"
 
+#include "base/RegularFile.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,9 +9,9 @@
 
 bool CommandFileReader::Open(const std::string& path) {
     Close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = OpenRegularFile(path);
     struct stat info {};
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
         Close();
         return false;
     }

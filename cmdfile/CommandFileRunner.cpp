@@ -5,11 +5,14 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "base/BusyWait.h"
 #include "base/AbsolutePath.h"
+#include "base/BusyWait.h"
 #include "base/DecimalText.h"
 #include "base/FileChooser.h"
 #include "base/TransactionMutex.h"
@@ -34,9 +37,11 @@ std::chrono::milliseconds PauseLength(const std::string& text) {
 } // namespace
 
 CommandFileResult CCommandFileRunner::Run() {
-    OpenErrorLog();
     std::optional<std::string> chosen =
         context_.files.ChooseOpenFile("xml", "XML Files (*.xml)|*.xml||");
+    // Opened once the command file is known: an error log at its path would
+    // otherwise empty the command file before it is read.
+    OpenErrorLog(chosen ? *chosen : std::string());
     if (!chosen) {
         errorLog_.reset();
         return {CommandFileOutcome::Cancelled, 0};
@@ -78,11 +83,38 @@ CommandFileResult CCommandFileRunner::Run() {
     }
 }
 
-void CCommandFileRunner::OpenErrorLog() {
-    errorLog_.reset(std::fopen(context_.errorLogPath.c_str(), "we"));
-    if (!errorLog_)
-        Log("Error:Failed to create " + AbsolutePath(context_.errorLogPath) + ": " +
-            std::strerror(errno) + "\n");
+// The error log is a report beside the run: a path it cannot be written to
+// is said in the message log and the run goes on without it. What stands at
+// the path is never waited on (a pipe), written through (a device) nor
+// emptied when it is read-only or the command file itself.
+void CCommandFileRunner::OpenErrorLog(const std::string& commandFile) {
+    errorLog_.reset();
+    const std::string& path = context_.errorLogPath;
+    std::string why;
+    struct stat existing {};
+    struct stat input {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode))
+            why = "not a regular file (a device, a pipe or a folder)";
+        else if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            why = "the file is read-only";
+        else if (!commandFile.empty() && ::stat(commandFile.c_str(), &input) == 0 &&
+                 input.st_dev == existing.st_dev && input.st_ino == existing.st_ino)
+            why = "this is the command file being read";
+    }
+    if (why.empty()) {
+        const int fd =
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            errorLog_.reset(::fdopen(fd, "w"));
+        if (!errorLog_) {
+            why = std::strerror(errno);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+    if (!why.empty())
+        Log("Error:Failed to create " + AbsolutePath(path) + ": " + why + "\n");
 }
 
 CCommandFileRunner::Step CCommandFileRunner::Cycle() {

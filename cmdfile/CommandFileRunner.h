@@ -51,7 +51,7 @@ private:
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
 
-    void OpenErrorLog();
+    void OpenErrorLog(const std::string& commandFile);
     Step Cycle();
     Step Send(const char* logLabel);
     Step Query();

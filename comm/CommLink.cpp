@@ -552,9 +552,17 @@ LinkResult CCommLink::ReadTableSerial(int expectedLines, const std::string& comm
             CommunicationError();
             return Link::SerialFailure;
         }
+        // The table ends with its ";" line: what came with it after that line
+        // (a reply sent twice) is not part of this table.
+        const std::size_t end = reply.find(';', scanFrom);
+        if (end != std::string::npos) {
+            const std::size_t lineEnd = reply.find("\r\n", end);
+            if (lineEnd != std::string::npos)
+                reply.resize(lineEnd + 2);
+        }
         lineEnds += static_cast<long long>(CountLineEnds(reply, scanFrom));
         progress_.SetProgress(ProgressPercent(lineEnds - 4, expectedLines));
-        if (piece.find(';') != std::string::npos)
+        if (end != std::string::npos)
             break;
         serial_->Idle(ReplyWait);
     }

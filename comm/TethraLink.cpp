@@ -299,6 +299,8 @@ void CTethraLink::ReceiveTable() {
             bool last = table_[scanned] == ';';
             scanned = end + 1;
             if (last) {
+                // What came after the ";" line (a reply sent twice) is not this table.
+                table_.resize(scanned);
                 tableState_ = TableState::Complete;
                 return;
             }

@@ -255,8 +255,12 @@ CalGenOutcome CCalGenRun::Finish(const Generated& generated) {
     auto fileName = files_.ChooseSaveFile("crv", "Curve Files (*.crv)|*.crv||");
     if (!fileName)
         return CalGenOutcome::NotSaved;
-    if (!WriteFileAtomically(*fileName, FormatCalGenFile(source_.header, generated.curve))) {
+    // Never over the source curve, under whatever name it was chosen.
+    std::string error;
+    if (!WriteFileAtomically(*fileName, FormatCalGenFile(source_.header, generated.curve), &error,
+                             source_.fileName)) {
         boxes_.ShowMessage("Failed to create file", MessageIcon::Warning);
+        log_.AppendLog("Failed to create file " + error + "\n");
         return CalGenOutcome::WriteFailed;
     }
     return CalGenOutcome::Saved;

@@ -14,7 +14,7 @@ constexpr std::size_t LineLimit = 63;
 
 // Reads what the check counted: `headerLines` lines, then `count` entries.
 bool ReadCounted(const std::string& fileName, const CrvCheck& check, CalGenSource& source) {
-    FileHandle file(std::fopen(fileName.c_str(), "r"));
+    FileHandle file = OpenInputFile(fileName);
     if (!file)
         return false;
     CLineReader reader(file.get(), LineLimit);

@@ -54,7 +54,7 @@ private:
 };
 
 CrvCheck CChecker::Run() {
-    FileHandle file(std::fopen(fileName_.c_str(), "r"));
+    FileHandle file = OpenInputFile(fileName_);
     if (!file)
         return Unreadable();
     CLineReader reader(file.get(), LineLimit);

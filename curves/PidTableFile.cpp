@@ -27,7 +27,7 @@ bool IsPidEntry(std::string_view line) {
 
 PidTableFile CheckPidFile(const std::string& fileName) {
     PidTableFile file;
-    FileHandle stream(fileName.empty() ? nullptr : std::fopen(fileName.c_str(), "rb"));
+    FileHandle stream = fileName.empty() ? nullptr : OpenInputFile(fileName);
     if (!stream)
         return file; // ReadError
     CLineReader reader(stream.get(), PidTableFile::LineLimit);

@@ -50,7 +50,7 @@ CurveReadResult ReadColonCurveFile(const std::string& fileName, SensorCurve& res
                                    IMessageLog& log) {
     if (fileName.empty())
         return CurveRead::NoFileName;
-    FileHandle file(std::fopen(fileName.c_str(), "r"));
+    FileHandle file = OpenInputFile(fileName);
     if (!file)
         return CurveRead::CannotOpen;
     CLineReader reader(file.get(), LineLimit);

@@ -42,7 +42,7 @@ bool UnitOfText(const std::string& text, UnitCode& unit) {
 CurveReadResult ReadCrvFile(const std::string& fileName, SensorCurve& result, IMessageLog& log) {
     if (fileName.empty())
         return CurveRead::NoFileName;
-    FileHandle file(std::fopen(fileName.c_str(), "r"));
+    FileHandle file = OpenInputFile(fileName);
     if (!file)
         return CurveRead::CannotOpen;
     CLineReader reader(file.get(), LineLimit);

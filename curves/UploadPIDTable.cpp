@@ -47,7 +47,9 @@ TransferOutcome UploadPIDTable(const TransferContext& context) {
         context.log.AppendLog("PID table entry is too long.\n");
         return TransferOutcome::TooLong;
     }
-    if (lines < 0) {
+    // A table has its title line at least: over GPIB, a table the instrument
+    // never sent ends at once, with the link's success and nothing read.
+    if (lines < 0 || text.empty()) {
         ShowConnectionFailed(context);
         return TransferOutcome::CommunicationFailed;
     }

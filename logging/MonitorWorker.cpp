@@ -6,6 +6,7 @@
 #include "base/Event.h"
 #include "base/TransactionMutex.h"
 #include "comm/CommLink.h"
+#include "comm/CommandLine.h"
 #include "comm/ConnectionStatus.h"
 #include "logging/MonitorTable.h"
 
@@ -69,6 +70,7 @@ MonitorQuery QueryMonitor(CCommLink& link, CTransactionMutex& transactionMutex, 
             return query;
         query.result = link.Transact(std::string(monitor.query), &reply);
     }
+    query.answered = !WithoutLineEnd(reply).empty();
     if (query.Succeeded())
         query.reading = ParseMonitorReply(reply, monitor.isChannel);
     return query;

@@ -222,6 +222,15 @@ TEST_F(LinkOnPty, ReadTableCountsLineEndsLessFourAndStopsAtTheFirstSemicolon) {
     EXPECT_TRUE(ui_.Boxes().empty());
 }
 
+TEST_F(LinkOnPty, ATableSentTwiceInOneWriteIsReadOnce) {
+    const std::string table = CurveTable(3);
+    peer_.StartResponder([&](const std::string&) { return table + table; });
+    std::string reply;
+    std::string command = "CRVPT? 21";
+    EXPECT_EQ(4, link_.ReadTable(3, "Reading curve 21", &command, &reply));
+    EXPECT_EQ(table, reply);
+}
+
 TEST_F(LinkOnPty, ReadTableGathersATableLongerThanOneRead) {
     std::string table = CurveTable(60);
     ASSERT_GT(table.size(), 3 * CSerialPort::ReadSize);

@@ -135,6 +135,19 @@ TEST_F(LanConnection, ATableIsReceivedInTheBackgroundUpToItsSemicolonLine) {
     EXPECT_EQ(0, link_.Send("*IDN?", 5, 1));
 }
 
+TEST_F(LanConnection, WhatFollowsTheSemicolonLineIsNotPartOfTheTable) {
+    ASSERT_EQ(1, link_.Get_Table("CRVPT? 21", 9));
+    EXPECT_EQ("CRVPT? 21\n", peer_.Read());
+    peer_.Write("1 0.1 300\r\n;\r\n1 0.1 300\r\n;\r\n");
+    EXPECT_EQ(1, link_.Table_Ready());
+    int count = -1;
+    ASSERT_EQ(1, link_.Get_Received_Counter(&count));
+    EXPECT_EQ(1, count);
+    std::string table;
+    ASSERT_EQ(1, link_.Get_Received_Buffer(table));
+    EXPECT_EQ("1 0.1 300\r\n;\r\n", table);
+}
+
 TEST_F(LanConnection, ATableThatStopsComingFails) {
     ASSERT_EQ(1, link_.Get_Table("CRVPT? 21", 9));
     peer_.Write("1 0.1 300\r\n");

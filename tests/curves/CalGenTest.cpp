@@ -425,18 +425,24 @@ TEST_F(CalGen, NothingIsWrittenUnlessTheWholeCurveIs) {
         ++entries;
     EXPECT_EQ(3, entries); // source.crv, two.crv, folder
 
-    // The source as the output: replaced whole by the new curve, its header kept.
-    ui_.Clear();
-    files_.openAnswers = {source};
-    files_.saveAnswers = {source};
-    dialog_.answers = good;
-    EXPECT_EQ(CalGenOutcome::Saved,
-              RunCalGen(CalGenOperation::Diode300K, files_, dialog_, ui_, ui_));
-    const std::string text = ReadFile(source);
-    EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n", FirstLines(text, 4));
-    const CurvePoints out = PointsOf(text);
-    ASSERT_EQ(Temperatures.size(), out.size());
-    EXPECT_NEAR(0.81, out[3].first, 1e-6);
+    // The source as the output, under its own name or through a link:
+    // refused, the standard curve kept byte for byte, the reason in the log.
+    const std::string before = ReadFile(source);
+    std::filesystem::create_symlink(source, dir_.File("link.crv"));
+    for (const std::string& target : {source, dir_.File("link.crv")}) {
+        ui_.Clear();
+        files_.openAnswers = {source};
+        files_.saveAnswers = {target};
+        dialog_.answers = good;
+        EXPECT_EQ(CalGenOutcome::WriteFailed,
+                  RunCalGen(CalGenOperation::Diode300K, files_, dialog_, ui_, ui_));
+        ASSERT_EQ(1u, ui_.Boxes().size());
+        EXPECT_EQ("Failed to create file", ui_.Boxes()[0].text);
+        EXPECT_NE(std::string::npos, ui_.Log().find("Failed to create file " + target +
+                                                    ": this is the file being read"))
+            << ui_.Log();
+        EXPECT_EQ(before, ReadFile(source));
+    }
 }
 
 TEST(CalGenSelection, TheProposedNameIsTheSourcesWithCalGen) {

@@ -15,18 +15,12 @@
 #include <gtest/gtest.h>
 
 #include "base/SettingsStore.h"
+#include "support/WholeFile.h"
 
 namespace faults {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 mode_t ModeOf(const std::string& path) {
     struct stat info {};
@@ -51,24 +45,12 @@ void SettingsKept(const Cell& cell, const Result&) {
     ExpectNoLeftovers(cell.dir->Path());
 }
 
-// A ".340" file the conversion reads, the same in every cell.
-constexpr const char* Curve340 = "Sensor Model:   DT-670\r\nSerial Number:  D1\r\n"
-                                 "Data Format:    2      (Volts/Kelvin)\r\n"
-                                 "SetPoint Limit: 500.0\r\n"
-                                 "Temperature coefficient:  1 (Negative)\r\n"
-                                 "Number of Breakpoints:   4\r\n\r\n"
-                                 "No.   Units      Temperature (K)\r\n\r\n"
-                                 "  1  0.50000      300.000\r\n  2  1.00000      77.250\r\n"
-                                 "  3  1.25000      20.500\r\n  4  1.50000      4.250\r\n";
-
-bool WriteInput(Cell& cell) {
-    cell.inputPath = cell.dir->File("sensor.340");
-    std::ofstream(cell.inputPath, std::ios::binary) << Curve340;
-    return true;
-}
-
+// The operation's input is as it was (RunCell wrote it before the fault's
+// preparation), and no temporary file was left beside it.
 void InputKept(const Cell& cell) {
-    EXPECT_EQ(Curve340, ReadFile(cell.inputPath));
+    if (!cell.inputPath.empty()) {
+        EXPECT_EQ(cell.inputText, ReadFile(cell.inputPath));
+    }
     ExpectNoLeftovers(cell.dir->Path());
 }
 
@@ -80,14 +62,55 @@ FaultRow RefusedOutput(std::string name, std::function<bool(Cell&, std::string&)
     row.family = Family::OutputFile;
     row.needs = NeedsOutputFile;
     row.expect = Expect::Fails;
-    row.prepare = [make](Cell& cell, std::string& why) {
-        return WriteInput(cell) && make(cell, why);
-    };
+    row.prepare = std::move(make);
     row.checkFiles = [check](const Cell& cell, const Result&) {
         check(cell);
         InputKept(cell);
     };
     return row;
+}
+
+// Commands that change the instrument (every line without a "?") that the
+// simulator received: an operation whose file was refused sends none.
+std::string ChangingCommands(const Cell& cell) {
+    std::string changing;
+    std::istringstream lines(ReadFile(cell.transcriptPath));
+    for (std::string line; std::getline(lines, line);)
+        if (line.find('?') == std::string::npos)
+            changing += line + "\n";
+    return changing;
+}
+
+// The file the operation reads, as something it cannot use: refused, and
+// nothing sent to the instrument, nothing written over at the output path.
+FaultRow InputFault(std::string name, std::function<bool(Cell&, std::string&)> make,
+                    std::function<void(const Cell&)> check) {
+    FaultRow row;
+    row.name = std::move(name);
+    row.family = Family::InputFile;
+    row.needs = NeedsInputFile;
+    row.expect = Expect::Fails;
+    row.prepare = std::move(make);
+    row.checkFiles = [check](const Cell& cell, const Result&) {
+        check(cell);
+        if (!cell.transcriptPath.empty()) {
+            EXPECT_EQ("", ChangingCommands(cell)) << "the instrument was changed";
+        }
+        ExpectNoLeftovers(cell.dir->Path());
+    };
+    return row;
+}
+
+// What stands at the input path instead of the file: its bytes, unchanged.
+FaultRow InputText(std::string name, std::string text) {
+    return InputFault(
+        std::move(name),
+        [text](Cell& cell, std::string&) {
+            cell.inputText = text;
+            std::ofstream(cell.inputPath, std::ios::binary | std::ios::trunc) << text;
+            return true;
+        },
+        [](const Cell& cell) { EXPECT_EQ(cell.inputText, ReadFile(cell.inputPath)); });
 }
 
 FaultRow SettingsFault(std::string name, Expect expect,
@@ -142,7 +165,7 @@ const std::vector<FaultRow>& Faults() {
         fresh.expect = Expect::Succeeds;
         fresh.prepare = [](Cell& cell, std::string&) {
             cell.outputPath = cell.dir->File("out.crv");
-            return WriteInput(cell);
+            return true;
         };
         fresh.checkFiles = [](const Cell& cell, const Result&) { InputKept(cell); };
         all.push_back(fresh);
@@ -153,7 +176,7 @@ const std::vector<FaultRow>& Faults() {
             cell.outputPath = cell.dir->File("out.crv");
             std::ofstream(cell.outputPath) << "an older curve\n";
             ::chmod(cell.outputPath.c_str(), 0640);
-            return WriteInput(cell);
+            return true;
         };
         replaced.checkFiles = [](const Cell& cell, const Result&) {
             EXPECT_EQ(0640u, ModeOf(cell.outputPath) & 07777);
@@ -168,7 +191,7 @@ const std::vector<FaultRow>& Faults() {
             std::ofstream(cell.dir->File("curves/kept.crv")) << "an older curve\n";
             cell.outputPath = cell.dir->File("out.crv");
             fs::create_symlink("curves/kept.crv", cell.outputPath);
-            return WriteInput(cell);
+            return true;
         };
         linked.checkFiles = [](const Cell& cell, const Result& result) {
             EXPECT_TRUE(fs::is_symlink(cell.outputPath));
@@ -206,14 +229,15 @@ const std::vector<FaultRow>& Faults() {
                 EXPECT_EQ("precious\n", ReadFile(cell.outputPath));
                 EXPECT_EQ(0444u, ModeOf(cell.outputPath) & 07777);
             }));
-        all.push_back(RefusedOutput(
+        FaultRow itself = RefusedOutput(
             "output_is_input",
             [](Cell& cell, std::string&) {
-                WriteInput(cell);
                 cell.outputPath = cell.inputPath;
                 return true;
             },
-            [](const Cell&) {}));
+            [](const Cell&) {});
+        itself.needs |= NeedsInputFile;
+        all.push_back(itself);
         all.push_back(RefusedOutput(
             "output_folder",
             [](Cell& cell, std::string&) {
@@ -228,6 +252,40 @@ const std::vector<FaultRow>& Faults() {
                 return true;
             },
             [](const Cell& cell) { EXPECT_FALSE(fs::exists(cell.dir->File("gone"))); }));
+
+        // What the user chose to read.
+        all.push_back(InputFault(
+            "input_missing", [](Cell& cell, std::string&) { return fs::remove(cell.inputPath); },
+            [](const Cell& cell) { EXPECT_FALSE(fs::exists(cell.inputPath)); }));
+        all.push_back(InputText("input_empty", ""));
+        {
+            // Binary bytes, then one line far longer than any line of a file
+            // the utility reads, without a line end.
+            std::string garbage("\x7f"
+                                "ELF\x02\x01\x01\0\0\0\xff\xfe\r\n;\n",
+                                16);
+            garbage += std::string(100000, 'x');
+            all.push_back(InputText("input_garbage", garbage));
+        }
+        all.push_back(InputFault(
+            "input_folder",
+            [](Cell& cell, std::string&) {
+                fs::remove(cell.inputPath);
+                return fs::create_directory(cell.inputPath);
+            },
+            [](const Cell& cell) {
+                EXPECT_TRUE(fs::is_directory(cell.inputPath));
+                EXPECT_TRUE(fs::is_empty(cell.inputPath));
+            }));
+        // A pipe nobody writes to: refused at once, not waited on forever.
+        all.push_back(InputFault(
+            "input_pipe",
+            [](Cell& cell, std::string& why) {
+                fs::remove(cell.inputPath);
+                why = "mkfifo failed";
+                return ::mkfifo(cell.inputPath.c_str(), 0600) == 0;
+            },
+            [](const Cell& cell) { EXPECT_TRUE(S_ISFIFO(ModeOf(cell.inputPath))); }));
 
         // The settings file, as users keep it (or break it).
         all.push_back(SettingsFault(

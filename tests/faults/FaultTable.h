@@ -27,8 +27,9 @@ namespace faults {
 enum class Transport { Serial, Lan, Gpib, Files };
 std::string TransportName(Transport transport);
 
-// What a fault does to the line, to an output file or to the settings file.
-enum class Family { Line, OutputFile, SettingsFile };
+// What a fault does to the line, to an output file, to the file an operation
+// reads or to the settings file.
+enum class Family { Line, OutputFile, InputFile, SettingsFile };
 
 // What an operation must make of a fault.
 enum class Expect {
@@ -38,6 +39,8 @@ enum class Expect {
     WholeOrFails, // succeeds with the fault-free output plus NUL bytes, or fails
     Bounded,      // either way, within its bound and saying why it failed; the
                   // result cannot be checked (a changed byte has no checksum)
+    GoesOn,       // succeeds without the file it could not write, and says so
+                  // (naming the file): a report beside the run, like an error log
 };
 
 // Which operations a fault applies to.
@@ -47,6 +50,7 @@ enum Needs : unsigned {
     NeedsSeveral = 2,      // the operation sends more than one command
     NeedsSettingsFile = 4, // the operation reads (or writes) the settings file
     NeedsOutputFile = 8,   // the operation writes a file the user chose
+    NeedsInputFile = 16,   // the operation reads a file the user chose
 };
 
 // One cell as its operation sees it.
@@ -57,8 +61,10 @@ struct Cell {
     CSimulatorProcess* sim = nullptr; // line operations: the simulator, with the fault
     std::string settingsPath;         // the user's settings file (with a comment of theirs)
     std::string settingsBefore;       // its bytes before the operation ran
-    std::string inputPath;            // file operations: the file read
-    std::string outputPath;           // file operations: the file the user chose to write
+    std::string inputPath;            // the file the operation reads, when it reads one
+    std::string inputText;            // what that file holds
+    std::string outputPath;           // the file the user chose to write, when it writes one
+    std::string transcriptPath;       // every line the simulator received, when asked for
 
     // The CLI program with --settings and, for line operations, --port.
     ProgramResult Cli(std::vector<std::string> args, const std::string& input = "") const;
@@ -76,7 +82,21 @@ struct Result {
     std::optional<bool> mutexFree; // in-process operations
 };
 
+// The file an operation reads, written into the cell's folder before it runs.
+struct InputFile {
+    std::string name;
+    std::string text;
+};
+
 struct OperationRow {
+    OperationRow(std::string name_, unsigned needs_, std::vector<Transport> transports_,
+                 int exchanges_, std::function<Result(const Cell&)> run_,
+                 std::map<std::string, Expect> overrides_ = {},
+                 std::optional<InputFile> input_ = std::nullopt)
+        : name(std::move(name_)), needs(needs_), transports(std::move(transports_)),
+          exchanges(exchanges_), run(std::move(run_)), overrides(std::move(overrides_)),
+          input(std::move(input_)) {}
+
     std::string name;
     unsigned needs = NeedsNothing; // what it does: faults that need more do not apply
     std::vector<Transport> transports;
@@ -86,7 +106,24 @@ struct OperationRow {
     // Where this operation makes of a fault something else than the fault's
     // row says; "*" stands for every fault.
     std::map<std::string, Expect> overrides;
+    // The file it reads (NeedsInputFile).
+    std::optional<InputFile> input;
+    // The name of the file it writes (NeedsOutputFile). Unless the fault is
+    // about that file, an earlier file of the user's stands there first.
+    std::string outputName;
+    // The simulator keeps a transcript of the lines it received.
+    bool transcript = false;
+    // The part of the output that a faulty exchange must not change, for
+    // outputs that carry times or readings that move; all of it by default.
+    std::function<std::string(const std::string&)> comparable;
+    // Unless the fault is about the output file: the user's files as the
+    // operation leaves them (the earlier file at the output path), checked
+    // after the fault's own checks.
+    std::function<void(const Cell&, const Result&)> checkFiles;
 };
+
+// What a line cell finds at the output path before the operation runs.
+inline constexpr const char* EarlierFile = "an earlier file of the user's\n";
 
 struct FaultRow {
     std::string name;
@@ -94,7 +131,7 @@ struct FaultRow {
     unsigned needs = NeedsNothing;
     Expect expect = Expect::Succeeds;
     std::vector<std::string> simulatorFaults; // Line: --fault SPECs
-    // OutputFile, SettingsFile: makes the file(s) before the operation runs;
+    // OutputFile, InputFile, SettingsFile: makes the file(s) before the operation runs;
     // false (with a reason) when this machine cannot make them.
     std::function<bool(Cell&, std::string& why)> prepare;
     // After the operation: the user's files as this fault leaves them.

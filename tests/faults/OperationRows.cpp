@@ -20,61 +20,12 @@
 #include "faults/FaultTable.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
-#include "app/VantorCore.h"
-#include "base/SettingsStore.h"
-#include "comm/MyIPAddr.h"
-#include "support/ScriptedDialogs.h"
-#include "support/TestUi.h"
+#include "faults/OperationRuns.h"
 
 namespace faults {
 namespace {
-
-// A CLI run as a result: exit 0 is success; anything on standard error is
-// what the user was told.
-Result FromProgram(const ProgramResult& run) {
-    Result result;
-    result.succeeded = run.exitCode == 0;
-    result.output = run.out;
-    result.messages = run.err;
-    result.crashed = run.exitCode < 0 || run.err.find("Sanitizer") != std::string::npos ||
-                     run.err.find("runtime error:") != std::string::npos;
-    return result;
-}
-
-// The utility's core on the cell's settings file, its dialogs answered with
-// the simulator's addresses, as the GUI would run it.
-struct InProcess {
-    explicit InProcess(const Cell& cell) : settings(cell.settingsPath) {
-        settings.Load();
-        dialogs.gpibAddress = 12;
-        dialogs.ipAddress = MyIPAddr::Parse("127.0.0.1");
-        dialogs.ipPort = cell.TcpPort();
-        dialogs.portIndex = 1; // COM2, the simulator's pseudo-terminal
-        dialogs.baudIndex = 0;
-        core.Link().SetDialogs(&dialogs);
-        core.Link().LoadSettings();
-    }
-    // What the user saw, and whether the mutex is free.
-    Result Finish(bool succeeded, std::string output) {
-        Result result;
-        result.succeeded = succeeded;
-        result.output = std::move(output);
-        result.messages = ui.Log();
-        for (const auto& text : ui.BoxTexts())
-            result.messages += "[box] " + text + "\n";
-        std::unique_lock lock(core.TransactionMutex(), std::try_to_lock);
-        result.mutexFree = lock.owns_lock();
-        return result;
-    }
-
-    CSettingsStore settings;
-    TestUi ui;
-    ScriptedDialogs dialogs;
-    CVantorCore core{settings, ui, ui, ui};
-};
 
 int PortTypeOf(Transport transport) {
     switch (transport) {
@@ -85,13 +36,6 @@ int PortTypeOf(Transport transport) {
     default:
         return PortRS232;
     }
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 Result RunQuery(const Cell& cell) {
@@ -141,6 +85,16 @@ Result RunPortSelect(const Cell& cell) {
     return run.Finish(both && run.core.Link().GetPortType() == own, changes + bar.commType);
 }
 
+// A ".340" file the conversion reads, the same in every cell.
+constexpr const char* Curve340 = "Sensor Model:   DT-670\r\nSerial Number:  D1\r\n"
+                                 "Data Format:    2      (Volts/Kelvin)\r\n"
+                                 "SetPoint Limit: 500.0\r\n"
+                                 "Temperature coefficient:  1 (Negative)\r\n"
+                                 "Number of Breakpoints:   4\r\n\r\n"
+                                 "No.   Units      Temperature (K)\r\n\r\n"
+                                 "  1  0.50000      300.000\r\n  2  1.00000      77.250\r\n"
+                                 "  3  1.25000      20.500\r\n  4  1.50000      4.250\r\n";
+
 // Sensor Curve "Convert", as the CLI runs it: the output is the file written.
 Result RunCurveConversion(const Cell& cell) {
     Result result = FromProgram(RunProgram(TUNDRIX_CLI_PROGRAM,
@@ -148,6 +102,32 @@ Result RunCurveConversion(const Cell& cell) {
                                            "", std::chrono::seconds(20)));
     result.output = result.succeeded ? ReadFile(cell.outputPath) : std::string();
     return result;
+}
+
+// A standard diode curve CalGen fits: v = 1.7 - 0.003 T from 475 K down to 2 K.
+constexpr const char* StandardDiode = "Standard diode\nDiode\n1.0\nVolts\n"
+                                      "0.275 475\n0.8 300\n1.1 200\n1.4 100\n1.469 77\n"
+                                      "1.55 50\n1.61 30\n1.67 10\n1.6874 4.2\n1.694 2\n;\n";
+
+// CalGen "Diode 300K" through the CLI: the standard curve moved to pass
+// through the sensor's reading at 300 K. The output is the file written.
+Result RunCalGen(const Cell& cell) {
+    Result result = FromProgram(
+        RunProgram(TUNDRIX_CLI_PROGRAM,
+                   {"calgen", "diode-300k", cell.inputPath, cell.outputPath, "--point", "300,0.81"},
+                   "", std::chrono::seconds(20)));
+    // CalGen's message log ("Cannot open input file") is its standard output.
+    result.messages += result.output;
+    result.output = result.succeeded ? ReadFile(cell.outputPath) : std::string();
+    return result;
+}
+
+// A conversion writes "out.crv": what a fault of its input finds there first
+// stays as it was.
+OperationRow FileConversion(OperationRow row) {
+    row.outputName = "out.crv";
+    row.checkFiles = EarlierFileKept;
+    return row;
 }
 
 const std::vector<Transport> Line = {Transport::Serial, Transport::Lan, Transport::Gpib};
@@ -172,10 +152,20 @@ const std::vector<OperationRow>& Operations() {
         // Port Select itself exchanges nothing: it must always end, and well.
         {"Port Select", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 1, RunPortSelect,
          {{"*", Expect::Succeeds}}},
-        {"curve conversion", NeedsOutputFile, {Transport::Files}, 0, RunCurveConversion, {}},
+        FileConversion({"curve conversion", NeedsOutputFile | NeedsInputFile, {Transport::Files},
+                        0, RunCurveConversion, {}, InputFile{"sensor.340", Curve340}}),
+        FileConversion({"CalGen", NeedsOutputFile | NeedsInputFile, {Transport::Files}, 0,
+                        RunCalGen, {}, InputFile{"standard.crv", StandardDiode}}),
     };
     // clang-format on
-    return rows;
+    static const std::vector<OperationRow> all = [] {
+        std::vector<OperationRow> joined = rows;
+
+        for (auto more : {TransferRows(), LoggingRows(), CommandFileRows()})
+            joined.insert(joined.end(), more.begin(), more.end());
+        return joined;
+    }();
+    return all;
 }
 
 std::chrono::milliseconds Bound(const OperationRow& operation, Transport transport) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -272,4 +273,29 @@ TEST_F(MonitorWorkerRun, AMutexBusyBeyondASecondFailsTheQueryWithoutSendingIt) {
     // Once free again, the next slot's query goes through.
     ASSERT_TRUE(WaitFor([&] { return !events_.Readings().empty(); }, 3s));
     EXPECT_EQ("1", events_.Readings().front().reading.value);
+}
+
+// Over GPIB a query the instrument never answers ends with the link's success
+// and an empty reply: that is no reading, and the worker reports the lost
+// connection instead of handing the view an empty value to plot.
+TEST_F(MonitorWorkerRun, AGpibQueryLeftUnansweredIsNoReading) {
+    CSimulatorProcess sim;
+    ASSERT_TRUE(sim.Start(TUNDRIX_SIM_PROGRAM, {"--gpib", "--fault", "no-reply"}, {"gpib"}))
+        << sim.Error();
+    ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
+    ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
+    link_.UseGpibAddress(12);
+
+    const MonitorQuery query = QueryMonitor(link_, mutex_, 0);
+    EXPECT_TRUE(query.locked);
+    EXPECT_EQ(Link::Success, query.result);
+    EXPECT_FALSE(query.Succeeded());
+
+    flags_.Set(0, 1);
+    Start(0.05);
+    EXPECT_TRUE(WaitFor([&] { return !events_.Disconnects().empty(); }, 5s));
+    Stop();
+    EXPECT_TRUE(events_.Readings().empty());
+    ::unsetenv("TUNDRIX_SIM_GPIB");
+    ::unsetenv("TUNDRIX_GPIB_LIBRARY");
 }
