@@ -540,9 +540,13 @@ LinkResult CCommLink::ReadTableSerial(int expectedLines, const std::string& comm
     serial_->Idle(ReplyWait);
     // The instrument frames a table with four line ends of its own; it ends with ";".
     long long lineEnds = 0;
+    std::size_t end = std::string::npos;
     for (;;) {
         std::string piece;
         if (!serial_->ReadChunk(piece)) {
+            // The ";" has come and its line end never did: the table as it is.
+            if (end != std::string::npos)
+                break;
             CommunicationError();
             return Link::SerialFailure;
         }
@@ -553,18 +557,24 @@ LinkResult CCommLink::ReadTableSerial(int expectedLines, const std::string& comm
             return Link::SerialFailure;
         }
         // The table ends with its ";" line: what came with it after that line
-        // (a reply sent twice) is not part of this table.
-        const std::size_t end = reply.find(';', scanFrom);
+        // (a reply sent twice) is not part of this table. A ";" that came on
+        // its own waits for the line end still on the way.
+        if (end == std::string::npos)
+            end = reply.find(';', scanFrom);
+        bool whole = false;
         if (end != std::string::npos) {
             const std::size_t lineEnd = reply.find("\r\n", end);
-            if (lineEnd != std::string::npos)
+            if (lineEnd != std::string::npos) {
                 reply.resize(lineEnd + 2);
+                whole = true;
+            }
         }
         lineEnds += static_cast<long long>(CountLineEnds(reply, scanFrom));
         progress_.SetProgress(ProgressPercent(lineEnds - 4, expectedLines));
-        if (end != std::string::npos)
+        if (whole)
             break;
-        serial_->Idle(ReplyWait);
+        if (end == std::string::npos)
+            serial_->Idle(ReplyWait);
     }
     return static_cast<LinkResult>(lineEnds - 4);
 }

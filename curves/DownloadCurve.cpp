@@ -52,6 +52,10 @@ bool ReadCurveToSend(const TransferContext& context, const std::string& fileName
     case CurveRead::CannotOpen:
         context.log.AppendLog("Cannot open input file\n");
         return false;
+    case CurveRead::StreamFailed:
+        // Opened but unreadable (a folder, an I/O error): said, never a silent end.
+        context.log.AppendLog("Cannot read input file " + fileName + "\n");
+        return false;
     default:
         return false;
     }

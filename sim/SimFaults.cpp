@@ -134,9 +134,15 @@ CSimFaults::Outcome CSimFaults::Shape(const std::optional<std::string>& reply) {
         case SimFaultKind::Cut:
             text.resize(std::max<std::size_t>(1, Middle(text)));
             break;
-        case SimFaultKind::Nul:
-            text.insert(Middle(text), 1, '\0');
+        case SimFaultKind::Nul: {
+            // Inside a line, never between a CR and its LF: a line end torn
+            // apart is another fault than a NUL in the reply.
+            std::size_t at = Middle(text);
+            if (at > 0 && at < text.size() && text[at - 1] == '\r' && text[at] == '\n')
+                --at;
+            text.insert(at, 1, '\0');
             break;
+        }
         case SimFaultKind::Twice:
             twice = true;
             break;

@@ -26,7 +26,8 @@
 //                     pty hangs up, TCP closes the connection (each new
 //                     connection gets N commands), GPIB stops answering
 //                     (writes find no listener, reads time out); 0: at once
-//   nul[:N]           a NUL byte is put in the middle of every Nth reply
+//   nul[:N]           a NUL byte is put in the middle of every Nth reply (before
+//                     a CR, never between it and its LF)
 //
 // Queries are the lines that get a reply; counting starts at 1 on each
 // channel (the pseudo-terminal, each TCP connection, the GPIB device).

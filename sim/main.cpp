@@ -86,6 +86,7 @@ constexpr const char* HelpText =
     "                       GPIB device stops answering (writes find no listener,\n"
     "                       reads time out); hangup:0 at once\n"
     "      nul[:N]          a NUL byte is put in the middle of every Nth reply\n"
+    "                       (before a CR, never between it and its LF)\n"
     "  -h, --help         show this text and exit\n"
     "  --version          print the version and exit\n"
     "\n"

@@ -103,10 +103,7 @@ std::vector<OperationRow> TransferRows() {
     // "*IDN?", eight "SENSORIX?", "SENSORIX 62:NENTRY?", the 1 s wait and the
     // table of "CALC? 2" (about 45 bytes: trickled, as long as three RS232
     // exchanges).
-    // Known, left for its own change: over GPIB a NUL inside a table line
-    // keeps that line's carriage return in the file written.
-    OperationRow upload{"curve upload", OnLine | NeedsOutputFile,  Line, 15,
-                        RunCurveUpload, {{"nul", Expect::Bounded}}};
+    OperationRow upload{"curve upload", OnLine | NeedsOutputFile, Line, 15, RunCurveUpload, {}};
     upload.outputName = "user2.crv";
     upload.checkFiles = EarlierFileKept;
     rows.push_back(upload);
@@ -119,10 +116,7 @@ std::vector<OperationRow> TransferRows() {
 
     // "PIDT 1:NENT?" and the table of "PIDT 1:TABLE?" (about 150 bytes:
     // trickled, as long as ten RS232 exchanges).
-    // Known, left for its own change: on RS232 a table whose ";" comes alone,
-    // its line end still on the way, is written without that line end.
-    OperationRow pidUpload{"PID upload", OnLine | NeedsOutputFile,      Line, 12,
-                           RunPidUpload, {{"trickle", Expect::Bounded}}};
+    OperationRow pidUpload{"PID upload", OnLine | NeedsOutputFile, Line, 12, RunPidUpload, {}};
     pidUpload.outputName = "table1.pid";
     pidUpload.checkFiles = EarlierFileKept;
     rows.push_back(pidUpload);

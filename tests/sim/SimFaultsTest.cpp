@@ -98,6 +98,10 @@ TEST(SimFaultShapes, EachFaultChangesTheReplyAsDocumented) {
     EXPECT_EQ("ARKTRON", Bytes(cut.Shape(Reply)));
     CSimFaults nul({Spec("nul")});
     EXPECT_EQ(std::string("ARKTRON\0IC,TX-28\r\n", 18), Bytes(nul.Shape(Reply)));
+    // Its middle between a CR and its LF: the NUL goes before the CR.
+    CSimFaults nulBeforeLineEnd({Spec("nul")});
+    EXPECT_EQ(std::string("1\0\r\n23\r\n", 8),
+              Bytes(nulBeforeLineEnd.Shape(std::string("1\r\n23\r\n"))));
 
     CSimFaults late({Spec("late:700")});
     auto delayed = late.Shape(Reply);
