@@ -22,6 +22,7 @@
 #include "curves/TransferContext.h"
 #include "curves/UploadPIDTable.h"
 #include "support/PtyPeer.h"
+#include "support/SimulatorLinks.h"
 #include "support/TestUi.h"
 #include "support/WholeFile.h"
 
@@ -103,9 +104,7 @@ TEST_F(UnansweredTransfer, AGpibPidTableNeverSentWritesNoFile) {
     CSimulatorProcess sim;
     ASSERT_TRUE(sim.Start(TUNDRIX_SIM_PROGRAM, {"--gpib", "--fault", "no-reply"}, {"gpib"}))
         << sim.Error();
-    ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
-    ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
-    link_.UseGpibAddress(12);
+    UseSimulatedGpib(sim, link_);
     const std::string earlier = WriteFile(dir_.File("table1.pid"), "an earlier table\n");
     files_.saveAnswers = {earlier};
     numbers_.pidTable = 1;

@@ -55,32 +55,33 @@ struct TransferRun {
     CGivenTableNumbers numbers;
 };
 
+// Curve 2 or PID table 1 through one transfer. A download is judged by what
+// the instrument received, an upload by the file it wrote.
+Result RunTransfer(const Cell& cell, Transfer transfer,
+                   std::optional<int> CGivenTableNumbers::*number, int value, bool download) {
+    TransferRun run(cell, download ? cell.inputPath : cell.outputPath);
+    run.numbers.*number = value;
+    const bool done = run.Run(transfer);
+    std::string output;
+    if (done)
+        output = download ? TranscriptUntil(cell, ";") : RegularFileText(cell.outputPath);
+    return run.run.Finish(done, output);
+}
+
 Result RunCurveDownload(const Cell& cell) {
-    TransferRun transfer(cell, cell.inputPath);
-    transfer.numbers.userCurve = 2;
-    const bool done = transfer.Run(DownloadCurve);
-    return transfer.run.Finish(done, done ? TranscriptUntil(cell, ";") : std::string());
+    return RunTransfer(cell, DownloadCurve, &CGivenTableNumbers::userCurve, 2, true);
 }
 
 Result RunCurveUpload(const Cell& cell) {
-    TransferRun transfer(cell, cell.outputPath);
-    transfer.numbers.userCurve = 2;
-    const bool done = transfer.Run(UploadCurve);
-    return transfer.run.Finish(done, done ? RegularFileText(cell.outputPath) : std::string());
+    return RunTransfer(cell, UploadCurve, &CGivenTableNumbers::userCurve, 2, false);
 }
 
 Result RunPidDownload(const Cell& cell) {
-    TransferRun transfer(cell, cell.inputPath);
-    transfer.numbers.pidTable = 1;
-    const bool done = transfer.Run(DownloadPIDTable);
-    return transfer.run.Finish(done, done ? TranscriptUntil(cell, ";") : std::string());
+    return RunTransfer(cell, DownloadPIDTable, &CGivenTableNumbers::pidTable, 1, true);
 }
 
 Result RunPidUpload(const Cell& cell) {
-    TransferRun transfer(cell, cell.outputPath);
-    transfer.numbers.pidTable = 1;
-    const bool done = transfer.Run(UploadPIDTable);
-    return transfer.run.Finish(done, done ? RegularFileText(cell.outputPath) : std::string());
+    return RunTransfer(cell, UploadPIDTable, &CGivenTableNumbers::pidTable, 1, false);
 }
 
 const std::vector<Transport> Line = {Transport::Serial, Transport::Lan, Transport::Gpib};

@@ -21,6 +21,7 @@
 #include "logging/MonitorTable.h"
 #include "logging/MonitorWorker.h"
 #include "support/PtyPeer.h"
+#include "support/SimulatorLinks.h"
 #include "support/TestUi.h"
 
 using namespace std::chrono_literals;
@@ -282,9 +283,7 @@ TEST_F(MonitorWorkerRun, AGpibQueryLeftUnansweredIsNoReading) {
     CSimulatorProcess sim;
     ASSERT_TRUE(sim.Start(TUNDRIX_SIM_PROGRAM, {"--gpib", "--fault", "no-reply"}, {"gpib"}))
         << sim.Error();
-    ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
-    ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
-    link_.UseGpibAddress(12);
+    UseSimulatedGpib(sim, link_);
 
     const MonitorQuery query = QueryMonitor(link_, mutex_, 0);
     EXPECT_TRUE(query.locked);

@@ -8,6 +8,14 @@
 #include "comm/CommLink.h"
 #include "comm/MyIPAddr.h"
 
+// `link` on the simulator's GPIB device at address 12, through the simulated
+// GPIB library named in the environment, as a user would name another one.
+inline void UseSimulatedGpib(const CSimulatorProcess& sim, CCommLink& link) {
+    ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
+    ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
+    link.UseGpibAddress(12);
+}
+
 // The simulated controller on all three transports at once, and links to it
 // opened as the utility opens them: RS232 on its pseudo-terminal, GPIB through
 // the simulated GPIB library, LAN on its TCP port.
@@ -21,16 +29,13 @@ public:
     }
     const CSimulatorProcess& Process() const { return sim_; }
 
-    // A link on `portType`; for LAN already connected. The GPIB library is
-    // named in the environment, as a user would name another one.
+    // A link on `portType`; for LAN already connected.
     std::unique_ptr<CCommLink> Link(int portType, CSettingsStore& settings, IMessageBoxes& boxes,
                                     IMessageLog& log, ITransferProgress& progress) const {
         auto link = std::make_unique<CCommLink>(settings, boxes, log, progress);
         switch (portType) {
         case PortGPIB:
-            ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
-            ::setenv("TUNDRIX_SIM_GPIB", sim_.Address("gpib").c_str(), 1);
-            link->UseGpibAddress(12);
+            UseSimulatedGpib(sim_, *link);
             break;
         case PortLAN: {
             const std::string tcp = sim_.Address("tcp");
