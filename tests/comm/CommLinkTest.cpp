@@ -224,7 +224,7 @@ TEST_F(LinkOnPty, ReadTableCountsLineEndsLessFourAndStopsAtTheFirstSemicolon) {
 
 TEST_F(LinkOnPty, ATableSentTwiceInOneWriteIsReadOnce) {
     const std::string table = CurveTable(3);
-    peer_.StartResponder([&](const std::string&) { return table + table; });
+    peer_.StartResponder([table](const std::string&) { return table + table; });
     std::string reply;
     std::string command = "CRVPT? 21";
     EXPECT_EQ(4, link_.ReadTable(3, "Reading curve 21", &command, &reply));
