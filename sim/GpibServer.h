@@ -36,7 +36,7 @@ public:
     void Close();
     const std::string& SocketPath() const { return socketPath_; }
     // Misbehave as these faults say (SimFaults.h).
-    void SetFaults(const std::vector<SimFaultSpec>& specs) { device_.SetFaults(specs); }
+    void SetFaults(const std::vector<SimFaultRule>& rules) { device_.SetFaults(rules); }
 
     void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
     void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;

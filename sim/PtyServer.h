@@ -35,7 +35,7 @@ public:
     // The device a client opens, "/dev/pts/N".
     const std::string& SlavePath() const { return slavePath_; }
     // Misbehave as these faults say (SimFaults.h); before Open.
-    void SetFaults(const std::vector<SimFaultSpec>& specs) { faults_ = CSimFaults(specs); }
+    void SetFaults(const std::vector<SimFaultRule>& rules) { faults_ = CSimFaults(rules); }
 
     void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
     void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;

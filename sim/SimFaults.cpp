@@ -48,7 +48,7 @@ std::size_t Middle(const std::string& reply) {
 
 } // namespace
 
-std::optional<SimFaultSpec> ParseSimFault(std::string_view text, std::string& error) {
+std::optional<SimFaultRule> ParseSimFault(std::string_view text, std::string& error) {
     const auto parts = Split(text);
     const Name* name = nullptr;
     for (const Name& candidate : Names)
@@ -58,19 +58,19 @@ std::optional<SimFaultSpec> ParseSimFault(std::string_view text, std::string& er
         error = "unknown fault '" + std::string(parts[0]) + "'";
         return std::nullopt;
     }
-    SimFaultSpec spec;
-    spec.kind = name->kind;
+    SimFaultRule rule;
+    rule.kind = name->kind;
     const std::string usage = std::string("'") + std::string(text) + "': ";
     std::size_t next = 1;
     if (name->kind == SimFaultKind::HangUp) {
-        if (parts.size() != 2 || !ParseInt(parts[1], 0, MaxEvery, spec.commands)) {
+        if (parts.size() != 2 || !ParseInt(parts[1], 0, MaxEvery, rule.commands)) {
             error = usage + "hangup needs a number of commands, hangup:N";
             return std::nullopt;
         }
-        return spec;
+        return rule;
     }
     if (name->needsTime) {
-        if (parts.size() < 2 || !ParseInt(parts[1], 1, MaxMilliseconds, spec.milliseconds)) {
+        if (parts.size() < 2 || !ParseInt(parts[1], 1, MaxMilliseconds, rule.milliseconds)) {
             error = usage + name->text + " needs milliseconds from 1 to 60000, " + name->text +
                     ":MS[:N]";
             return std::nullopt;
@@ -78,33 +78,33 @@ std::optional<SimFaultSpec> ParseSimFault(std::string_view text, std::string& er
         next = 2;
     }
     if (parts.size() > next + 1 ||
-        (parts.size() == next + 1 && !ParseInt(parts[next], 1, MaxEvery, spec.every))) {
+        (parts.size() == next + 1 && !ParseInt(parts[next], 1, MaxEvery, rule.every))) {
         error = usage + "N must be a number of queries from 1 to 1000000";
         return std::nullopt;
     }
-    return spec;
+    return rule;
 }
 
-CSimFaults::CSimFaults(std::vector<SimFaultSpec> specs) : specs_(std::move(specs)) {
+CSimFaults::CSimFaults(std::vector<SimFaultRule> rules) : rules_(std::move(rules)) {
     gone_ = GoneAtStart();
 }
 
 bool CSimFaults::GoneAtStart() const {
-    for (const auto& spec : specs_)
-        if (spec.kind == SimFaultKind::HangUp && spec.commands == 0)
+    for (const auto& rule : rules_)
+        if (rule.kind == SimFaultKind::HangUp && rule.commands == 0)
             return true;
     return false;
 }
 
-bool CSimFaults::Hits(const SimFaultSpec& spec) const {
-    return queries_ % spec.every == 0;
+bool CSimFaults::Hits(const SimFaultRule& rule) const {
+    return queries_ % rule.every == 0;
 }
 
 CSimFaults::Outcome CSimFaults::Shape(const std::optional<std::string>& reply) {
     Outcome out;
     ++commands_;
-    for (const auto& spec : specs_)
-        if (spec.kind == SimFaultKind::HangUp && commands_ >= spec.commands)
+    for (const auto& rule : rules_)
+        if (rule.kind == SimFaultKind::HangUp && commands_ >= rule.commands)
             out.hangUpAfter = true;
     if (out.hangUpAfter)
         gone_ = true;
@@ -116,10 +116,10 @@ CSimFaults::Outcome CSimFaults::Shape(const std::optional<std::string>& reply) {
     bool twice = false;
     Milliseconds late{0};
     Milliseconds trickle{0};
-    for (const auto& spec : specs_) {
-        if (!Hits(spec))
+    for (const auto& rule : rules_) {
+        if (!Hits(rule))
             continue;
-        switch (spec.kind) {
+        switch (rule.kind) {
         case SimFaultKind::NoReply:
             return out;
         case SimFaultKind::Stream:
@@ -147,10 +147,10 @@ CSimFaults::Outcome CSimFaults::Shape(const std::optional<std::string>& reply) {
             twice = true;
             break;
         case SimFaultKind::Late:
-            late = Milliseconds(spec.milliseconds);
+            late = Milliseconds(rule.milliseconds);
             break;
         case SimFaultKind::Trickle:
-            trickle = Milliseconds(spec.milliseconds);
+            trickle = Milliseconds(rule.milliseconds);
             break;
         case SimFaultKind::HangUp:
             break;

@@ -8,8 +8,8 @@
 #include <vector>
 
 // The ways the simulated controller misbehaves on request ("tundrix-sim
-// --fault SPEC"), for testing what the utility does with a faulty instrument
-// or line. A SPEC is NAME, NAME:A or NAME:A:B:
+// --fault FAULT"), for testing what the utility does with a faulty instrument
+// or line. A FAULT is NAME, NAME:A or NAME:A:B:
 //
 //   no-reply[:N]      no reply to every Nth query (default: to none)
 //   late:MS[:N]       every Nth reply (default each) comes MS ms late; on GPIB
@@ -33,15 +33,15 @@
 // channel (the pseudo-terminal, each TCP connection, the GPIB device).
 enum class SimFaultKind { NoReply, Late, Twice, Corrupt, Cut, Trickle, Stream, HangUp, Nul };
 
-struct SimFaultSpec {
+struct SimFaultRule {
     SimFaultKind kind = SimFaultKind::NoReply;
     int every = 1;
     int milliseconds = 0; // Late, Trickle
     int commands = 0;     // HangUp
 };
 
-// Nothing, with `error` telling why, for a SPEC that is not one of the above.
-std::optional<SimFaultSpec> ParseSimFault(std::string_view text, std::string& error);
+// Nothing, with `error` telling why, for a FAULT that is not one of the above.
+std::optional<SimFaultRule> ParseSimFault(std::string_view text, std::string& error);
 
 // The faults as one channel applies them, with that channel's counts.
 class CSimFaults {
@@ -62,7 +62,7 @@ public:
     };
 
     CSimFaults() = default;
-    explicit CSimFaults(std::vector<SimFaultSpec> specs);
+    explicit CSimFaults(std::vector<SimFaultRule> rules);
 
     // A line came: whether the controller is to run it at all (not after the line went).
     bool Serves() const { return !gone_; }
@@ -76,9 +76,9 @@ public:
     static std::string StreamBytes(std::size_t count, std::size_t& position);
 
 private:
-    bool Hits(const SimFaultSpec& spec) const;
+    bool Hits(const SimFaultRule& rule) const;
 
-    std::vector<SimFaultSpec> specs_;
+    std::vector<SimFaultRule> rules_;
     long commands_ = 0;
     long queries_ = 0;
     bool gone_ = false;

@@ -32,8 +32,8 @@ bool CSimGpibDevice::IsAt(std::uint32_t address) const {
     return !gone_ && address == GpibWire::Address(primary_, 0);
 }
 
-void CSimGpibDevice::SetFaults(const std::vector<SimFaultSpec>& specs) {
-    faults_ = CSimFaults(specs);
+void CSimGpibDevice::SetFaults(const std::vector<SimFaultRule>& rules) {
+    faults_ = CSimFaults(rules);
     gone_ = faults_.GoneAtStart();
 }
 

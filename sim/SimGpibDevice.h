@@ -38,7 +38,7 @@ public:
     // while it is on the bus (the fault "hangup" takes it off).
     bool IsAt(std::uint32_t address) const;
     // Misbehave as these faults say (SimFaults.h).
-    void SetFaults(const std::vector<SimFaultSpec>& specs);
+    void SetFaults(const std::vector<SimFaultRule>& rules);
     // A message is addressed to `address`: whether the device listens. After
     // the fault "hangup" has served its commands, it no longer does.
     bool Listens(std::uint32_t address);

@@ -39,7 +39,7 @@ public:
     // The port listened on.
     int Port() const { return port_; }
     // Misbehave as these faults say (SimFaults.h), each connection on its own.
-    void SetFaults(const std::vector<SimFaultSpec>& specs) { faults_ = specs; }
+    void SetFaults(const std::vector<SimFaultRule>& rules) { faults_ = rules; }
 
     void AddPollFds(std::vector<pollfd>& fds, Clock::time_point now) override;
     void HandlePoll(std::span<const pollfd> fds, Clock::time_point now) override;
@@ -48,8 +48,8 @@ public:
 private:
     struct Client {
         Client(int socket, std::chrono::milliseconds replyDelay,
-               const std::vector<SimFaultSpec>& specs)
-            : fd(socket), replies(replyDelay), faults(specs), closeWhenSent(faults.GoneAtStart()) {}
+               const std::vector<SimFaultRule>& rules)
+            : fd(socket), replies(replyDelay), faults(rules), closeWhenSent(faults.GoneAtStart()) {}
         int fd;
         CSimLineAssembler lines;
         CSimReplyQueue replies;
@@ -65,7 +65,7 @@ private:
 
     CSimController& controller_;
     std::chrono::milliseconds replyDelay_;
-    std::vector<SimFaultSpec> faults_;
+    std::vector<SimFaultRule> faults_;
     int listener_ = -1;
     int port_ = 0;
     std::vector<std::unique_ptr<Client>> clients_;

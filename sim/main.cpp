@@ -29,7 +29,7 @@ namespace {
 constexpr const char* HelpText =
     "Usage: tundrix-sim [--pty] [--tcp PORT] [--gpib [--gpib-address N]]\n"
     "                   [--model N] [--inputs N] [--reply-delay MS] [--line-rate BAUD]\n"
-    "                   [--transcript FILE] [--fault SPEC]...\n"
+    "                   [--transcript FILE] [--fault FAULT]...\n"
     "\n"
     "A simulated temperature controller that answers the controller's command\n"
     "language, for using the Tundrix utility without an instrument.\n"
@@ -61,12 +61,12 @@ constexpr const char* HelpText =
     "  --line-rate BAUD   read and write the pseudo-terminal no faster than a\n"
     "                     serial line of BAUD (10 bits a byte), 50..4000000\n"
     "  --transcript FILE  append every line the controller receives to FILE\n"
-    "  --fault SPEC       misbehave on every transport, for testing what a program\n"
+    "  --fault FAULT      misbehave on every transport, for testing what a program\n"
     "                     does with a faulty instrument or line; repeat it for\n"
     "                     several faults. Queries are the lines that get a reply,\n"
     "                     counted from 1 on each channel (the pseudo-terminal,\n"
     "                     each TCP connection, the GPIB device); N is 1..1000000,\n"
-    "                     MS 1..60000. SPEC is one of:\n"
+    "                     MS 1..60000. FAULT is one of:\n"
     "      no-reply[:N]     no reply to every Nth query (default: to none)\n"
     "      late:MS[:N]      every Nth reply (default: each) comes MS ms late; on\n"
     "                       GPIB a device clear does not stop it\n"
@@ -164,7 +164,7 @@ struct Options {
     int replyDelayMs = 0;
     int lineRate = 0;
     std::string transcript;
-    std::vector<SimFaultSpec> faults;
+    std::vector<SimFaultRule> faults;
 };
 
 int signalPipe[2] = {-1, -1};
@@ -266,7 +266,7 @@ int ParseArguments(int argc, char** argv, Options& options, bool& help) {
         } else if (arg == "--fault") {
             std::string error;
             if (!takeValue()) {
-                return Usage("--fault needs a SPEC");
+                return Usage("--fault needs a fault (see --help)");
             }
             const auto fault = ParseSimFault(value, error);
             if (!fault) {

@@ -126,13 +126,13 @@ FaultRow SettingsFault(std::string name, Expect expect,
     return row;
 }
 
-FaultRow LineFault(std::string name, unsigned needs, Expect expect, std::string spec) {
+FaultRow LineFault(std::string name, unsigned needs, Expect expect, std::string rule) {
     FaultRow row;
     row.name = std::move(name);
     row.needs = needs;
     row.expect = expect;
-    if (!spec.empty())
-        row.simulatorFaults = {std::move(spec)};
+    if (!rule.empty())
+        row.simulatorFaults = {std::move(rule)};
     row.checkFiles = SettingsKept;
     return row;
 }

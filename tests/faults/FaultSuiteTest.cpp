@@ -199,8 +199,8 @@ CellRun RunCell(const OperationRow& operation, const FaultRow& fault, Transport 
             service = "gpib";
             break;
         }
-        for (const auto& spec : fault.simulatorFaults)
-            args.insert(args.end(), {"--fault", spec});
+        for (const auto& rule : fault.simulatorFaults)
+            args.insert(args.end(), {"--fault", rule});
         if (operation.transcript) {
             cell.transcriptPath = dir.File("transcript.txt");
             args.insert(args.end(), {"--transcript", cell.transcriptPath});

@@ -130,7 +130,7 @@ struct FaultRow {
     Family family = Family::Line;
     unsigned needs = NeedsNothing;
     Expect expect = Expect::Succeeds;
-    std::vector<std::string> simulatorFaults; // Line: --fault SPECs
+    std::vector<std::string> simulatorFaults; // Line: --fault arguments
     // OutputFile, InputFile, SettingsFile: makes the file(s) before the operation runs;
     // false (with a reason) when this machine cannot make them.
     std::function<bool(Cell&, std::string& why)> prepare;

@@ -1,4 +1,4 @@
-// The faults the simulator injects on request: how a SPEC is read, what each
+// The faults the simulator injects on request: how a FAULT is read, what each
 // does to a reply, and the program's own word for them.
 
 #include "sim/SimFaults.h"
@@ -17,11 +17,11 @@ using namespace std::chrono_literals;
 using namespace simtest;
 using Ms = std::chrono::milliseconds;
 
-SimFaultSpec Spec(const std::string& text) {
+SimFaultRule Rule(const std::string& text) {
     std::string error;
-    auto spec = ParseSimFault(text, error);
-    EXPECT_TRUE(spec) << text << ": " << error;
-    return spec.value_or(SimFaultSpec{});
+    auto rule = ParseSimFault(text, error);
+    EXPECT_TRUE(rule) << text << ": " << error;
+    return rule.value_or(SimFaultRule{});
 }
 
 // The bytes of an outcome, joined.
@@ -36,7 +36,7 @@ const std::string Reply = "ARKTRONIC,TX-28\r\n";
 
 } // namespace
 
-TEST(SimFaultSpecs, EveryDocumentedSpecIsReadAndAnyOtherRefusedWithTheReason) {
+TEST(SimFaultRules, EveryDocumentedFaultIsReadAndAnyOtherRefusedWithTheReason) {
     struct Good {
         const char* text;
         SimFaultKind kind;
@@ -54,11 +54,11 @@ TEST(SimFaultSpecs, EveryDocumentedSpecIsReadAndAnyOtherRefusedWithTheReason) {
                    {"hangup:0", SimFaultKind::HangUp, 1, 0, 0},
                    {"hangup:5", SimFaultKind::HangUp, 1, 0, 5},
                    {"nul", SimFaultKind::Nul, 1, 0, 0}}) {
-        SimFaultSpec spec = Spec(g.text);
-        EXPECT_EQ(g.kind, spec.kind) << g.text;
-        EXPECT_EQ(g.every, spec.every) << g.text;
-        EXPECT_EQ(g.milliseconds, spec.milliseconds) << g.text;
-        EXPECT_EQ(g.commands, spec.commands) << g.text;
+        SimFaultRule rule = Rule(g.text);
+        EXPECT_EQ(g.kind, rule.kind) << g.text;
+        EXPECT_EQ(g.every, rule.every) << g.text;
+        EXPECT_EQ(g.milliseconds, rule.milliseconds) << g.text;
+        EXPECT_EQ(g.commands, rule.commands) << g.text;
     }
     struct Bad {
         const char* text;
@@ -82,34 +82,34 @@ TEST(SimFaultShapes, EachFaultChangesTheReplyAsDocumented) {
     CSimFaults none;
     EXPECT_EQ(Reply, Bytes(none.Shape(Reply)));
 
-    CSimFaults dropEverySecond({Spec("no-reply:2")});
+    CSimFaults dropEverySecond({Rule("no-reply:2")});
     EXPECT_EQ(Reply, Bytes(dropEverySecond.Shape(Reply)));
     EXPECT_EQ("", Bytes(dropEverySecond.Shape(std::nullopt))); // a command: no query counted
     EXPECT_EQ("", Bytes(dropEverySecond.Shape(Reply)));
     EXPECT_EQ(Reply, Bytes(dropEverySecond.Shape(Reply)));
 
-    CSimFaults twice({Spec("twice")});
+    CSimFaults twice({Rule("twice")});
     EXPECT_EQ(Reply + Reply, Bytes(twice.Shape(Reply)));
 
     // "ARKTRONIC,TX-28" has 15 characters: the middle one is the 8th, "I".
-    CSimFaults corrupt({Spec("corrupt")});
+    CSimFaults corrupt({Rule("corrupt")});
     EXPECT_EQ("ARKTRON#C,TX-28\r\n", Bytes(corrupt.Shape(Reply)));
-    CSimFaults cut({Spec("cut")});
+    CSimFaults cut({Rule("cut")});
     EXPECT_EQ("ARKTRON", Bytes(cut.Shape(Reply)));
-    CSimFaults nul({Spec("nul")});
+    CSimFaults nul({Rule("nul")});
     EXPECT_EQ(std::string("ARKTRON\0IC,TX-28\r\n", 18), Bytes(nul.Shape(Reply)));
     // Its middle between a CR and its LF: the NUL goes before the CR.
-    CSimFaults nulBeforeLineEnd({Spec("nul")});
+    CSimFaults nulBeforeLineEnd({Rule("nul")});
     EXPECT_EQ(std::string("1\0\r\n23\r\n", 8),
               Bytes(nulBeforeLineEnd.Shape(std::string("1\r\n23\r\n"))));
 
-    CSimFaults late({Spec("late:700")});
+    CSimFaults late({Rule("late:700")});
     auto delayed = late.Shape(Reply);
     ASSERT_EQ(1u, delayed.pieces.size());
     EXPECT_EQ(Ms(700), delayed.pieces[0].delay);
     EXPECT_TRUE(delayed.pieces[0].survivesClear);
 
-    CSimFaults trickle({Spec("trickle:50")});
+    CSimFaults trickle({Rule("trickle:50")});
     auto bytes = trickle.Shape("12\r\n");
     ASSERT_EQ(4u, bytes.pieces.size());
     for (std::size_t i = 0; i < 4; ++i) {
@@ -118,7 +118,7 @@ TEST(SimFaultShapes, EachFaultChangesTheReplyAsDocumented) {
         EXPECT_EQ(i == 3, bytes.pieces[i].endsMessage);
     }
 
-    CSimFaults stream({Spec("stream:2")});
+    CSimFaults stream({Rule("stream:2")});
     EXPECT_FALSE(stream.Shape(Reply).startStream);
     auto streaming = stream.Shape(Reply);
     EXPECT_TRUE(streaming.startStream);
@@ -130,11 +130,11 @@ TEST(SimFaultShapes, EachFaultChangesTheReplyAsDocumented) {
 }
 
 TEST(SimFaultShapes, HangUpCountsEveryCommandAndTheLineStaysGone) {
-    CSimFaults atOnce({Spec("hangup:0")});
+    CSimFaults atOnce({Rule("hangup:0")});
     EXPECT_TRUE(atOnce.GoneAtStart());
     EXPECT_FALSE(atOnce.Serves());
 
-    CSimFaults afterTwo({Spec("hangup:2")});
+    CSimFaults afterTwo({Rule("hangup:2")});
     EXPECT_TRUE(afterTwo.Serves());
     EXPECT_FALSE(afterTwo.Shape(std::nullopt).hangUpAfter);
     auto second = afterTwo.Shape(Reply);
@@ -147,7 +147,7 @@ TEST(SimFaultGpib, ALateReplySurvivesADeviceClearAndAHangUpStopsListening) {
     double now = 0.0;
     CSimController controller(*SimModel::Find(28), [&now] { return now; });
     CSimGpibDevice device(controller, 12);
-    device.SetFaults({Spec("late:500"), Spec("hangup:2")});
+    device.SetFaults({Rule("late:500"), Rule("hangup:2")});
     const auto start = CSimGpibDevice::Clock::now();
     ASSERT_TRUE(device.Listens(12 + 0));
     device.Write("INP A:NAME?", true, start);
@@ -169,7 +169,7 @@ TEST(SimFaultProgram, TheHelpNamesEveryFaultAndABadOneIsAUsageError) {
         SimProcess help({"--help"});
         const std::string text = help.AllOutput();
         for (const char* name :
-             {"--fault SPEC", "no-reply[:N]", "late:MS[:N]", "twice[:N]", "corrupt[:N]", "cut[:N]",
+             {"--fault FAULT", "no-reply[:N]", "late:MS[:N]", "twice[:N]", "corrupt[:N]", "cut[:N]",
               "trickle:MS[:N]", "stream[:N]", "hangup:N", "nul[:N]"})
             EXPECT_NE(std::string::npos, text.find(name)) << name;
     }
