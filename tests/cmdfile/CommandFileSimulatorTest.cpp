@@ -11,24 +11,7 @@
 
 namespace {
 
-class CommandFileOnTransport : public ::testing::TestWithParam<int> {
-protected:
-    static void SetUpTestSuite() {
-        sim_ = new SimulatorOnAllTransports;
-        started_ = sim_->Start();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(started_) << sim_->Process().Error(); }
-
-    static SimulatorOnAllTransports* sim_;
-    static bool started_;
-};
-
-SimulatorOnAllTransports* CommandFileOnTransport::sim_ = nullptr;
-bool CommandFileOnTransport::started_ = false;
+using CommandFileOnTransport = OnEachTransport;
 
 } // namespace
 

@@ -405,10 +405,8 @@ TEST_F(CalGen, NothingIsWrittenUnlessTheWholeCurveIs) {
     EXPECT_NE(std::string::npos, ui_.Log().find(";\n"));
     EXPECT_TRUE(ui_.Boxes().empty());
 
-    // A folder where the file should go, or a folder that does not exist:
-    // "Failed to create file", and nothing left behind.
-    for (const std::string& target : {dir_.File("folder"), dir_.File("missing/new.crv")}) {
-        std::filesystem::create_directory(dir_.File("folder"));
+    // The good 300 K run saved to `target`, which is refused with one box.
+    const auto refusedAt = [&](const std::string& target) {
         ui_.Clear();
         files_.openAnswers = {source};
         files_.saveAnswers = {target};
@@ -417,6 +415,14 @@ TEST_F(CalGen, NothingIsWrittenUnlessTheWholeCurveIs) {
                   RunCalGen(CalGenOperation::Diode300K, files_, dialog_, ui_, ui_));
         ASSERT_EQ(1u, ui_.Boxes().size());
         EXPECT_EQ("Failed to create file", ui_.Boxes()[0].text);
+    };
+
+    // A folder where the file should go, or a folder that does not exist:
+    // "Failed to create file", and nothing left behind.
+    for (const std::string& target : {dir_.File("folder"), dir_.File("missing/new.crv")}) {
+        std::filesystem::create_directory(dir_.File("folder"));
+        refusedAt(target);
+        ASSERT_EQ(1u, ui_.Boxes().size());
         EXPECT_EQ(MessageIcon::Warning, ui_.Boxes()[0].icon);
         EXPECT_TRUE(std::filesystem::is_empty(dir_.File("folder")));
     }
@@ -430,14 +436,7 @@ TEST_F(CalGen, NothingIsWrittenUnlessTheWholeCurveIs) {
     const std::string before = ReadFile(source);
     std::filesystem::create_symlink(source, dir_.File("link.crv"));
     for (const std::string& target : {source, dir_.File("link.crv")}) {
-        ui_.Clear();
-        files_.openAnswers = {source};
-        files_.saveAnswers = {target};
-        dialog_.answers = good;
-        EXPECT_EQ(CalGenOutcome::WriteFailed,
-                  RunCalGen(CalGenOperation::Diode300K, files_, dialog_, ui_, ui_));
-        ASSERT_EQ(1u, ui_.Boxes().size());
-        EXPECT_EQ("Failed to create file", ui_.Boxes()[0].text);
+        refusedAt(target);
         EXPECT_NE(std::string::npos, ui_.Log().find("Failed to create file " + target +
                                                     ": this is the file being read"))
             << ui_.Log();

@@ -10,6 +10,7 @@
 #include "base/SettingsStore.h"
 #include "base/TransactionMutex.h"
 #include "comm/CommLink.h"
+#include "comm/CommandLine.h"
 #include "logging/DatalogUpload.h"
 #include "support/PtyPeer.h"
 #include "support/SimulatorLinks.h"
@@ -273,27 +274,19 @@ TEST(DatalogUpload, ARestoreThatFailsIsReportedAfterTheUpload) {
 
 namespace {
 
-class DatalogOnTransport : public ::testing::TestWithParam<int> {
+class DatalogOnTransport : public OnEachTransport {
 protected:
-    static void SetUpTestSuite() {
-        sim_ = new SimulatorOnAllTransports;
-        started_ = sim_->Start();
-    }
-    static void TearDownTestSuite() {
-        delete sim_;
-        sim_ = nullptr;
-    }
     void SetUp() override {
-        ASSERT_TRUE(started_) << sim_->Process().Error();
+        OnEachTransport::SetUp();
+        if (HasFatalFailure())
+            return;
         link_ = sim_->Link(GetParam(), settings_, ui_, ui_, ui_);
     }
 
     std::string Ask(const std::string& query) {
         std::string reply;
         EXPECT_EQ(Link::Success, link_->Transact(query, &reply)) << query;
-        while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r'))
-            reply.pop_back();
-        return reply;
+        return std::string(WithoutLineEnd(reply));
     }
 
     // The file as the controller's table arrives on this transport, with N records.
@@ -309,15 +302,10 @@ protected:
         return pattern + (gpib ? "\n" : ";\r\n\n");
     }
 
-    static SimulatorOnAllTransports* sim_;
-    static bool started_;
     CSettingsStore settings_{""};
     TestUi ui_;
     std::unique_ptr<CCommLink> link_;
 };
-
-SimulatorOnAllTransports* DatalogOnTransport::sim_ = nullptr;
-bool DatalogOnTransport::started_ = false;
 
 } // namespace
 

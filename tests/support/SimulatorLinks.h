@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "base/SimulatorProcess.h"
 #include "comm/CommLink.h"
 #include "comm/MyIPAddr.h"
@@ -58,4 +60,19 @@ public:
 
 private:
     CSimulatorProcess sim_;
+};
+
+// A suite run once for each transport (its parameter) against one simulator
+// that serves all three, started once for the whole suite.
+class OnEachTransport : public ::testing::TestWithParam<int> {
+protected:
+    static void SetUpTestSuite() {
+        sim_ = std::make_unique<SimulatorOnAllTransports>();
+        started_ = sim_->Start();
+    }
+    static void TearDownTestSuite() { sim_.reset(); }
+    void SetUp() override { ASSERT_TRUE(started_) << sim_->Process().Error(); }
+
+    inline static std::unique_ptr<SimulatorOnAllTransports> sim_;
+    inline static bool started_ = false;
 };
