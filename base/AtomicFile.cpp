@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/OverwriteRefusal.h"
+
 namespace {
 
 constexpr int NameAttempts = 100;
@@ -101,17 +103,17 @@ bool CAtomicFile::Create(std::string* error) {
         return Refuse(error, path_ + ": " + std::strerror(errno));
     struct stat existing {};
     const bool exists = ::stat(target_.c_str(), &existing) == 0;
-    if (exists) {
-        if (!S_ISREG(existing.st_mode))
-            return Refuse(error, path_ + ": not a regular file (a device, a pipe or a folder); "
-                                         "nothing was written");
-        if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            return Refuse(error, path_ + ": the file is read-only; nothing was written");
-        struct stat input {};
-        if (!notSameAs_.empty() && ::stat(notSameAs_.c_str(), &input) == 0 &&
-            input.st_dev == existing.st_dev && input.st_ino == existing.st_ino)
-            return Refuse(error, path_ + ": this is the file being read; choose another file to "
-                                         "write");
+    switch (exists ? CheckOverwrite(existing, notSameAs_) : OverwriteRefusal::None) {
+    case OverwriteRefusal::NotRegular:
+        return Refuse(error, path_ + ": not a regular file (a device, a pipe or a folder); "
+                                     "nothing was written");
+    case OverwriteRefusal::ReadOnly:
+        return Refuse(error, path_ + ": the file is read-only; nothing was written");
+    case OverwriteRefusal::SameAsInput:
+        return Refuse(error, path_ + ": this is the file being read; choose another file to "
+                                     "write");
+    case OverwriteRefusal::None:
+        break;
     }
     fd_ = CreateTemporary(target_, exists ? &existing : nullptr, tempPath_);
     if (fd_ >= 0)

@@ -15,6 +15,7 @@
 #include "base/BusyWait.h"
 #include "base/DecimalText.h"
 #include "base/FileChooser.h"
+#include "base/OverwriteRefusal.h"
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
@@ -92,15 +93,19 @@ void CCommandFileRunner::OpenErrorLog(const std::string& commandFile) {
     const std::string& path = context_.errorLogPath;
     std::string why;
     struct stat existing {};
-    struct stat input {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode))
-            why = "not a regular file (a device, a pipe or a folder)";
-        else if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            why = "the file is read-only";
-        else if (!commandFile.empty() && ::stat(commandFile.c_str(), &input) == 0 &&
-                 input.st_dev == existing.st_dev && input.st_ino == existing.st_ino)
-            why = "this is the command file being read";
+    switch (::stat(path.c_str(), &existing) == 0 ? CheckOverwrite(existing, commandFile)
+                                                 : OverwriteRefusal::None) {
+    case OverwriteRefusal::NotRegular:
+        why = "not a regular file (a device, a pipe or a folder)";
+        break;
+    case OverwriteRefusal::ReadOnly:
+        why = "the file is read-only";
+        break;
+    case OverwriteRefusal::SameAsInput:
+        why = "this is the command file being read";
+        break;
+    case OverwriteRefusal::None:
+        break;
     }
     if (why.empty()) {
         const int fd =
