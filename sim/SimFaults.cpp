@@ -46,9 +46,7 @@ std::size_t Middle(const std::string& reply) {
     return text / 2;
 }
 
-} // namespace
-
-std::optional<SimFaultRule> ParseSimFault(std::string_view text, std::string& error) {
+std::optional<SimFaultRule> ParseRule(std::string_view text, std::string& error) {
     const auto parts = Split(text);
     const Name* name = nullptr;
     for (const Name& candidate : Names)
@@ -85,6 +83,28 @@ std::optional<SimFaultRule> ParseSimFault(std::string_view text, std::string& er
     return rule;
 }
 
+} // namespace
+
+std::optional<SimFaultRule> ParseSimFault(std::string_view text, std::string& error) {
+    int only = 0;
+    if (const auto at = text.find('@'); at != std::string_view::npos) {
+        if (!ParseInt(text.substr(at + 1), 1, MaxEvery, only)) {
+            error = "'" + std::string(text) + "': K must be a query from 1 to 1000000, FAULT@K";
+            return std::nullopt;
+        }
+        text = text.substr(0, at);
+    }
+    auto rule = ParseRule(text, error);
+    if (rule && only > 0) {
+        if (rule->kind == SimFaultKind::HangUp) {
+            error = "'" + std::string(text) + "': hangup:N is at its command already; no @K";
+            return std::nullopt;
+        }
+        rule->only = only;
+    }
+    return rule;
+}
+
 CSimFaults::CSimFaults(std::vector<SimFaultRule> rules) : rules_(std::move(rules)) {
     gone_ = GoneAtStart();
 }
@@ -97,7 +117,7 @@ bool CSimFaults::GoneAtStart() const {
 }
 
 bool CSimFaults::Hits(const SimFaultRule& rule) const {
-    return queries_ % rule.every == 0;
+    return rule.only > 0 ? queries_ == rule.only : queries_ % rule.every == 0;
 }
 
 CSimFaults::Outcome CSimFaults::Shape(const std::optional<std::string>& reply) {
@@ -157,11 +177,13 @@ CSimFaults::Outcome CSimFaults::Shape(const std::optional<std::string>& reply) {
         }
     }
     Milliseconds at = late;
+    if (trickle.count() == 0) {
+        // Both copies in one write: they arrive together, as from an
+        // instrument that repeats itself at once.
+        out.pieces.push_back({twice ? text + text : text, at, true, late.count() > 0});
+        return out;
+    }
     for (int copy = 0; copy < (twice ? 2 : 1); ++copy) {
-        if (trickle.count() == 0) {
-            out.pieces.push_back({text, at, true, late.count() > 0});
-            continue;
-        }
         for (std::size_t i = 0; i < text.size(); ++i) {
             at += i == 0 && copy == 0 ? Milliseconds(0) : trickle;
             out.pieces.push_back({text.substr(i, 1), at, i + 1 == text.size(), late.count() > 0});

@@ -9,12 +9,14 @@
 
 // The ways the simulated controller misbehaves on request ("tundrix-sim
 // --fault FAULT"), for testing what the utility does with a faulty instrument
-// or line. A FAULT is NAME, NAME:A or NAME:A:B:
+// or line. A FAULT is NAME, NAME:A or NAME:A:B, and any of these but hangup
+// may end in @K: the fault then hits the Kth query only (a sweep puts it at
+// each step of an operation in turn):
 //
 //   no-reply[:N]      no reply to every Nth query (default: to none)
 //   late:MS[:N]       every Nth reply (default each) comes MS ms late; on GPIB
 //                     a device clear does not stop it
-//   twice[:N]         every Nth reply is sent twice
+//   twice[:N]         every Nth reply is sent twice, back to back in one write
 //   corrupt[:N]       one byte in the middle of every Nth reply is changed
 //   cut[:N]           every Nth reply is cut in the middle: its first half
 //                     goes out, without the line end
@@ -38,6 +40,7 @@ struct SimFaultRule {
     int every = 1;
     int milliseconds = 0; // Late, Trickle
     int commands = 0;     // HangUp
+    int only = 0;         // @K: the Kth query only (0: every `every`th)
 };
 
 // Nothing, with `error` telling why, for a FAULT that is not one of the above.

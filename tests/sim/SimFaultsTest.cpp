@@ -60,6 +60,8 @@ TEST(SimFaultRules, EveryDocumentedFaultIsReadAndAnyOtherRefusedWithTheReason) {
         EXPECT_EQ(g.milliseconds, rule.milliseconds) << g.text;
         EXPECT_EQ(g.commands, rule.commands) << g.text;
     }
+    EXPECT_EQ(3, Rule("late:200@3").only);
+    EXPECT_EQ(200, Rule("late:200@3").milliseconds);
     struct Bad {
         const char* text;
         const char* error;
@@ -71,7 +73,9 @@ TEST(SimFaultRules, EveryDocumentedFaultIsReadAndAnyOtherRefusedWithTheReason) {
                                 "trickle:MS[:N]"},
                   {"hangup", "'hangup': hangup needs a number of commands, hangup:N"},
                   {"twice:0", "'twice:0': N must be a number of queries from 1 to 1000000"},
-                  {"cut:1:2", "'cut:1:2': N must be a number of queries from 1 to 1000000"}}) {
+                  {"cut:1:2", "'cut:1:2': N must be a number of queries from 1 to 1000000"},
+                  {"cut@0", "'cut@0': K must be a query from 1 to 1000000, FAULT@K"},
+                  {"hangup:2@1", "'hangup:2': hangup:N is at its command already; no @K"}}) {
         std::string error;
         EXPECT_FALSE(ParseSimFault(b.text, error)) << b.text;
         EXPECT_EQ(b.error, error);
@@ -87,6 +91,10 @@ TEST(SimFaultShapes, EachFaultChangesTheReplyAsDocumented) {
     EXPECT_EQ("", Bytes(dropEverySecond.Shape(std::nullopt))); // a command: no query counted
     EXPECT_EQ("", Bytes(dropEverySecond.Shape(Reply)));
     EXPECT_EQ(Reply, Bytes(dropEverySecond.Shape(Reply)));
+
+    CSimFaults onlySecond({Rule("no-reply@2")});
+    for (const char* expected : {Reply.c_str(), "", Reply.c_str(), Reply.c_str()})
+        EXPECT_EQ(expected, Bytes(onlySecond.Shape(Reply)));
 
     CSimFaults twice({Rule("twice")});
     EXPECT_EQ(Reply + Reply, Bytes(twice.Shape(Reply)));
@@ -170,7 +178,7 @@ TEST(SimFaultProgram, TheHelpNamesEveryFaultAndABadOneIsAUsageError) {
         const std::string text = help.AllOutput();
         for (const char* name :
              {"--fault FAULT", "no-reply[:N]", "late:MS[:N]", "twice[:N]", "corrupt[:N]", "cut[:N]",
-              "trickle:MS[:N]", "stream[:N]", "hangup:N", "nul[:N]"})
+              "trickle:MS[:N]", "stream[:N]", "hangup:N", "nul[:N]", "FAULT@K"})
             EXPECT_NE(std::string::npos, text.find(name)) << name;
     }
     SimProcess bad({"--pty", "--fault", "slow"});
