@@ -12,8 +12,9 @@
 #include "logging/WorkerEvents.h"
 
 CVantorCore::CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
-                         ITransferProgress& progress)
-    : settings_(settings), boxes_(boxes), log_(log), link_(settings, boxes, log, progress) {
+                         ITransferProgress& progress, const LinkTimeouts& timeouts)
+    : settings_(settings), boxes_(boxes), log_(log),
+      link_(settings, boxes, log, progress, timeouts) {
     // A settings file that is not saved to is said in the message log.
     settings_.SetMessageLog(&log_);
 }
@@ -95,10 +96,8 @@ bool CVantorCore::Identify() {
     if (!lock.owns_lock())
         return false;
     std::string reply;
-    // Quiet, so that a missing reply is reported once, here, with the hints. A
-    // GPIB instrument that stays silent gives an empty reply and success: that
-    // is no identification either.
-    bool answered = link_.TransactQuiet("*IDN?", &reply) == Link::Success && !reply.empty();
+    // Quiet, so that a missing reply is reported once, here, with the hints.
+    bool answered = link_.QueryQuiet("*IDN?", reply) == Link::Success;
     if (answered) {
         shortcutBar_.SetModelText(ModelTextFromIdn(reply), " ");
     } else {
@@ -106,7 +105,7 @@ bool CVantorCore::Identify() {
         ShowRS232Hints();
     }
     std::string identity;
-    if (link_.TransactQuiet("SYST:IDEF?", &identity) == Link::Success)
+    if (link_.QueryQuiet("SYST:IDEF?", identity) == Link::Success)
         if (auto code = ParseModelCode(identity))
             modelCode_ = *code;
     features_.ApplyModel(modelCode_);

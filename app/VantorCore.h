@@ -34,8 +34,9 @@ public:
     // The view waits this long for each worker at the end.
     static constexpr std::chrono::milliseconds WorkerStopWait{30000};
 
+    // `timeouts`: the instrument's own, unless a test shortens them.
     CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
-                ITransferProgress& progress);
+                ITransferProgress& progress, const LinkTimeouts& timeouts = {});
     ~CVantorCore();
     CVantorCore(const CVantorCore&) = delete;
     CVantorCore& operator=(const CVantorCore&) = delete;

@@ -56,15 +56,11 @@ int RunTransaction(CVantorCore& core, const char* what, const std::string& comma
         return ExitFailed;
     }
     std::string reply;
-    LinkResult result = core.Link().Transact(command, readReply ? &reply : nullptr);
+    // A script that asked a question needs its answer: no reply is a failure.
+    LinkResult result =
+        readReply ? core.Link().Query(command, reply) : core.Link().Transact(command, nullptr);
     if (result != Link::Success) {
         ReportFailure(core, what, command, result);
-        return ExitFailed;
-    }
-    // Over GPIB a silent instrument gives an empty reply and success: for a
-    // script that asked a question, that is a failure.
-    if (readReply && IsQueryLine(command) && reply.empty()) {
-        ReportNoReply(what, command);
         return ExitFailed;
     }
     std::fwrite(reply.data(), 1, reply.size(), stdout);

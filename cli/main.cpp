@@ -54,6 +54,14 @@ int main(int argc, char** argv) {
     app.add_option("--settings", settingsPath,
                    "settings file (default $TUNDRIX_SETTINGS, else "
                    "$XDG_CONFIG_HOME/Arktronic/Tundrix.INI)");
+    // Hidden: the fault tests run every wait of the link this many times shorter.
+    int timeDivisor = 1;
+    app.add_option("--test-time-divisor", timeDivisor)->check(CLI::Range(1, 100))->group("");
+    bool gpibEnd = false;
+    app.add_flag("--gpib-end", gpibEnd,
+                 "GPIB: a reply is complete with the read that ends with END, instead of "
+                 "waiting out a read time-out after each one (the User Options' \"End GPIB "
+                 "Replies at END\")");
     app.require_subcommand(1);
 
     std::string command;
@@ -207,12 +215,14 @@ int main(int argc, char** argv) {
     CCliUi ui;
     if (terminal->parsed() || curveDownload->parsed() || curveUpload->parsed() || pid->parsed())
         ui.SetLogStream(stdout);
-    CVantorCore core(settings, ui, ui, ui);
+    CVantorCore core(settings, ui, ui, ui, LinkTimeouts::Divided(timeDivisor));
 
     if (int status = OpenInstrumentPort(
             core, settings, portOption->count() > 0 ? std::optional(port) : std::nullopt);
         status != 0)
         return status;
+    if (gpibEnd)
+        core.Link().SetGpibEndsReplies(true);
 
     if (query->parsed())
         return RunQuery(core, command);

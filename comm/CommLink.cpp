@@ -12,6 +12,7 @@
 #include "comm/LinkDialogs.h"
 #include "comm/SerialDevices.h"
 #include "comm/SerialPort.h"
+#include "comm/UserOptions.h"
 
 namespace {
 
@@ -20,8 +21,7 @@ constexpr const char* CommunicationErrorText = "Communication Error";
 constexpr const char* SerialCreateFailed = "Failed to create RS232 serial port";
 constexpr const char* SettingsWriteFailed = "Unable to Write to Initialization File";
 constexpr const char* DialogNotCreated = "Could not create dialog box";
-// RS232 replies are paced by this wait before every read, not by an end marker.
-constexpr std::chrono::milliseconds ReplyWait{200};
+constexpr const char* NoReplyCame = "no reply came in time";
 // GPIB and LAN replies are read in pieces of at most this many bytes.
 constexpr std::size_t PieceSize = 100;
 // How much of a discarded late reply the message log shows.
@@ -80,8 +80,10 @@ private:
 } // namespace
 
 CCommLink::CCommLink(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
-                     ITransferProgress& progress)
-    : settings_(settings), boxes_(boxes), log_(log), progress_(progress) {}
+                     ITransferProgress& progress, const LinkTimeouts& timeouts)
+    : settings_(settings), boxes_(boxes), log_(log), progress_(progress), timeouts_(timeouts) {
+    lan_.SetTimeouts(timeouts_.lanConnect, timeouts_.lanRead, timeouts_.lanTableSettle);
+}
 
 CCommLink::~CCommLink() {
     CloseSerial();
@@ -103,6 +105,7 @@ void CCommLink::LoadSettings() {
         octets[i] = settings_.GetInt(Section, "IPAddr" + std::to_string(i), DefaultOctets[i]);
     ipAddress_ = MyIPAddr::FromOctets(octets[0], octets[1], octets[2], octets[3]);
     ipPort_ = settings_.GetInt(Section, "IPPort", 5000);
+    gpibEndsReplies_ = ReadUserOption(settings_, GpibEndKey);
 
     CloseSerial();
     lateReplyPossible_ = false;
@@ -137,7 +140,7 @@ void CCommLink::UseLanAddress(const MyIPAddr& address, int port) {
 }
 
 void CCommLink::OpenSerial(const std::string& devicePath, int rateCode) {
-    auto port = std::make_unique<CSerialPort>(devicePath, rateCode);
+    auto port = std::make_unique<CSerialPort>(devicePath, rateCode, timeouts_.serialReadDivisor);
     if (port->IsOpen()) {
         serial_ = std::move(port);
         return;
@@ -289,10 +292,8 @@ LinkResult CCommLink::Run(const std::string* command, std::string* reply, bool q
     lastFailure_.clear();
     if (command && command->size() > Link::MaxCommandLength)
         return Fail(Link::CommandTooLong, "the command is longer than 100 characters");
-    if (command) {
-        SettleAfterLastReply();
+    if (command)
         DiscardLateReply();
-    }
     switch (portType_) {
     case PortRS232:
         return RunSerial(command, reply, quiet);
@@ -300,6 +301,40 @@ LinkResult CCommLink::Run(const std::string* command, std::string* reply, bool q
         return RunGpib(command, reply, quiet);
     case PortLAN:
         return RunLan(command, reply, quiet);
+    default:
+        return Link::NoTransport;
+    }
+}
+
+LinkResult CCommLink::Query(const std::string& command, std::string& reply) {
+    return RunQuery(command, reply, false);
+}
+
+LinkResult CCommLink::QueryQuiet(const std::string& command, std::string& reply) {
+    return RunQuery(command, reply, true);
+}
+
+LinkResult CCommLink::RunQuery(const std::string& command, std::string& reply, bool quiet) {
+    const LinkResult result = Run(&command, &reply, quiet);
+    if (result != Link::Success || !IsQueryLine(command) || !WithoutLineEnd(reply).empty())
+        return result;
+    return NoReply(TransportFailure(), command);
+}
+
+LinkResult CCommLink::NoReply(LinkResult result, const std::string& command) {
+    // Said here, once for every operation: its own message names no reason.
+    log_.AppendLog("No reply to \"" + command + "\": " + NoReplyCame + "\n");
+    return Fail(result, NoReplyCame);
+}
+
+LinkResult CCommLink::TransportFailure() const {
+    switch (portType_) {
+    case PortRS232:
+        return Link::SerialFailure;
+    case PortGPIB:
+        return Link::GpibFailure;
+    case PortLAN:
+        return Link::LanFailure;
     default:
         return Link::NoTransport;
     }
@@ -322,13 +357,14 @@ void CCommLink::DiscardLateReply() {
     switch (portType_) {
     case PortRS232:
         if (IsSerialOpen())
-            came = serial_->DiscardLateReply(ReplyWait + serial_->ReadTimeout(), discarded);
+            came = serial_->DiscardLateReply(timeouts_.serialReplyWait + serial_->ReadTimeout(),
+                                             discarded);
         break;
     case PortGPIB:
         came = DiscardLateGpibReply(discarded);
         break;
     case PortLAN:
-        came = lan_.DiscardLateReply(CTethraLink::ReadTimeout, discarded);
+        came = lan_.DiscardLateReply(timeouts_.lanRead, discarded);
         break;
     default:
         break;
@@ -338,26 +374,11 @@ void CCommLink::DiscardLateReply() {
                        LogText(discarded) + "\n");
 }
 
-void CCommLink::SettleAfterLastReply() {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(replyEndedAt_ +
-                                                                   SettleAfterReply - Clock::now());
-    replyEndedAt_ = {};
-    if (left.count() <= 0)
-        return;
-    // Not said in the log: the reply itself was whole and right. GPIB reads on
-    // to a time-out after every reply and has taken any such bytes already.
-    std::string extra;
-    if (portType_ == PortRS232 && IsSerialOpen())
-        serial_->DiscardLateReply(left, extra, true);
-    else if (portType_ == PortLAN)
-        lan_.DiscardLateReply(left, extra, true);
-}
-
 bool CCommLink::DiscardLateGpibReply(std::string& discarded) {
     // Opening the device would clear it anyway; only a held device can hold a late reply.
     if (gpibDescriptor_ <= 0)
         return false;
-    const auto deadline = Clock::now() + ReplyDeadlineFactor * GpibReadTimeout;
+    const auto deadline = Clock::now() + ReplyDeadlineFactor * timeouts_.GpibRead();
     std::string piece;
     while (ReadGPIB(piece) == Link::Success && !piece.empty()) {
         discarded += piece;
@@ -378,7 +399,7 @@ std::string CCommLink::Unfinished(const std::string& reply, std::chrono::millise
     if (reply.size() > tableLimit_)
         return "the reply is longer than " + std::to_string(tableLimit_) + " bytes";
     if (reply.empty())
-        return "no reply came in time";
+        return NoReplyCame;
     return "the reply did not end with a line end within " + std::to_string(deadline.count()) +
            " ms";
 }
@@ -399,13 +420,13 @@ LinkResult CCommLink::RunSerial(const std::string* command, std::string* reply, 
     if (!reply)
         return Link::Success;
     const auto start = Clock::now();
-    serial_->Idle(ReplyWait);
+    serial_->Idle(timeouts_.serialReplyWait);
     if (!command || !IsQueryLine(*command))
         return Link::Success;
     reply->clear();
     // The reply is what the first read delivers, and, when that has no line end
     // yet, what further reads deliver until it has.
-    const auto limit = ReplyDeadlineFactor * (ReplyWait + serial_->ReadTimeout());
+    const auto limit = ReplyDeadlineFactor * (timeouts_.serialReplyWait + serial_->ReadTimeout());
     bool read = serial_->ReadChunk(*reply) != 0;
     std::string piece;
     while (read && reply->find('\n') == std::string::npos && reply->size() <= tableLimit_ &&
@@ -421,7 +442,6 @@ LinkResult CCommLink::RunSerial(const std::string* command, std::string* reply, 
         return Fail(Link::SerialFailure,
                     serial_->HungUp() ? "the line was hung up" : Unfinished(*reply, limit));
     }
-    replyEndedAt_ = Clock::now();
     return Link::Success;
 }
 
@@ -431,17 +451,21 @@ LinkResult CCommLink::RunGpib(const std::string* command, std::string* reply, bo
                     lastGpibReport_.empty() ? "the GPIB write failed" : lastGpibReport_);
     if (!reply || !command || !IsQueryLine(*command))
         return Link::Success;
-    // The reply is every piece up to the read that times out.
+    // The reply is every piece up to the read that times out, or, when the
+    // user chose so, up to the piece that came with END.
     reply->clear();
-    const auto limit = ReplyDeadlineFactor * GpibReadTimeout;
+    const auto limit = ReplyDeadlineFactor * timeouts_.GpibRead();
     const auto deadline = Clock::now() + limit;
     for (;;) {
         std::string piece;
-        const bool read = ReadGPIB(piece) == Link::Success;
+        bool ended = false;
+        const bool read = ReadGPIB(piece, &ended) == Link::Success;
         if (read && reply->size() + piece.size() <= tableLimit_ && Clock::now() < deadline) {
             if (piece.empty())
                 break;
             *reply += piece;
+            if (ended && gpibEndsReplies_)
+                break;
             continue;
         }
         // A device that goes on sending is cleared, so that it stops.
@@ -456,7 +480,7 @@ LinkResult CCommLink::RunGpib(const std::string* command, std::string* reply, bo
     // No answer at all is an empty reply; a reply cut short of its line end fails.
     if (reply->empty()) {
         lateReplyPossible_ = gpibDescriptor_ > 0;
-        lastFailure_ = "no reply came in time";
+        lastFailure_ = NoReplyCame;
         return Link::Success;
     }
     if (!EndAtLineEnd(*reply)) {
@@ -482,7 +506,7 @@ LinkResult CCommLink::RunLan(const std::string* command, std::string* reply, boo
     if (!reply || !command || !IsQueryLine(*command))
         return Link::Success;
     reply->clear();
-    const auto limit = ReplyDeadlineFactor * CTethraLink::ReadTimeout;
+    const auto limit = ReplyDeadlineFactor * timeouts_.lanRead;
     const auto deadline = Clock::now() + limit;
     for (;;) {
         char piece[PieceSize];
@@ -491,10 +515,8 @@ LinkResult CCommLink::RunLan(const std::string* command, std::string* reply, boo
         // The piece's length, not its terminating zero, tells where it ends:
         // a NUL byte inside a reply must not cut it short.
         const bool read = lan_.Read(piece, sizeof piece, &length) != 0;
-        if (read && length == 0) {
-            replyEndedAt_ = Clock::now();
+        if (read && length == 0)
             return Link::Success;
-        }
         if (read)
             reply->append(piece, length);
         if (!read || reply->size() > tableLimit_ || Clock::now() >= deadline) {
@@ -508,13 +530,13 @@ LinkResult CCommLink::RunLan(const std::string* command, std::string* reply, boo
 
 LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
                                 const std::string* command, std::string* reply) {
+    lastFailure_.clear();
     if (!command)
         return Link::NoCommand;
     if (command->size() > Link::MaxCommandLength)
         return Link::CommandTooLong;
     if (!reply)
         return Link::NoReplyBuffer;
-    SettleAfterLastReply();
     DiscardLateReply();
     ProgressBox box(progress_, caption);
     switch (portType_) {
@@ -537,7 +559,7 @@ LinkResult CCommLink::ReadTableSerial(int expectedLines, const std::string& comm
     if (!serial_->WriteLine(command))
         return Link::SerialFailure;
     reply.clear();
-    serial_->Idle(ReplyWait);
+    serial_->Idle(timeouts_.serialReplyWait);
     // The instrument frames a table with four line ends of its own; it ends with ";".
     long long lineEnds = 0;
     std::size_t end = std::string::npos;
@@ -574,7 +596,7 @@ LinkResult CCommLink::ReadTableSerial(int expectedLines, const std::string& comm
         if (whole)
             break;
         if (end == std::string::npos)
-            serial_->Idle(ReplyWait);
+            serial_->Idle(timeouts_.serialReplyWait);
     }
     return static_cast<LinkResult>(lineEnds - 4);
 }
@@ -590,6 +612,11 @@ LinkResult CCommLink::ReadTableGpib(int expectedLines, const std::string& comman
         if (ReadGPIB(piece) != Link::Success || reply.size() + piece.size() > tableLimit_) {
             CommunicationError();
             return Link::GpibFailure;
+        }
+        if (piece.empty() && lines == 0) {
+            // The instrument sent nothing at all: no table, not an empty one.
+            lateReplyPossible_ = gpibDescriptor_ > 0;
+            return NoReply(Link::GpibFailure, command);
         }
         if (piece.empty() || piece.front() == ';')
             return lines;
@@ -645,7 +672,7 @@ LinkResult CCommLink::OpenGPIB() {
     }
     CGpibLibrary& gpib = Gpib();
     gpibOpenAddress_ = gpibAddr_;
-    gpibDescriptor_ = gpib.ibdev(0, gpibAddr_, 0, GpibT1s, 1, 0);
+    gpibDescriptor_ = gpib.ibdev(0, gpibAddr_, 0, timeouts_.gpibTimeoutCode, 1, 0);
     if (gpibDescriptor_ < 0 || (gpib.Status() & GpibErr)) {
         ReportGpibFailure(gpib);
         GpibOffline();
@@ -699,8 +726,10 @@ LinkResult CCommLink::WriteGPIB(const std::string& command) {
     return Link::Success;
 }
 
-LinkResult CCommLink::ReadGPIB(std::string& text) {
+LinkResult CCommLink::ReadGPIB(std::string& text, bool* ended) {
     text.clear();
+    if (ended)
+        *ended = false;
     if (OpenGPIB() != Link::Success)
         return Link::GpibFailure;
     char buffer[PieceSize];
@@ -709,6 +738,8 @@ LinkResult CCommLink::ReadGPIB(std::string& text) {
     if (!(status & GpibErr)) {
         long count = std::clamp<long>(gpib.Count(), 0, static_cast<long>(sizeof buffer));
         text.assign(buffer, static_cast<std::size_t>(count));
+        if (ended)
+            *ended = (status & GpibEnd) != 0;
         return Link::Success;
     }
     // Nothing more within the time-out: the reply is over; clear the device for the next.

@@ -8,6 +8,7 @@
 
 #include "comm/DeviceLock.h"
 #include "comm/LinkResult.h"
+#include "comm/LinkTimeouts.h"
 #include "comm/MyIPAddr.h"
 #include "comm/TethraLink.h"
 
@@ -31,32 +32,30 @@ class ITransferProgress;
 // A query's reply is one line: it is complete at its first line end, and
 // whatever follows on the line is not part of it. A reply that has not ended
 // with its line end within ReplyDeadlineFactor times the transport's time-out
-// for one piece (RS232: the 200 ms wait and one read's total time-out; GPIB:
-// the device's one-second time-out; LAN: CTethraLink::ReadTimeout) fails, as
-// a missing reply does: an instrument that trickles or streams without a line
-// end never holds the program for longer.
+// for one piece (RS232: the reply wait and one read's total time-out; GPIB:
+// the device's time-out; LAN: the read time-out) fails, as a missing reply
+// does: an instrument that trickles or streams without a line end never holds
+// the program for longer. The waits come from LinkTimeouts.
 //
 // After a query whose reply did not come (or did not end), the next
 // transaction first waits up to that transport's time-out for the late reply,
 // ending as soon as a line end has come, and throws it away, so that it never
-// answers the next query; the message log says so when it happens. Bytes
-// that come within SettleAfterReply of a complete reply (a doubled reply, an
-// echo) are thrown away too, by a transaction that follows at once.
+// answers the next query; the message log says so when it happens. Whatever
+// else is in the input (a reply sent twice, an echo) is thrown away right
+// before each line goes out, without waiting: a copy that is still on its
+// way then cannot be told from an answer, a rare fault not worth a wait on
+// every exchange.
 class CCommLink {
 public:
     // Replies and tables bigger than this (a device streaming without end) fail.
     static constexpr std::size_t MaxTableSize = std::size_t{1024} * 1024;
     // A reply must end within this many time-outs of one piece.
     static constexpr int ReplyDeadlineFactor = 3;
-    // The time-out of one GPIB read (time-out code T1s).
-    static constexpr std::chrono::milliseconds GpibReadTimeout{1000};
-    // What comes this soon after a complete reply still belongs to it.
-    static constexpr std::chrono::milliseconds SettleAfterReply{20};
     // Selecting GPIB again gives the bus this long after the device went offline.
     static constexpr std::chrono::milliseconds GpibReselectWait{2000};
 
     CCommLink(CSettingsStore& settings, IMessageBoxes& boxes, IMessageLog& log,
-              ITransferProgress& progress);
+              ITransferProgress& progress, const LinkTimeouts& timeouts = {});
     ~CCommLink();
     CCommLink(const CCommLink&) = delete;
     CCommLink& operator=(const CCommLink&) = delete;
@@ -66,6 +65,11 @@ public:
     ILinkDialogs* Dialogs() const { return dialogs_; }
     // Run while a LAN table transfer is awaited on the GUI thread.
     void SetEventPump(IEventPump* pump) { pump_ = pump; }
+    const LinkTimeouts& Timeouts() const { return timeouts_; }
+    // "End GPIB Replies at END": a GPIB read that ends with END completes the
+    // reply at once. Off, every GPIB reply ends with a read that times out.
+    void SetGpibEndsReplies(bool on) { gpibEndsReplies_ = on; }
+    bool GpibEndsReplies() const { return gpibEndsReplies_; }
 
     // Reads "CommunicationSetup" and opens the serial port when RS232 is chosen.
     void LoadSettings();
@@ -114,8 +118,14 @@ public:
     LinkResult Transact(const std::string* command, std::string* reply);
     // The same transaction with fewer message boxes (terminal, identification).
     LinkResult TransactQuiet(const std::string* command, std::string* reply);
+    // A query whose reply the caller needs: as Transact (or TransactQuiet), and
+    // a reply that holds nothing but its line end, or nothing at all (a GPIB
+    // read that timed out), fails with the transport's failure code and
+    // LastFailure() "no reply came in time", said in the message log.
+    LinkResult Query(const std::string& command, std::string& reply);
+    LinkResult QueryQuiet(const std::string& command, std::string& reply);
     // Bulk read of a multi-line table with the progress box; the number of lines
-    // received, or a negative LinkResult.
+    // received, or a negative LinkResult (a table of which nothing came fails).
     LinkResult ReadTable(int expectedLines, const std::string& caption, const std::string* command,
                          std::string* reply);
 
@@ -129,6 +139,9 @@ public:
 
 private:
     LinkResult Run(const std::string* command, std::string* reply, bool quiet);
+    LinkResult RunQuery(const std::string& command, std::string& reply, bool quiet);
+    // The transport's failure code.
+    LinkResult TransportFailure() const;
     LinkResult RunSerial(const std::string* command, std::string* reply, bool quiet);
     LinkResult RunGpib(const std::string* command, std::string* reply, bool quiet);
     LinkResult RunLan(const std::string* command, std::string* reply, bool quiet);
@@ -137,11 +150,11 @@ private:
     LinkResult ReadTableLan(int expectedLines, const std::string& command, std::string& reply);
 
     LinkResult Fail(LinkResult result, std::string why);
+    // A query that got nothing: said in the message log, and failed.
+    LinkResult NoReply(LinkResult result, const std::string& command);
     std::string Unfinished(const std::string& reply, std::chrono::milliseconds deadline);
     // Throws away a reply that comes after its query gave up (see above).
     void DiscardLateReply();
-    // Waits out SettleAfterReply after the last reply and throws away what came.
-    void SettleAfterLastReply();
     bool DiscardLateGpibReply(std::string& discarded);
     // Keeps a reply up to its first line end; false when it has none.
     static bool EndAtLineEnd(std::string& reply);
@@ -151,7 +164,8 @@ private:
     CGpibLibrary& Gpib();
     LinkResult OpenGPIB();
     LinkResult WriteGPIB(const std::string& command);
-    LinkResult ReadGPIB(std::string& text);
+    // `ended`, when given, tells whether the piece came with END.
+    LinkResult ReadGPIB(std::string& text, bool* ended = nullptr);
     void GpibOffline();
     void ReportGpibFailure(const CGpibLibrary& gpib);
     void ReportGpibReason(const std::string& reason);
@@ -163,6 +177,7 @@ private:
     IMessageBoxes& boxes_;
     IMessageLog& log_;
     ITransferProgress& progress_;
+    const LinkTimeouts timeouts_;
     ILinkDialogs* dialogs_ = nullptr;
     IEventPump* pump_ = nullptr;
 
@@ -174,7 +189,7 @@ private:
     CDeviceLock gpibLock_;
     bool gpibLost_ = false;
     bool lateReplyPossible_ = false;
-    std::chrono::steady_clock::time_point replyEndedAt_{};
+    bool gpibEndsReplies_ = false;
     std::string lastFailure_;
     int portType_ = PortRS232;
     int commPort_ = 1;

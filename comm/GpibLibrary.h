@@ -7,11 +7,10 @@ class CSettingsStore;
 // Status bits of ibsta that the link reads.
 inline constexpr int GpibErr = 0x8000;  // the call failed
 inline constexpr int GpibTimo = 0x4000; // the call timed out
+inline constexpr int GpibEnd = 0x2000;  // the read ended with EOI (the talker's last byte)
 // Error codes of iberr that the link explains to the user.
 inline constexpr int GpibEdvr = 0; // system error; ibcntl holds errno
 inline constexpr int GpibEnol = 2; // no listener at the address
-// Time-out code of ibdev: one second.
-inline constexpr int GpibT1s = 11;
 
 // The GPIB user library, loaded at run time by name (the linux-gpib library
 // "libgpib.so.0" unless the settings or TUNDRIX_GPIB_LIBRARY name another).

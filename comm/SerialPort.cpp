@@ -68,12 +68,24 @@ SerialTimeouts SerialTimeouts::ForBaud(int baud) {
     return {4 * m, m, 10 * m};
 }
 
+SerialTimeouts SerialTimeouts::DividedBy(int divisor) const {
+    if (divisor <= 1)
+        return *this;
+    const int total = perByteMs * static_cast<int>(CSerialPort::ReadSize) + constantMs;
+    SerialTimeouts divided;
+    divided.intervalMs = std::max(1, intervalMs / divisor);
+    divided.perByteMs = perByteMs / divisor;
+    divided.constantMs =
+        std::max(1, total / divisor - divided.perByteMs * static_cast<int>(CSerialPort::ReadSize));
+    return divided;
+}
+
 int BaudForRateCode(int rateCode) {
     static constexpr int Rates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
     return rateCode >= 1 && rateCode <= 8 ? Rates[rateCode - 1] : 0;
 }
 
-CSerialPort::CSerialPort(std::string devicePath, int rateCode)
+CSerialPort::CSerialPort(std::string devicePath, int rateCode, int timeoutDivisor)
     : devicePath_(std::move(devicePath)) {
     int baud = BaudForRateCode(rateCode);
     if (baud == 0) {
@@ -81,7 +93,7 @@ CSerialPort::CSerialPort(std::string devicePath, int rateCode)
             devicePath_ + ": unsupported baud rate (rate code " + std::to_string(rateCode) + ")";
         return;
     }
-    timeouts_ = SerialTimeouts::ForBaud(baud);
+    timeouts_ = SerialTimeouts::ForBaud(baud).DividedBy(timeoutDivisor);
     if (devicePath_.empty()) {
         error_ = "no serial device is configured for this port";
         return;

@@ -14,6 +14,9 @@ struct SerialTimeouts {
     int constantMs = 0;
 
     static SerialTimeouts ForBaud(int baud);
+    // The same time-outs `divisor` times shorter (tests), each at least 1 ms
+    // where it was: the total of a full read divided as a whole.
+    SerialTimeouts DividedBy(int divisor) const;
     bool operator==(const SerialTimeouts&) const = default;
 };
 
@@ -33,8 +36,9 @@ public:
     static constexpr std::size_t ReadSize = 260;
     static constexpr std::size_t WriteSize = 260;
 
-    // Opens and configures the device; IsOpen() tells success, ErrorText() why not.
-    CSerialPort(std::string devicePath, int rateCode);
+    // Opens and configures the device; IsOpen() tells success, ErrorText() why
+    // not. Tests divide the read time-outs by `timeoutDivisor`.
+    CSerialPort(std::string devicePath, int rateCode, int timeoutDivisor = 1);
     ~CSerialPort();
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;

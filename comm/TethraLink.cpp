@@ -19,9 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long Table_Ready waits for a ";" line that is on its way.
-constexpr std::chrono::milliseconds TableSettle{1000};
-
 int MillisecondsUntil(Clock::time_point when) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
@@ -31,6 +28,13 @@ int MillisecondsUntil(Clock::time_point when) {
 
 CTethraLink::~CTethraLink() {
     Disconnect();
+}
+
+void CTethraLink::SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds read,
+                              std::chrono::milliseconds tableSettle) {
+    connectTimeout_ = connect;
+    readTimeout_ = read;
+    tableSettle_ = tableSettle;
 }
 
 int CTethraLink::Connect(const std::string& address, int port) {
@@ -66,7 +70,7 @@ int CTethraLink::Connect(const std::string& address, int port) {
         failure = errno;
         if (failure == EINPROGRESS) {
             pollfd p{fd, POLLOUT, 0};
-            int ready = PollPumped(&p, 1, static_cast<int>(ConnectTimeout.count()));
+            int ready = PollPumped(&p, 1, static_cast<int>(connectTimeout_.count()));
             socklen_t length = sizeof failure;
             if (ready <= 0)
                 failure = ETIMEDOUT;
@@ -223,7 +227,7 @@ int CTethraLink::Send(const char* data, std::size_t length, int terminate) {
     std::string line(data, length);
     if (terminate == 1)
         line += '\n';
-    auto deadline = Clock::now() + ReadTimeout;
+    auto deadline = Clock::now() + readTimeout_;
     std::size_t done = 0;
     while (done < line.size()) {
         ssize_t n = ::send(socket_, line.data() + done, line.size() - done, MSG_NOSIGNAL);
@@ -259,7 +263,7 @@ int CTethraLink::Read(char* buffer, std::size_t size, std::size_t* length) {
         return 1;
     }
     while (pending_.empty())
-        if (socket_ < 0 || !ReceiveMore(ReadTimeout))
+        if (socket_ < 0 || !ReceiveMore(readTimeout_))
             return 0;
     std::size_t take = std::min(pending_.size(), size - 1);
     auto lineEnd = pending_.find('\n');
@@ -306,7 +310,7 @@ void CTethraLink::ReceiveTable() {
             }
             ++tableLines_;
         }
-        if (stopTable_ || table_.size() > tableLimit_ || Clock::now() - lastData > ReadTimeout) {
+        if (stopTable_ || table_.size() > tableLimit_ || Clock::now() - lastData > readTimeout_) {
             tableState_ = TableState::Failed;
             return;
         }
@@ -346,7 +350,7 @@ int CTethraLink::Get_Received_Counter(int* count) const {
 }
 
 int CTethraLink::Table_Ready() const {
-    auto deadline = Clock::now() + TableSettle;
+    auto deadline = Clock::now() + tableSettle_;
     // On the window's thread the windows keep painting while the ";" is awaited.
     std::optional<CPumpedWait> wait;
     if (IEventPump* pump = ActiveWaitPump(); pump != nullptr)

@@ -30,11 +30,14 @@
 //   up to the one that begins with ";". The other table calls watch it.
 //
 // Waits: ConnectTimeout for a connection, ReadTimeout for each piece of a reply
-// and between two lines of a table.
+// and between two lines of a table (the instrument's values; SetTimeouts
+// shortens them for tests).
 class CTethraLink {
 public:
     static constexpr std::chrono::milliseconds ConnectTimeout{3000};
     static constexpr std::chrono::milliseconds ReadTimeout{3000};
+    // How long Table_Ready waits for a ";" line that is on its way.
+    static constexpr std::chrono::milliseconds TableSettle{1000};
     // Table transfers bigger than this fail, like a table over RS232.
     static constexpr std::size_t MaxTableSize = std::size_t{1024} * 1024;
 
@@ -42,6 +45,11 @@ public:
     ~CTethraLink();
     CTethraLink(const CTethraLink&) = delete;
     CTethraLink& operator=(const CTethraLink&) = delete;
+
+    // Not while a table transfer runs.
+    void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds read,
+                     std::chrono::milliseconds tableSettle);
+    std::chrono::milliseconds ReadWait() const { return readTimeout_; }
 
     int Connect(const std::string& address, int port);
     void Disconnect();
@@ -82,6 +90,10 @@ private:
     void CloseSocket();
     void ReceiveTable();
     void StopTable();
+
+    std::chrono::milliseconds connectTimeout_ = ConnectTimeout;
+    std::chrono::milliseconds readTimeout_ = ReadTimeout;
+    std::chrono::milliseconds tableSettle_ = TableSettle;
 
     mutable std::mutex mutex_; // guards everything below but the table thread's own work
     int socket_ = -1;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-class CSettingsStore;
+#include "comm/UserOptions.h"
 
 // Safeguards the original program does not have, both off unless the user
 // turns them on (menu "&User Options"), so that the default run is exactly
@@ -18,12 +18,8 @@ struct CurveTransferOptions {
     std::string backupFolder;
 };
 
-// Section "UserOptions", keys "VerifyCurveAfterDownload" and
-// "BackUpUserCurveBeforeDownload" (0 or 1, default 0).
-inline constexpr const char* UserOptionsSection = "UserOptions";
+// Their keys in section "UserOptions".
 inline constexpr const char* VerifyCurveKey = "VerifyCurveAfterDownload";
 inline constexpr const char* BackupCurveKey = "BackUpUserCurveBeforeDownload";
 
 CurveTransferOptions LoadCurveTransferOptions(const CSettingsStore& settings);
-// False when the settings file could not be written (the value stays in memory).
-bool StoreUserOption(CSettingsStore& settings, const char* key, bool on);

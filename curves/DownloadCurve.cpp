@@ -8,7 +8,6 @@
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
-#include "comm/CommandLine.h"
 #include "curves/BackupUserCurve.h"
 #include "curves/CurveHeaderDialog.h"
 #include "curves/ListCurveErrors.h"
@@ -135,11 +134,9 @@ TransferOutcome DownloadCurve(const TransferContext& context) {
         return choice.communicationFailed ? TransferOutcome::CommunicationFailed
                                           : TransferOutcome::Cancelled;
     const int n = *choice.curve;
-    // Over GPIB an instrument that never answers leaves the link's success
-    // and an empty reply: it is not there to take the curve.
+    // An instrument that does not answer is not there to take the curve.
     std::string identity;
-    if (context.link.Transact("*IDN?", &identity) != Link::Success ||
-        WithoutLineEnd(identity).empty()) {
+    if (context.link.Query("*IDN?", identity) != Link::Success) {
         ShowCommunicationError(context);
         return TransferOutcome::CommunicationFailed;
     }

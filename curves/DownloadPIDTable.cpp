@@ -6,7 +6,6 @@
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
-#include "comm/CommandLine.h"
 #include "curves/PidTableFile.h"
 #include "curves/TableNumberDialogs.h"
 #include "curves/TransferContext.h"
@@ -61,11 +60,9 @@ TransferOutcome DownloadPIDTable(const TransferContext& context) {
     const PidTableFile file = CheckPidFile(*fileName);
     if (!Accepted(context, file, *fileName))
         return TransferOutcome::FileRefused;
-    // Over GPIB an instrument that never answers leaves the link's success
-    // and an empty reply: it is not there to take the table.
+    // An instrument that does not answer is not there to take the table.
     std::string identity;
-    if (context.link.Transact("*IDN?", &identity) != Link::Success ||
-        WithoutLineEnd(identity).empty()) {
+    if (context.link.Query("*IDN?", identity) != Link::Success) {
         ShowCommunicationError(context);
         return TransferOutcome::CommunicationFailed;
     }

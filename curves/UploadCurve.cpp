@@ -18,8 +18,7 @@ TransferOutcome UploadCurve(const TransferContext& context) {
 
     // An instrument that answers nothing, or only ";", is not ready to send a curve.
     std::string identity;
-    if (context.link.Transact("*IDN?", &identity) != Link::Success ||
-        WithoutLineEnd(identity).empty() || WithoutLineEnd(identity) == ";") {
+    if (context.link.Query("*IDN?", identity) != Link::Success || WithoutLineEnd(identity) == ";") {
         ShowCommunicationError(context);
         return TransferOutcome::CommunicationFailed;
     }

@@ -33,7 +33,7 @@ TransferOutcome UploadPIDTable(const TransferContext& context) {
         return TransferOutcome::Cancelled;
     const std::string prefix = "PIDT " + std::to_string(*table);
     std::string reply;
-    if (context.link.Transact(prefix + ":NENT?", &reply) != Link::Success) {
+    if (context.link.Query(prefix + ":NENT?", reply) != Link::Success) {
         ShowCommunicationError(context);
         return TransferOutcome::CommunicationFailed;
     }
@@ -47,8 +47,7 @@ TransferOutcome UploadPIDTable(const TransferContext& context) {
         context.log.AppendLog("PID table entry is too long.\n");
         return TransferOutcome::TooLong;
     }
-    // A table has its title line at least: over GPIB, a table the instrument
-    // never sent ends at once, with the link's success and nothing read.
+    // A table has its title line at least: over GPIB a lone ";" ends it at once.
     if (lines < 0 || text.empty()) {
         ShowConnectionFailed(context);
         return TransferOutcome::CommunicationFailed;

@@ -9,7 +9,7 @@ UserCurveChoice ChooseUserCurve(const TransferContext& context) {
     std::array<std::string, ITableNumberDialogs::UserCurves> replies;
     for (int i = 0; i < ITableNumberDialogs::UserCurves; ++i) {
         const std::string query = "SENSORIX? " + std::to_string(FirstUserCurveIndex + i);
-        if (context.link.Transact(query, &replies[static_cast<std::size_t>(i)]) != Link::Success) {
+        if (context.link.Query(query, replies[static_cast<std::size_t>(i)]) != Link::Success) {
             ShowCommunicationError(context);
             return {std::nullopt, true};
         }
@@ -22,12 +22,14 @@ std::optional<std::string> ReadUserCurve(const TransferContext& context, int cur
     std::string reply;
     const std::string count =
         "SENSORIX " + std::to_string(curve + FirstUserCurveIndex - 1) + ":NENTRY?";
-    if (context.link.Transact(count, &reply) != Link::Success) {
+    if (context.link.Query(count, reply) != Link::Success) {
         ShowCommunicationError(context);
         return std::nullopt;
     }
     const int expected = LeadingCount(reply);
-    SleepPumped(CurveReadWait);
+    // The instrument's pause before "CALC? %d" (LinkTimeouts::curveReadWait);
+    // on the window's thread the windows keep painting through it.
+    SleepPumped(context.link.Timeouts().curveReadWait);
     const std::string read = "CALC? " + std::to_string(curve);
     std::string table;
     if (context.link.ReadTable(expected, caption, &read, &table) < 0) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <optional>
 #include <string>
 
@@ -12,9 +11,6 @@ struct TransferContext;
 // The instrument's user curves: user curve n (1..8) is its sensor table
 // index n + 60.
 inline constexpr int FirstUserCurveIndex = 61;
-// The wait between "SENSORIX %d:NENTRY?" and the table read of "CALC? %d";
-// on the window's thread the windows keep painting through it (base/BusyWait.h).
-inline constexpr std::chrono::milliseconds CurveReadWait{1000};
 
 // "SENSORIX? %d" for 61..68, each with its reply, then CCalTblNumReq with the
 // replies. The user curve chosen, or nothing when a query failed ("Communication

@@ -42,8 +42,7 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
     std::string identity;
     // The reply's line end is no part of what is checked: ";" is an instrument
     // that answers without knowing the query.
-    if (link.Transact("*IDN?", &identity) != Link::Success || WithoutLineEnd(identity).empty() ||
-        WithoutLineEnd(identity) == ";") {
+    if (link.Query("*IDN?", identity) != Link::Success || WithoutLineEnd(identity) == ";") {
         CommunicationError(context);
         return DatalogUploadOutcome::NoInstrument;
     }
@@ -57,19 +56,21 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
         return DatalogUploadOutcome::Cancelled;
 
     std::string previousState;
-    if (link.Transact("DLog:State?", &previousState) != Link::Success) {
+    if (link.Query("DLog:State?", previousState) != Link::Success) {
         CommunicationError(context);
         return DatalogUploadOutcome::StateFailed;
     }
     std::string ignored;
-    SleepPumped(DatalogCommandWait);
+    // The pauses between the state commands (LinkTimeouts::datalogCommandWait);
+    // on the window's thread the windows keep painting through them.
+    SleepPumped(link.Timeouts().datalogCommandWait);
     if (link.Transact("DLog:State off", &ignored) != Link::Success) {
         CommunicationError(context);
         return DatalogUploadOutcome::StateFailed;
     }
     std::string countReply;
-    SleepPumped(DatalogCommandWait);
-    if (link.Transact("DLog:Count?", &countReply) != Link::Success) {
+    SleepPumped(link.Timeouts().datalogCommandWait);
+    if (link.Query("DLog:Count?", countReply) != Link::Success) {
         CommunicationError(context);
         return DatalogUploadOutcome::StateFailed;
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <string>
 
@@ -31,10 +30,6 @@ enum class DatalogUploadOutcome {
     Uploaded,
     RestoreFailed, // uploaded, but the logging state could not be put back
 };
-
-// The pause between the commands that stop the instrument's logging and count
-// its records; on the window's thread the windows keep painting through it.
-inline constexpr std::chrono::milliseconds DatalogCommandWait{50};
 
 // "Upload Internal DataLog": pauses the instrument's own data log, reads all
 // its records in one bulk transfer into the file the user chooses, byte for

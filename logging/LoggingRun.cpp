@@ -72,7 +72,7 @@ void CLoggingRun::Begin(const DataLogSetupData& setup) {
     if (!lock.try_lock_for(TransactionLockWait))
         return;
     std::string identity;
-    const LinkResult identified = context_.link.Transact("*idn?;", &identity);
+    const LinkResult identified = context_.link.Query("*idn?;", identity);
     lock.unlock();
     if (identified < 0)
         CommunicationError();
@@ -126,7 +126,7 @@ bool CLoggingRun::QueryNames(const LogSourceFlags& sources, std::string& header)
         const std::string query =
             std::string(source.namePrefix) + (source.isChannel ? ":NAME?;UNITS?;" : ":NAME?;");
         std::string reply;
-        if (context_.link.Transact(query, &reply) < 0)
+        if (context_.link.Query(query, reply) != Link::Success)
             return false;
         header += source.isChannel ? ChannelNameLine(source.namePrefix, reply)
                                    : OutputNameLine(source.namePrefix, reply);

@@ -6,7 +6,6 @@
 #include "base/Event.h"
 #include "base/TransactionMutex.h"
 #include "comm/CommLink.h"
-#include "comm/CommandLine.h"
 #include "comm/ConnectionStatus.h"
 #include "logging/MonitorTable.h"
 
@@ -68,9 +67,8 @@ MonitorQuery QueryMonitor(CCommLink& link, CTransactionMutex& transactionMutex, 
         query.locked = lock.try_lock_for(TransactionLockWait);
         if (!query.locked)
             return query;
-        query.result = link.Transact(std::string(monitor.query), &reply);
+        query.result = link.Query(std::string(monitor.query), reply);
     }
-    query.answered = !WithoutLineEnd(reply).empty();
     if (query.Succeeded())
         query.reading = ParseMonitorReply(reply, monitor.isChannel);
     return query;

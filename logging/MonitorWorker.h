@@ -35,16 +35,14 @@ inline constexpr double MaxMonitorInterval = 120000.0;
 
 // One query of monitor `index` (0..11): waits at most TransactionLockWait for
 // the transaction mutex, sends the monitor's query and parses the reply. The
-// mutex is free again when it returns. A reply with nothing in it is no
-// reading: over GPIB a query the instrument never answered ends with the
-// link's success and an empty reply, and must not be plotted as one.
+// mutex is free again when it returns. A query the instrument never answered
+// fails (CCommLink::Query) and is no reading.
 struct MonitorQuery {
     bool locked = false;               // false: the mutex stayed busy and nothing was sent
     LinkResult result = Link::Success; // the link's result when locked
-    bool answered = false;             // the reply held more than its line end
     MonitorReading reading;            // filled when the query succeeded
 
-    bool Succeeded() const { return locked && result >= 0 && answered; }
+    bool Succeeded() const { return locked && result == Link::Success; }
 };
 MonitorQuery QueryMonitor(CCommLink& link, CTransactionMutex& transactionMutex, int index);
 

@@ -53,7 +53,7 @@ bool CPollingWorker::Send(const std::string& command, std::string& reply, bool r
         std::unique_lock lock(context_.transactionMutex, std::defer_lock);
         if (!lock.try_lock_for(TransactionLockWait))
             return false;
-        result = context_.link.Transact(command, &reply);
+        result = context_.link.Query(command, reply);
     }
     if (result != Link::Success && reportLoss)
         events_.Disconnected(StatusError);

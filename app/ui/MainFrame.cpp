@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "app/VantorCore.h"
 #include "app/ui/AppIcon.h"
 #include "app/ui/CommandTable.h"
 #include "app/ui/MenuStyle.h"
@@ -40,7 +41,7 @@ CMainFrame::CMainFrame(CSettingsStore& settings, CVantorDoc& doc, QWidget* paren
                                                  QString::fromLatin1(AppTitle)));
     setCentralWidget(view_);
     CreateMenus();
-    AddUserOptions(*this, settings_, view_->MessageBoxes());
+    AddUserOptions(*this, settings_, view_->MessageBoxes(), view_->Core().Link());
     CreateStatusBar();
     RestorePlacement();
     setWindowIcon(CreateAppIcon());

@@ -6,6 +6,7 @@
 #include "app/ui/MainFrame.h"
 #include "base/SettingsStore.h"
 #include "base/UserInterface.h"
+#include "comm/CommLink.h"
 #include "curves/CurveTransferOptions.h"
 
 namespace {
@@ -14,7 +15,7 @@ QAction* AddOption(QMenu& menu, const char* text, const char* key, CSettingsStor
                    IMessageBoxes& boxes) {
     QAction* action = menu.addAction(QString::fromLatin1(text));
     action->setCheckable(true);
-    action->setChecked(settings.GetInt(UserOptionsSection, key, 0) != 0);
+    action->setChecked(ReadUserOption(settings, key));
     QObject::connect(action, &QAction::toggled, &menu, [key, &settings, &boxes](bool on) {
         if (!StoreUserOption(settings, key, on))
             boxes.ShowMessage("Unable to Write to Initialization File", MessageIcon::Stop);
@@ -24,8 +25,8 @@ QAction* AddOption(QMenu& menu, const char* text, const char* key, CSettingsStor
 
 } // namespace
 
-UserOptionActions AddUserOptions(CMainFrame& frame, CSettingsStore& settings,
-                                 IMessageBoxes& boxes) {
+UserOptionActions AddUserOptions(CMainFrame& frame, CSettingsStore& settings, IMessageBoxes& boxes,
+                                 CCommLink& link) {
     QMenu* menu = frame.Menu(QStringLiteral("&User Options"));
     if (menu == nullptr)
         return {};
@@ -35,5 +36,9 @@ UserOptionActions AddUserOptions(CMainFrame& frame, CSettingsStore& settings,
         AddOption(*menu, "Verify Curve After Download", VerifyCurveKey, settings, boxes);
     actions.backup =
         AddOption(*menu, "Back Up User Curve Before Download", BackupCurveKey, settings, boxes);
+    actions.gpibEnd = AddOption(*menu, "End GPIB Replies at END", GpibEndKey, settings, boxes);
+    // The link reads the option with its settings; a change applies from the next reply.
+    QObject::connect(actions.gpibEnd, &QAction::toggled, menu,
+                     [&link](bool on) { link.SetGpibEndsReplies(on); });
     return actions;
 }

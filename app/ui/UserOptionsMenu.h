@@ -1,15 +1,19 @@
 #pragma once
 
+class CCommLink;
 class CMainFrame;
 class CSettingsStore;
 class IMessageBoxes;
 class QAction;
 
-// The transfer safeguards of menu "&User Options": "Verify Curve After
-// Download" and "Back Up User Curve Before Download", check items that show
-// and store the settings of section "UserOptions" (both off at first).
+// The options of menu "&User Options": the transfer safeguards "Verify Curve
+// After Download" and "Back Up User Curve Before Download", and "End GPIB
+// Replies at END" (given to the link as it changes), check items that show
+// and store the settings of section "UserOptions" (all off at first).
 struct UserOptionActions {
     QAction* verify = nullptr;
     QAction* backup = nullptr;
+    QAction* gpibEnd = nullptr;
 };
-UserOptionActions AddUserOptions(CMainFrame& frame, CSettingsStore& settings, IMessageBoxes& boxes);
+UserOptionActions AddUserOptions(CMainFrame& frame, CSettingsStore& settings, IMessageBoxes& boxes,
+                                 CCommLink& link);

@@ -102,7 +102,8 @@ TEST_F(UnansweredTransfer, APidDownloadSendsNothingAfterAnEmptyIdentity) {
 
 TEST_F(UnansweredTransfer, AGpibPidTableNeverSentWritesNoFile) {
     CSimulatorProcess sim;
-    ASSERT_TRUE(sim.Start(TUNDRIX_SIM_PROGRAM, {"--gpib", "--fault", "no-reply"}, {"gpib"}))
+    // "PIDT 1:NENT?" is answered, "PIDT 1:TABLE?" is not.
+    ASSERT_TRUE(sim.Start(TUNDRIX_SIM_PROGRAM, {"--gpib", "--fault", "no-reply:2"}, {"gpib"}))
         << sim.Error();
     UseSimulatedGpib(sim, link_);
     const std::string earlier = WriteFile(dir_.File("table1.pid"), "an earlier table\n");

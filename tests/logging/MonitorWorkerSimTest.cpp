@@ -276,8 +276,8 @@ TEST_F(MonitorWorkerRun, AMutexBusyBeyondASecondFailsTheQueryWithoutSendingIt) {
     EXPECT_EQ("1", events_.Readings().front().reading.value);
 }
 
-// Over GPIB a query the instrument never answers ends with the link's success
-// and an empty reply: that is no reading, and the worker reports the lost
+// Over GPIB a query the instrument never answers ends with a read that times
+// out and nothing read: that is no reading, and the worker reports the lost
 // connection instead of handing the view an empty value to plot.
 TEST_F(MonitorWorkerRun, AGpibQueryLeftUnansweredIsNoReading) {
     CSimulatorProcess sim;
@@ -287,7 +287,7 @@ TEST_F(MonitorWorkerRun, AGpibQueryLeftUnansweredIsNoReading) {
 
     const MonitorQuery query = QueryMonitor(link_, mutex_, 0);
     EXPECT_TRUE(query.locked);
-    EXPECT_EQ(Link::Success, query.result);
+    EXPECT_EQ(Link::GpibFailure, query.result);
     EXPECT_FALSE(query.Succeeded());
 
     flags_.Set(0, 1);

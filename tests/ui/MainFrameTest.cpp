@@ -127,6 +127,7 @@ TEST_F(MainFrameTest, ShowsTitleMenusAndReadyStatus) {
                          "&User Options/-",
                          "&User Options/Verify Curve After Download",
                          "&User Options/Back Up User Curve Before Download",
+                         "&User Options/End GPIB Replies at END",
                      }));
 
     const auto panes = frame.statusBar()->findChildren<QLabel*>();

@@ -132,7 +132,7 @@ TEST_F(TransferCommands, PidTableDownloadFromTheMenuAndTheBarFollowsRuleP) {
     run_->View().Core().LoggingActive() = 0;
 }
 
-TEST(UserOptions, BothOffAtFirstAndRememberedInTheSettings) {
+TEST(UserOptions, AllOffAtFirstAndRememberedInTheSettings) {
     TempDir dir;
     const std::string path = WriteQuietSettings(dir.File("Tundrix.INI"));
     auto options = [](ProgramRun& run) {
@@ -145,23 +145,31 @@ TEST(UserOptions, BothOffAtFirstAndRememberedInTheSettings) {
     {
         ProgramRun run(path);
         auto found = options(run);
-        ASSERT_EQ(found.size(), 2u);
+        ASSERT_EQ(found.size(), 3u);
         QAction* verify = found["Verify Curve After Download"];
         QAction* backup = found["Back Up User Curve Before Download"];
-        ASSERT_TRUE(verify && backup);
+        QAction* gpibEnd = found["End GPIB Replies at END"];
+        ASSERT_TRUE(verify && backup && gpibEnd);
         EXPECT_FALSE(verify->isChecked());
         EXPECT_FALSE(backup->isChecked());
+        EXPECT_FALSE(gpibEnd->isChecked());
+        EXPECT_FALSE(run.View().Core().Link().GpibEndsReplies());
         verify->trigger();
         backup->trigger();
         backup->trigger();
         EXPECT_FALSE(backup->isChecked());
+        gpibEnd->trigger();
+        EXPECT_TRUE(run.View().Core().Link().GpibEndsReplies());
     }
     CSettingsStore stored(path);
     stored.Load();
     EXPECT_EQ(stored.GetInt("UserOptions", "VerifyCurveAfterDownload", -1), 1);
     EXPECT_EQ(stored.GetInt("UserOptions", "BackUpUserCurveBeforeDownload", -1), 0);
+    EXPECT_EQ(stored.GetInt("UserOptions", "EndGpibRepliesAtEnd", -1), 1);
     ProgramRun again(path);
     auto found = options(again);
     EXPECT_TRUE(found["Verify Curve After Download"]->isChecked());
     EXPECT_FALSE(found["Back Up User Curve Before Download"]->isChecked());
+    EXPECT_TRUE(found["End GPIB Replies at END"]->isChecked());
+    EXPECT_TRUE(again.View().Core().Link().GpibEndsReplies());
 }
