@@ -40,7 +40,8 @@ std::string Cell::Resource() const {
 }
 
 ProgramResult Cell::Cli(std::vector<std::string> args, const std::string& input) const {
-    args.insert(args.begin(), {"--settings", settingsPath, "--port", Resource()});
+    args.insert(args.begin(), {"--settings", settingsPath, "--port", Resource(),
+                               "--test-time-divisor", std::to_string(TimeDivisor)});
     // Far beyond any operation's bound: the bound is asserted by the suite.
     return RunProgram(TUNDRIX_CLI_PROGRAM, args, input, std::chrono::seconds(90));
 }

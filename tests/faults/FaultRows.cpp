@@ -137,21 +137,45 @@ FaultRow LineFault(std::string name, unsigned needs, Expect expect, std::string 
     return row;
 }
 
+// A time of a fault, divided as the link's waits are.
+std::string Divided(const char* rule, int milliseconds) {
+    return rule + std::to_string(milliseconds / TimeDivisor);
+}
+
+// A late reply comes after the RS232 and GPIB reads give up, before the LAN
+// one does; a trickle ends an identity reply within the LAN deadline, not
+// within GPIB's.
+const std::string Late = Divided("late:", 1500);
+const std::string Trickle = Divided("trickle:", 200);
+
 } // namespace
+
+const std::vector<SweptFault>& SweptFaults() {
+    static const std::vector<SweptFault> rows = {
+        {"no_reply", Expect::Fails, "no-reply", false, true},
+        {"late", Expect::ExactOrFails, Late, false, false},
+        {"twice", Expect::Succeeds, "twice", false, false},
+        {"corrupt", Expect::Bounded, "corrupt", false, false},
+        {"cut", Expect::Fails, "cut", false, true},
+        {"trickle", Expect::ExactOrFails, Trickle, false, false},
+        {"stream", Expect::Fails, "stream", false, true},
+        {"nul", Expect::WholeOrFails, "nul", false, false},
+        {"hangup", Expect::Fails, "hangup:", true, true},
+    };
+    return rows;
+}
 
 const std::vector<FaultRow>& Faults() {
     static const std::vector<FaultRow> rows = [] {
         std::vector<FaultRow> all;
-        // On the line, through the simulator. The late reply comes after the
-        // RS232 and GPIB reads give up, before the LAN one does; the trickle
-        // ends an identity reply within the LAN deadline, not within GPIB's.
+        // On the line, through the simulator, at every query.
         all.push_back(LineFault("none", NeedsNothing, Expect::Succeeds, ""));
         all.push_back(LineFault("no_reply", NeedsReplies, Expect::Fails, "no-reply"));
-        all.push_back(LineFault("late", NeedsReplies, Expect::ExactOrFails, "late:1500"));
+        all.push_back(LineFault("late", NeedsReplies, Expect::ExactOrFails, Late));
         all.push_back(LineFault("twice", NeedsReplies, Expect::Succeeds, "twice"));
         all.push_back(LineFault("corrupt", NeedsReplies, Expect::Bounded, "corrupt"));
         all.push_back(LineFault("cut", NeedsReplies, Expect::Fails, "cut"));
-        all.push_back(LineFault("trickle", NeedsReplies, Expect::ExactOrFails, "trickle:200"));
+        all.push_back(LineFault("trickle", NeedsReplies, Expect::ExactOrFails, Trickle));
         all.push_back(LineFault("stream", NeedsReplies, Expect::Fails, "stream"));
         all.push_back(LineFault("nul", NeedsReplies, Expect::WholeOrFails, "nul"));
         all.push_back(LineFault("hangup_at_once", NeedsNothing, Expect::Fails, "hangup:0"));

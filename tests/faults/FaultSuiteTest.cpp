@@ -1,5 +1,7 @@
 // The cross product of the operation and fault tables (FaultTable.h): one
-// test per cell, named OPERATION_TRANSPORT_FAULT.
+// test per cell, named OPERATION_TRANSPORT_FAULT; and the sweep, one test per
+// operation and transport, named OPERATION_TRANSPORT, that puts each fault of
+// the line at each step of the operation in turn.
 
 #include <gtest/gtest.h>
 
@@ -11,10 +13,12 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <stdexcept>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
 
+#include "comm/CommandLine.h"
 #include "faults/FaultTable.h"
 #include "support/WholeFile.h"
 
@@ -40,7 +44,8 @@ bool Applies(const OperationRow& operation, const FaultRow& fault) {
     case Family::SettingsFile:
         return (operation.needs & NeedsSettingsFile) != 0;
     case Family::Line:
-        return true;
+        // At every query: the identification row, and what the sweep leaves out.
+        return fault.simulatorFaults.empty() || operation.everyQuery || !operation.sweep;
     }
     return false;
 }
@@ -91,12 +96,17 @@ std::string CellName(const ::testing::TestParamInfo<CellId>& info) {
            Faults()[info.param.fault].name;
 }
 
-Expect ExpectationOf(const OperationRow& operation, const FaultRow& fault) {
-    if (auto it = operation.overrides.find(fault.name); it != operation.overrides.end())
-        return it->second;
+// What the operation makes of a fault: its own word for the cell (a swept
+// fault at one step, "no_reply@2"), for the fault, for every fault, or the
+// fault's own.
+Expect ExpectationOf(const OperationRow& operation, const std::vector<std::string>& names,
+                     Expect fallback) {
+    for (const auto& name : names)
+        if (auto it = operation.overrides.find(name); it != operation.overrides.end())
+            return it->second;
     if (auto it = operation.overrides.find("*"); it != operation.overrides.end())
         return it->second;
-    return fault.expect;
+    return fallback;
 }
 
 std::string WithoutNuls(std::string text) {
@@ -173,6 +183,7 @@ struct CellRun {
     Result result;
     Clock::duration took{};
     std::string skip;
+    std::string transcript; // the lines the simulator received
 };
 
 CellRun RunCell(const OperationRow& operation, const FaultRow& fault, Transport transport,
@@ -201,10 +212,8 @@ CellRun RunCell(const OperationRow& operation, const FaultRow& fault, Transport 
         }
         for (const auto& rule : fault.simulatorFaults)
             args.insert(args.end(), {"--fault", rule});
-        if (operation.transcript) {
-            cell.transcriptPath = dir.File("transcript.txt");
-            args.insert(args.end(), {"--transcript", cell.transcriptPath});
-        }
+        cell.transcriptPath = dir.File("transcript.txt");
+        args.insert(args.end(), {"--transcript", cell.transcriptPath});
         if (!sim.Start(TUNDRIX_SIM_PROGRAM, args, {service})) {
             ADD_FAILURE() << "simulator: " << sim.Error();
             return run;
@@ -238,42 +247,36 @@ CellRun RunCell(const OperationRow& operation, const FaultRow& fault, Transport 
         run.result = operation.run(cell);
     }
     run.took = Clock::now() - start;
+    if (!cell.transcriptPath.empty())
+        run.transcript = ReadFile(cell.transcriptPath);
     cell.sim = nullptr;
     return run;
 }
 
+const FaultRow& FaultNamed(const std::string& name) {
+    for (const auto& fault : Faults())
+        if (fault.name == name)
+            return fault;
+    throw std::logic_error("no fault " + name);
+}
+
 // What the operation gives without any fault, on the same transport.
-const Result& Reference(const OperationRow& operation, Transport transport) {
-    static std::map<std::string, Result> references;
+const CellRun& Reference(const OperationRow& operation, Transport transport) {
+    static std::map<std::string, CellRun> references;
     const std::string key = operation.name + "/" + TransportName(transport);
     if (auto it = references.find(key); it != references.end())
         return it->second;
-    const std::string none = transport == Transport::Files ? "output_new" : "none";
-    const FaultRow* clean = nullptr;
-    for (const auto& fault : Faults())
-        if (fault.name == none)
-            clean = &fault;
     TempDir dir;
     Cell cell;
-    CellRun run = RunCell(operation, *clean, transport, dir, cell);
-    return references[key] = run.result;
+    const FaultRow& clean = FaultNamed(transport == Transport::Files ? "output_new" : "none");
+    return references[key] = RunCell(operation, clean, transport, dir, cell);
 }
 
-class FaultCell : public ::testing::TestWithParam<CellId> {};
-
-TEST_P(FaultCell, EndsInTimeHarmsNoFileAndNeverTakesAFaultForSuccess) {
-    const OperationRow& operation = Operations()[GetParam().operation];
-    const FaultRow& fault = Faults()[GetParam().fault];
-    const Transport transport = GetParam().transport;
-    const Result& reference = Reference(operation, transport);
-
-    TempDir dir;
-    Cell cell;
-    CellRun run = RunCell(operation, fault, transport, dir, cell);
-    if (!run.skip.empty())
-        GTEST_SKIP() << run.skip;
-    if (::testing::Test::HasFailure())
-        return;
+// Every cell: within its bound, no crash, the mutex free, the user's files
+// as the fault leaves them, and the outcome `expect` asks for.
+void CheckCell(const OperationRow& operation, const FaultRow& fault, Expect expect,
+               const Cell& cell, const CellRun& run, const Result& reference) {
+    const Transport transport = cell.transport;
     Result result = run.result;
     if (fault.family == Family::SettingsFile)
         result.output = WithoutLinesNaming(result.output, cell.settingsPath);
@@ -293,7 +296,7 @@ TEST_P(FaultCell, EndsInTimeHarmsNoFileAndNeverTakesAFaultForSuccess) {
         operation.checkFiles(cell, result);
     const std::string expected = Comparable(operation, reference.output);
 
-    switch (ExpectationOf(operation, fault)) {
+    switch (expect) {
     case Expect::Succeeds:
         EXPECT_TRUE(result.succeeded) << said;
         EXPECT_EQ(expected, Comparable(operation, result.output));
@@ -331,7 +334,135 @@ TEST_P(FaultCell, EndsInTimeHarmsNoFileAndNeverTakesAFaultForSuccess) {
     }
 }
 
+class FaultCell : public ::testing::TestWithParam<CellId> {};
+
+TEST_P(FaultCell, EndsInTimeHarmsNoFileAndNeverTakesAFaultForSuccess) {
+    const OperationRow& operation = Operations()[GetParam().operation];
+    const FaultRow& fault = Faults()[GetParam().fault];
+    const Transport transport = GetParam().transport;
+    const Result& reference = Reference(operation, transport).result;
+
+    TempDir dir;
+    Cell cell;
+    cell.reference = &reference;
+    CellRun run = RunCell(operation, fault, transport, dir, cell);
+    if (!run.skip.empty())
+        GTEST_SKIP() << run.skip;
+    if (::testing::Test::HasFailure())
+        return;
+    CheckCell(operation, fault, ExpectationOf(operation, {fault.name}, fault.expect), cell, run,
+              reference);
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, FaultCell, ::testing::ValuesIn(AllCells()), CellName);
+
+// The queries and the lines of a transcript.
+struct Steps {
+    int queries = 0;
+    int commands = 0;
+};
+
+Steps CountSteps(const std::string& transcript) {
+    Steps steps;
+    std::istringstream lines(transcript);
+    for (std::string line; std::getline(lines, line); ++steps.commands)
+        steps.queries += IsQueryLine(line) ? 1 : 0;
+    return steps;
+}
+
+// Where the sweep puts a fault among `count` steps numbered from `first`:
+// every step of a short operation; of a long one, twelve spread over it,
+// always the first, the second and the last.
+std::vector<int> Positions(int count, int first) {
+    std::vector<int> at;
+    if (count <= 12) {
+        for (int i = 0; i < count; ++i)
+            at.push_back(first + i);
+        return at;
+    }
+    at = {first, first + 1};
+    // Nine of the steps from the third to the last but one, evenly apart.
+    for (int j = 0; j <= 8; ++j)
+        at.push_back(first + 2 + j * (count - 4) / 8);
+    at.push_back(first + count - 1);
+    return at;
+}
+
+// After the step that failed (the `query`th query), the instrument received
+// nothing that changes it but what the operation puts back on purpose.
+void NothingChangedAfter(const OperationRow& operation, const std::string& transcript,
+                         int query) {
+    std::istringstream lines(transcript);
+    int queries = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (queries >= query && !IsQueryLine(line)) {
+            const bool restore =
+                std::any_of(operation.restores.begin(), operation.restores.end(),
+                            [&line](const std::string& start) { return line.starts_with(start); });
+            EXPECT_TRUE(restore) << "\"" << line << "\" was sent after the failed step";
+        }
+        queries += IsQueryLine(line) ? 1 : 0;
+    }
+}
+
+struct GroupId {
+    std::size_t operation;
+    Transport transport;
+};
+
+std::vector<GroupId> SweptGroups() {
+    std::vector<GroupId> groups;
+    for (std::size_t o = 0; o < Operations().size(); ++o)
+        if (Operations()[o].sweep)
+            for (Transport t : Operations()[o].transports)
+                if (t != Transport::Files)
+                    groups.push_back({o, t});
+    return groups;
+}
+
+std::string SweepName(const ::testing::TestParamInfo<GroupId>& info) {
+    return GroupName(Operations()[info.param.operation], info.param.transport);
+}
+
+class FaultSweep : public ::testing::TestWithParam<GroupId> {};
+
+TEST_P(FaultSweep, EachFaultAtEachStepEndsWithTheExactResultOrAFailureThatSaysWhy) {
+    const OperationRow& operation = Operations()[GetParam().operation];
+    const Transport transport = GetParam().transport;
+    const CellRun& reference = Reference(operation, transport);
+    ASSERT_TRUE(reference.result.succeeded) << reference.result.messages;
+    const Steps steps = CountSteps(reference.transcript);
+    ASSERT_GT(steps.commands, 0) << "the fault-free run sent nothing";
+    int cells = 0;
+    for (const SweptFault& swept : SweptFaults()) {
+        if (!swept.atCommand && (operation.needs & NeedsReplies) == 0)
+            continue;
+        const auto positions = swept.atCommand ? Positions(steps.commands, 0)
+                                               : Positions(steps.queries, 1);
+        for (const int at : positions) {
+            FaultRow fault = FaultNamed("none");
+            fault.name = swept.name + "@" + std::to_string(at);
+            fault.simulatorFaults = {swept.atCommand ? swept.rule + std::to_string(at)
+                                                     : swept.rule + "@" + std::to_string(at)};
+            SCOPED_TRACE(GroupName(operation, transport) + ", " + fault.name + " (" +
+                         fault.simulatorFaults.front() + ")");
+            TempDir dir;
+            Cell cell;
+            cell.reference = &reference.result;
+            const CellRun run = RunCell(operation, fault, transport, dir, cell);
+            CheckCell(operation, fault,
+                      ExpectationOf(operation, {fault.name, swept.name}, swept.expect), cell, run,
+                      reference.result);
+            if (swept.endsOperation && !swept.atCommand && !run.result.succeeded)
+                NothingChangedAfter(operation, run.transcript, at);
+            ++cells;
+        }
+    }
+    std::printf("%d cells (%d queries, %d lines in the fault-free run)\n", cells, steps.queries,
+                steps.commands);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sweep, FaultSweep, ::testing::ValuesIn(SweptGroups()), SweepName);
 
 // Every cell runs in a CTest test of CMakeLists.txt, named after its operation
 // and transport: a row added to the tables without its tests there would
@@ -345,6 +476,15 @@ TEST(FaultSuite, EveryCellRunsInATestOfTheTestCommand) {
         const std::string group = GroupName(Operations()[cell.operation], cell.transport);
         EXPECT_TRUE(groups.contains(group))
             << group << " is not a test in tests/faults/CMakeLists.txt";
+    }
+    std::set<std::string> swept;
+    std::istringstream sweeps(TUNDRIX_SWEEP_GROUPS);
+    for (std::string group; std::getline(sweeps, group, ',');)
+        swept.insert(group);
+    for (const GroupId& group : SweptGroups()) {
+        const std::string name = GroupName(Operations()[group.operation], group.transport);
+        EXPECT_TRUE(swept.contains(name))
+            << "the sweep of " << name << " is not a test in tests/faults/CMakeLists.txt";
     }
 }
 

@@ -10,6 +10,14 @@
 // whole and where they were, a failure says what went wrong (message log,
 // boxes or standard error), and a success after a faulty exchange is the
 // success of the fault-free run, never a wrong result.
+//
+// The sweep (SweptFaults) puts each fault of the line at each step of an
+// operation in turn: the operation runs once without fault to count its
+// queries and commands, then once with the fault at each of them.
+//
+// Every wait of the link runs TimeDivisor times shorter than the instrument's
+// (LinkTimeouts::Divided), in-process and in the CLI alike; the faults' own
+// times are divided with them. The real waits are pinned by the link's tests.
 
 #include <chrono>
 #include <functional>
@@ -19,10 +27,16 @@
 #include <vector>
 
 #include "base/SimulatorProcess.h"
+#include "comm/LinkTimeouts.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
 namespace faults {
+
+inline constexpr int TimeDivisor = 5;
+inline LinkTimeouts CellTimeouts() {
+    return LinkTimeouts::Divided(TimeDivisor);
+}
 
 enum class Transport { Serial, Lan, Gpib, Files };
 std::string TransportName(Transport transport);
@@ -53,6 +67,8 @@ enum Needs : unsigned {
     NeedsInputFile = 16,   // the operation reads a file the user chose
 };
 
+struct Result;
+
 // One cell as its operation sees it.
 struct Cell {
     Transport transport = Transport::Serial;
@@ -64,7 +80,8 @@ struct Cell {
     std::string inputPath;            // the file the operation reads, when it reads one
     std::string inputText;            // what that file holds
     std::string outputPath;           // the file the user chose to write, when it writes one
-    std::string transcriptPath;       // every line the simulator received, when asked for
+    std::string transcriptPath;       // every line the simulator received (line cells)
+    const Result* reference = nullptr; // the fault-free run's, for the checks of files
 
     // The CLI program with --settings and, for line operations, --port.
     ProgramResult Cli(std::vector<std::string> args, const std::string& input = "") const;
@@ -113,6 +130,14 @@ struct OperationRow {
     std::string outputName;
     // The simulator keeps a transcript of the lines it received.
     bool transcript = false;
+    // The sweep puts each line fault at each of its steps; the faults of
+    // Faults() then apply to it as files and settings only, unless
+    // `everyQuery` (the identification row): a fault at every query too.
+    bool sweep = true;
+    bool everyQuery = false;
+    // Lines it sends after a failed step on purpose (the start of each),
+    // putting back what it changed; nothing else may follow a refused step.
+    std::vector<std::string> restores;
     // The part of the output that a faulty exchange must not change, for
     // outputs that carry times or readings that move; all of it by default.
     std::function<std::string(const std::string&)> comparable;
@@ -138,8 +163,19 @@ struct FaultRow {
     std::function<void(const Cell&, const Result&)> checkFiles;
 };
 
+// A fault of the line as the sweep puts it at one step: at a query (the
+// simulator's FAULT@K) or after a number of commands (hangup:K).
+struct SweptFault {
+    std::string name;
+    Expect expect = Expect::Fails;
+    std::string rule;          // the simulator's FAULT, without @K
+    bool atCommand = false;    // hangup: K counts commands from 0, not queries from 1
+    bool endsOperation = true; // the operation must fail at this step
+};
+
 const std::vector<OperationRow>& Operations();
 const std::vector<FaultRow>& Faults();
+const std::vector<SweptFault>& SweptFaults();
 
 // The longest an operation may take: per exchange, the worst a faulty
 // instrument can cost on the transport (a late reply waited for, then a reply

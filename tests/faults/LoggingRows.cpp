@@ -26,19 +26,24 @@ Result RunDataLogging(const Cell& cell) {
 
 // The file of a run is the earlier file, untouched (the start failed before
 // it made its file), or the whole file of a run that ended: its last line
-// the terminated line of the trailer. After a success it is what was written.
+// the terminated line of the trailer, after a failed sample followed by
+// "Exit due to Communication Error.". After a success it is what was written.
 void LogFileWhole(const Cell& cell, const Result& result) {
-    const std::string now = RegularFileText(cell.outputPath);
+    std::string now = RegularFileText(cell.outputPath);
     if (result.succeeded) {
         EXPECT_EQ(result.output, now);
     }
-    if (now != EarlierFile) {
-        const std::size_t last = now.rfind('\n', now.size() >= 2 ? now.size() - 2 : 0);
-        const std::string lastLine = now.substr(last == std::string::npos ? 0 : last + 1);
-        EXPECT_TRUE(lastLine.starts_with("Data logging terminated at ") && now.ends_with(" \r\n"))
-            << "the log file does not end with its trailer:\n"
-            << now;
-    }
+    if (now == EarlierFile)
+        return NoTemporaryFiles(cell);
+    const std::string exitLine = "Exit due to Communication Error.\r\n";
+    const bool failedSample = !result.succeeded && now.ends_with(exitLine);
+    if (failedSample)
+        now.resize(now.size() - exitLine.size());
+    const std::size_t last = now.rfind('\n', now.size() >= 2 ? now.size() - 2 : 0);
+    const std::string lastLine = now.substr(last == std::string::npos ? 0 : last + 1);
+    EXPECT_TRUE(lastLine.starts_with("Data logging terminated at ") && now.ends_with(" \r\n"))
+        << "the log file does not end with its trailer:\n"
+        << now;
     NoTemporaryFiles(cell);
 }
 
@@ -123,6 +128,8 @@ std::vector<OperationRow> LoggingRows() {
     datalog.outputName = "log.csv";
     datalog.comparable = DatalogShape;
     datalog.checkFiles = EarlierFileKept;
+    // The instrument's own logging is put back as it was after a failed read.
+    datalog.restores = {"DLog:State "};
     rows.push_back(datalog);
     return rows;
 }

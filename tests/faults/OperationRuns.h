@@ -32,7 +32,7 @@ struct InProcess {
     CSettingsStore settings;
     TestUi ui;
     ScriptedDialogs dialogs;
-    CVantorCore core{settings, ui, ui, ui};
+    CVantorCore core{settings, ui, ui, ui, CellTimeouts()};
 };
 
 // The file's bytes when `path` is a regular file (through a symbolic link);

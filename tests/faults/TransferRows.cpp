@@ -6,7 +6,10 @@
 // simulator's transcript of the lines it received; what an upload leaves is
 // the file it wrote.
 
+#include <filesystem>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "base/GivenFiles.h"
 #include "curves/DownloadCurve.h"
@@ -35,7 +38,7 @@ struct TransferRun {
     TransferRun(const Cell& cell, const std::string& file) : run(cell), files(file) {
         run.ConnectLan(cell);
     }
-    bool Run(Transfer transfer) {
+    bool Run(Transfer transfer, CurveTransferOptions options = {}) {
         const TransferContext context{run.core.Link(),
                                       run.core.TransactionMutex(),
                                       run.ui,
@@ -45,7 +48,7 @@ struct TransferRun {
                                       header,
                                       numbers,
                                       [this] { run.core.ShowRS232Hints(); },
-                                      {}};
+                                      std::move(options)};
         return transfer(context) == TransferOutcome::Done;
     }
 
@@ -70,6 +73,41 @@ Result RunTransfer(const Cell& cell, Transfer transfer,
 
 Result RunCurveDownload(const Cell& cell) {
     return RunTransfer(cell, DownloadCurve, &CGivenTableNumbers::userCurve, 2, true);
+}
+
+// "Back Up User Curve Before Download" on: user curve 2 is saved into the
+// folder "backups" first. The output is what the instrument received, then
+// the backup.
+Result RunCurveDownloadWithBackup(const Cell& cell) {
+    const std::string folder = cell.dir->File("backups");
+    std::filesystem::create_directory(folder);
+    TransferRun run(cell, cell.inputPath);
+    run.numbers.userCurve = 2;
+    CurveTransferOptions options;
+    options.backupBeforeDownload = true;
+    options.backupFolder = folder;
+    const bool done = run.Run(DownloadCurve, options);
+    std::string output;
+    if (done) {
+        output = TranscriptUntil(cell, ";") + "--- backup:\n";
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            output += ReadFile(entry.path().string());
+    }
+    return run.run.Finish(done, output);
+}
+
+// A backup that was written is the user curve as the fault-free run saved
+// it: never an empty file, a part of one or a damaged one, whether the
+// download went on or not.
+void BackupsWhole(const Cell& cell, const Result&) {
+    const std::string saved = "--- backup:\n";
+    if (cell.reference == nullptr || cell.reference->output.find(saved) == std::string::npos)
+        return;
+    const std::string whole =
+        cell.reference->output.substr(cell.reference->output.find(saved) + saved.size());
+    for (const auto& entry : std::filesystem::directory_iterator(cell.dir->File("backups")))
+        EXPECT_EQ(whole, ReadFile(entry.path().string())) << entry.path();
+    NoTemporaryFiles(cell);
 }
 
 Result RunCurveUpload(const Cell& cell) {
@@ -104,6 +142,19 @@ std::vector<OperationRow> TransferRows() {
     // "*IDN?", eight "SENSORIX?", "SENSORIX 62:NENTRY?", the 1 s wait and the
     // table of "CALC? 2" (about 45 bytes: trickled, as long as three RS232
     // exchanges).
+    // The same, the user curve backed up first: its "SENSORIX 62:NENTRY?" and
+    // the table of "CALC? 2" come before "CALC 2".
+    OperationRow backup{"curve download backup",
+                        OnLine | NeedsInputFile,
+                        Line,
+                        25,
+                        RunCurveDownloadWithBackup,
+                        {{"corrupt", Expect::Bounded}}};
+    backup.input = download.input;
+    backup.transcript = true;
+    backup.checkFiles = BackupsWhole;
+    rows.push_back(backup);
+
     OperationRow upload{"curve upload", OnLine | NeedsOutputFile, Line, 15, RunCurveUpload, {}};
     upload.outputName = "user2.crv";
     upload.checkFiles = EarlierFileKept;
