@@ -1,5 +1,6 @@
 #include "comm/CommLink.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -327,6 +328,14 @@ LinkResult CCommLink::NoReply(LinkResult result, const std::string& command) {
     return Fail(result, NoReplyCame);
 }
 
+LinkResult CCommLink::RefuseReply(const std::string& why) {
+    std::string line = why;
+    if (!line.empty())
+        line.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(line.front())));
+    log_.AppendLog(line + "\n");
+    return Fail(TransportFailure(), why);
+}
+
 LinkResult CCommLink::TransportFailure() const {
     switch (portType_) {
     case PortRS232:
@@ -539,26 +548,51 @@ LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
         return Link::NoReplyBuffer;
     DiscardLateReply();
     ProgressBox box(progress_, caption);
+    const TableRead read{*command, expectedLines, TableDeadline(expectedLines)};
     switch (portType_) {
     case PortRS232:
-        return ReadTableSerial(expectedLines, *command, *reply);
+        return ReadTableSerial(read, *reply);
     case PortGPIB:
-        return ReadTableGpib(expectedLines, *command, *reply);
+        return ReadTableGpib(read, *reply);
     case PortLAN:
-        return ReadTableLan(expectedLines, *command, *reply);
+        return ReadTableLan(read, *reply);
     default:
         return Link::NoTransport;
     }
 }
 
-LinkResult CCommLink::ReadTableSerial(int expectedLines, const std::string& command,
-                                      std::string& reply) {
+std::chrono::milliseconds CCommLink::PieceTimeout() const {
+    switch (portType_) {
+    case PortRS232:
+        return timeouts_.serialReplyWait +
+               (IsSerialOpen() ? serial_->ReadTimeout() : std::chrono::milliseconds(0));
+    case PortGPIB:
+        return timeouts_.GpibRead();
+    default:
+        return timeouts_.lanRead;
+    }
+}
+
+std::chrono::milliseconds CCommLink::TableDeadline(int expectedLines) const {
+    const long long groups =
+        1 + (std::max(0, expectedLines) + TableLinesPerPiece) / TableLinesPerPiece;
+    return ReplyDeadlineFactor * PieceTimeout() * groups;
+}
+
+LinkResult CCommLink::TableTooSlow(const TableRead& read) {
+    CommunicationError();
+    return Fail(TransportFailure(), "the table of \"" + read.command + "\" did not end within " +
+                                        std::to_string(read.limit.count()) + " ms");
+}
+
+LinkResult CCommLink::ReadTableSerial(const TableRead& read, std::string& reply) {
     if (!IsSerialOpen())
         return Link::SerialFailure;
     serial_->DiscardInput();
-    if (!serial_->WriteLine(command))
+    if (!serial_->WriteLine(read.command))
         return Link::SerialFailure;
     reply.clear();
+    const auto deadline = Clock::now() + read.limit;
     serial_->Idle(timeouts_.serialReplyWait);
     // The instrument frames a table with four line ends of its own; it ends with ";".
     long long lineEnds = 0;
@@ -592,20 +626,24 @@ LinkResult CCommLink::ReadTableSerial(int expectedLines, const std::string& comm
             }
         }
         lineEnds += static_cast<long long>(CountLineEnds(reply, scanFrom));
-        progress_.SetProgress(ProgressPercent(lineEnds - 4, expectedLines));
+        progress_.SetProgress(ProgressPercent(lineEnds - 4, read.expectedLines));
         if (whole)
             break;
+        if (Clock::now() >= deadline)
+            return TableTooSlow(read);
         if (end == std::string::npos)
             serial_->Idle(timeouts_.serialReplyWait);
     }
-    return static_cast<LinkResult>(lineEnds - 4);
+    // A table of fewer lines than the frame (a PID table of one entry) is a
+    // table all the same.
+    return static_cast<LinkResult>(std::max(0LL, lineEnds - 4));
 }
 
-LinkResult CCommLink::ReadTableGpib(int expectedLines, const std::string& command,
-                                    std::string& reply) {
-    if (WriteGPIB(command) != Link::Success)
+LinkResult CCommLink::ReadTableGpib(const TableRead& read, std::string& reply) {
+    if (WriteGPIB(read.command) != Link::Success)
         return Link::GpibFailure;
     reply.clear();
+    const auto deadline = Clock::now() + read.limit;
     int lines = 0;
     for (;;) {
         std::string piece;
@@ -616,39 +654,48 @@ LinkResult CCommLink::ReadTableGpib(int expectedLines, const std::string& comman
         if (piece.empty() && lines == 0) {
             // The instrument sent nothing at all: no table, not an empty one.
             lateReplyPossible_ = gpibDescriptor_ > 0;
-            return NoReply(Link::GpibFailure, command);
+            return NoReply(Link::GpibFailure, read.command);
         }
         if (piece.empty() || piece.front() == ';')
             return lines;
+        if (Clock::now() >= deadline) {
+            if (gpibDescriptor_ > 0 && (Gpib().ibclr(gpibDescriptor_) & GpibErr))
+                GpibOffline();
+            return TableTooSlow(read);
+        }
         reply += piece;
         reply += '\n';
         ++lines;
-        progress_.SetProgress(ProgressPercent(lines, expectedLines));
+        progress_.SetProgress(ProgressPercent(lines, read.expectedLines));
     }
 }
 
-LinkResult CCommLink::ReadTableLan(int expectedLines, const std::string& command,
-                                   std::string& reply) {
-    if (!lan_.Get_Table(command.data(), command.size())) {
+LinkResult CCommLink::ReadTableLan(const TableRead& read, std::string& reply) {
+    if (!lan_.Get_Table(read.command.data(), read.command.size())) {
         CommunicationError();
         return Link::LanFailure;
     }
     int count = 0;
     if (!lan_.Get_Table_In_Progress() || !lan_.Get_Received_Counter(&count))
         return Link::LanFailure;
-    while (count < expectedLines) {
-        // A table that ends short would otherwise be waited for without end.
-        if (lan_.Table_Finished())
-            break;
+    // The whole table, up to its ";" line, however slowly its lines come,
+    // within the table's deadline.
+    const auto deadline = Clock::now() + read.limit;
+    while (!lan_.Table_Finished()) {
+        if (Clock::now() >= deadline) {
+            lan_.StopTable();
+            return TableTooSlow(read);
+        }
         if (pump_)
             pump_->ProcessEvents();
-        progress_.SetProgress(ProgressPercent(count, expectedLines));
+        progress_.SetProgress(ProgressPercent(count, read.expectedLines));
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (!lan_.Get_Received_Counter(&count))
             return Link::LanFailure;
     }
-    progress_.SetProgress(ProgressPercent(count, expectedLines));
-    if (!lan_.Table_Ready() || !lan_.Get_Received_Buffer(reply))
+    progress_.SetProgress(ProgressPercent(count, read.expectedLines));
+    if (!lan_.Table_Ready() || !lan_.Get_Received_Buffer(reply) ||
+        !lan_.Get_Received_Counter(&count))
         return Link::LanFailure;
     return count;
 }

@@ -51,6 +51,8 @@ public:
     static constexpr std::size_t MaxTableSize = std::size_t{1024} * 1024;
     // A reply must end within this many time-outs of one piece.
     static constexpr int ReplyDeadlineFactor = 3;
+    // A table may take one piece's time-out for every so many lines.
+    static constexpr int TableLinesPerPiece = 8;
     // Selecting GPIB again gives the bus this long after the device went offline.
     static constexpr std::chrono::milliseconds GpibReselectWait{2000};
 
@@ -124,6 +126,10 @@ public:
     // LastFailure() "no reply came in time", said in the message log.
     LinkResult Query(const std::string& command, std::string& reply);
     LinkResult QueryQuiet(const std::string& command, std::string& reply);
+    // A reply that came but has not the shape its query asked for (the checks
+    // of comm/ReplyShapes.h): `why` is said in the message log and kept as
+    // LastFailure(); the transport's failure code, for the caller to return.
+    LinkResult RefuseReply(const std::string& why);
     // Bulk read of a multi-line table with the progress box; the number of lines
     // received, or a negative LinkResult (a table of which nothing came fails).
     LinkResult ReadTable(int expectedLines, const std::string& caption, const std::string* command,
@@ -145,9 +151,22 @@ private:
     LinkResult RunSerial(const std::string* command, std::string* reply, bool quiet);
     LinkResult RunGpib(const std::string* command, std::string* reply, bool quiet);
     LinkResult RunLan(const std::string* command, std::string* reply, bool quiet);
-    LinkResult ReadTableSerial(int expectedLines, const std::string& command, std::string& reply);
-    LinkResult ReadTableGpib(int expectedLines, const std::string& command, std::string& reply);
-    LinkResult ReadTableLan(int expectedLines, const std::string& command, std::string& reply);
+    // One table read: its command, the lines announced, and how long it may take.
+    struct TableRead {
+        const std::string& command;
+        int expectedLines;
+        std::chrono::milliseconds limit;
+    };
+    LinkResult ReadTableSerial(const TableRead& read, std::string& reply);
+    LinkResult ReadTableGpib(const TableRead& read, std::string& reply);
+    LinkResult ReadTableLan(const TableRead& read, std::string& reply);
+    // The transport's time-out for one piece of a reply.
+    std::chrono::milliseconds PieceTimeout() const;
+    // A table must end within ReplyDeadlineFactor piece time-outs for every
+    // TableLinesPerPiece lines it announces, and one piece more: a table that
+    // streams without its ";" fails then, not at the size bound.
+    std::chrono::milliseconds TableDeadline(int expectedLines) const;
+    LinkResult TableTooSlow(const TableRead& read);
 
     LinkResult Fail(LinkResult result, std::string why);
     // A query that got nothing: said in the message log, and failed.

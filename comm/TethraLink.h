@@ -77,6 +77,8 @@ public:
     // Nonzero when the transfer is over, complete or failed: nothing more will come.
     int Table_Finished() const;
     int Get_Received_Buffer(std::string& table) const;
+    // Ends a table transfer that is still running (the reader gave up on it).
+    void StopTable();
 
 private:
     enum class TableState { Idle, Running, Complete, Failed };
@@ -89,7 +91,6 @@ private:
     // Closes the socket and releases the lock; the caller holds mutex_.
     void CloseSocket();
     void ReceiveTable();
-    void StopTable();
 
     std::chrono::milliseconds connectTimeout_ = ConnectTimeout;
     std::chrono::milliseconds readTimeout_ = ReadTimeout;

@@ -22,8 +22,6 @@
 namespace {
 
 constexpr int MinPoints = 4;
-constexpr const char* SendErrorText =
-    "Error detected. Please check and correct the displayed error logs on screen.  ";
 
 // The curve to send, read with the reader the name selects; false when the
 // file is refused, with the messages shown.
@@ -88,7 +86,8 @@ CurveSent SendCurve(CCommLink& link, IMessageLog& log, ITransferProgress& progre
     CurveSent sent;
     progress.OpenProgress(Format("Downloading to User Curve %d. Please wait...", curve));
     const std::string open = "CALC " + std::to_string(curve);
-    link.Transact(open, nullptr);
+    // Not logged; a line the instrument did not take fails the download all the same.
+    sent.errors = link.Transact(open, nullptr) != Link::Success;
     sent.bytes += open.size() + 1;
 
     auto send = [&](std::string line) {
@@ -108,9 +107,11 @@ CurveSent SendCurve(CCommLink& link, IMessageLog& log, ITransferProgress& progre
         send(FormatDecimal(entry.value, 6) + "     " + FormatDecimal(entry.temperature, 6));
         progress.SetProgress(i * 100 / count);
     }
-    link.Transact(std::string(";"), nullptr);
+    const bool closed = link.Transact(std::string(";"), nullptr) == Link::Success;
     sent.bytes += 2;
-    log.AppendLog(";\n");
+    log.AppendLog(closed ? ";\n" : "; **ERROR**\n");
+    sent.errors = sent.errors || !closed;
+    sent.entries = count;
     return sent;
 }
 
@@ -148,6 +149,14 @@ TransferOutcome DownloadCurve(const TransferContext& context) {
     }
 
     const CurveSent sent = SendCurve(context.link, context.log, context.progress, n, curve);
+    // What the instrument now holds, whether or not "Verify" reads it all back.
+    if (!ConfirmEntries(context, "SENSORIX " + std::to_string(n + FirstUserCurveIndex - 1) +
+                                     ":NENTRY?",
+                        sent.entries, Format("User Curve %d", n))) {
+        context.progress.CloseProgress();
+        context.boxes.ShowMessage(SendErrorText, MessageIcon::Stop);
+        return TransferOutcome::NotConfirmed;
+    }
     context.boxes.ShowMessage("Download Complete", MessageIcon::Information);
     context.log.AppendLog(Format("User Curve %d is downloaded from %s\n", n, *fileName));
     context.progress.CloseProgress();

@@ -27,15 +27,16 @@ TransferOutcome DownloadCurve(const TransferContext& context);
 // What went to the instrument.
 struct CurveSent {
     std::vector<std::string> lines; // the header lines, then the entries, as sent
-    bool errors = false;            // a line was marked " **ERROR**"
+    bool errors = false;            // a line was not taken (marked " **ERROR**")
     std::size_t bytes = 0;          // every line from "CALC %d" to ";" with its line feed
+    int entries = 0;                // the entries sent
 };
 
 // The sending steps of the download: opens the progress box "Downloading to
-// User Curve %d. Please wait...", sends "CALC %d" (not logged, its result
-// ignored), the name, the type, the multiplier ("%f"), the unit text, every
-// entry ("%f     %f") and ";", each with Transact and no reply, and logs each
-// line. The progress moves after each entry to i * 100 / count, so it never
+// User Curve %d. Please wait...", sends "CALC %d" (not logged), the name,
+// the type, the multiplier ("%f"), the unit text, every entry ("%f     %f")
+// and ";", each with Transact and no reply, and logs each line; any line the
+// link could not send counts as an error. The progress moves after each entry to i * 100 / count, so it never
 // shows 100 while sending. The box is left open for the caller to close.
 CurveSent SendCurve(CCommLink& link, IMessageLog& log, ITransferProgress& progress, int curve,
                     const SensorCurve& sensorCurve);

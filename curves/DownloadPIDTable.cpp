@@ -68,8 +68,9 @@ TransferOutcome DownloadPIDTable(const TransferContext& context) {
     }
 
     context.progress.OpenProgress(Format("Downloading to PID Table %d. Please wait...", *table));
-    context.link.Transact("PIDT " + std::to_string(*table) + ":table", nullptr);
-    bool errors = false;
+    const std::string prefix = "PIDT " + std::to_string(*table);
+    // Not logged; a line the instrument did not take fails the download all the same.
+    bool errors = context.link.Transact(prefix + ":table", nullptr) != Link::Success;
     for (std::size_t i = 0; i < file.lines.size(); ++i) {
         const bool failed = context.link.Transact(file.lines[i], nullptr) != Link::Success;
         errors = errors || failed;
@@ -78,15 +79,21 @@ TransferOutcome DownloadPIDTable(const TransferContext& context) {
         if (i > 0)
             context.progress.SetProgress(static_cast<int>(i) * 100 / file.entries);
     }
-    context.link.Transact(std::string(";"), nullptr);
-    context.log.AppendLog(";\n");
+    const bool closed = context.link.Transact(std::string(";"), nullptr) == Link::Success;
+    context.log.AppendLog(closed ? ";\n" : "; **ERROR**\n");
+    errors = errors || !closed;
+    // What the instrument now holds.
+    if (!ConfirmEntries(context, prefix + ":NENT?", file.entries,
+                        Format("PID Table %d", *table))) {
+        context.progress.CloseProgress();
+        context.boxes.ShowMessage(SendErrorText, MessageIcon::Stop);
+        return TransferOutcome::NotConfirmed;
+    }
     context.boxes.ShowMessage("Download Complete", MessageIcon::Information);
     context.log.AppendLog(Format("PID Table %d is downloaded from %s\n", *table, *fileName));
     context.progress.CloseProgress();
     if (errors) {
-        context.boxes.ShowMessage(
-            "Error detected. Please check and correct the displayed error logs on screen.  ",
-            MessageIcon::Stop);
+        context.boxes.ShowMessage(SendErrorText, MessageIcon::Stop);
         return TransferOutcome::SendErrors;
     }
     return TransferOutcome::Done;

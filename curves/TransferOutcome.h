@@ -9,6 +9,7 @@ enum class TransferOutcome {
     FileRefused,         // the file could not be read or failed its checks: nothing was sent
     CommunicationFailed, // a query or the table read failed
     SendErrors,          // sent to the end, with lines marked " **ERROR**"
+    NotConfirmed,        // sent, but the instrument does not hold the entries that were sent
     TooLong,             // a PID table came back with 17 or more lines: no file written
     WriteFailed,         // "Failed to create file": no file written, any earlier one kept
     BackupFailed,        // the user curve could not be backed up: nothing was sent

@@ -4,9 +4,12 @@
 #include <cstring>
 
 #include "base/AtomicFile.h"
+#include "base/BusyWait.h"
 #include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
+#include "comm/CommandLine.h"
+#include "comm/ReplyShapes.h"
 #include "comm/SerialPort.h"
 #include "curves/TransferContext.h"
 
@@ -22,9 +25,34 @@ void ShowConnectionFailed(const TransferContext& context) {
         context.showRS232Hints();
 }
 
-int LeadingCount(std::string_view reply) {
-    const int value = LeadingInteger(reply.substr(0, 32));
-    return value < 0 || value > 1'000'000 ? 0 : value;
+std::optional<AnnouncedTable>
+ReadAnnouncedTable(const TransferContext& context, const std::string& countQuery,
+                   const std::string& tableQuery, const TableShape& shape,
+                   std::chrono::milliseconds pause, const std::string& caption) {
+    std::string reply;
+    std::optional<int> count;
+    if (context.link.Query(countQuery, reply) == Link::Success) {
+        count = ParseCount(reply);
+        if (!count)
+            context.link.RefuseReply("reply to \"" + countQuery + "\" is not a count: \"" +
+                                     std::string(WithoutLineEnd(reply)) + "\"");
+    }
+    if (!count) {
+        ShowCommunicationError(context);
+        return std::nullopt;
+    }
+    // On the window's thread the windows keep painting through the pause.
+    SleepPumped(pause);
+    std::string table;
+    const bool read = context.link.ReadTable(*count, caption, &tableQuery, &table) >= 0;
+    std::string why;
+    if (read && !CheckTable(tableQuery, table, *count, shape, why))
+        context.link.RefuseReply(why);
+    if (!read || !why.empty()) {
+        ShowConnectionFailed(context);
+        return std::nullopt;
+    }
+    return AnnouncedTable{std::move(table), *count};
 }
 
 std::vector<std::string> TableLines(std::string_view table) {
@@ -42,6 +70,23 @@ std::vector<std::string> TableLines(std::string_view table) {
         table.remove_prefix(end + 1);
     }
     return lines;
+}
+
+bool ConfirmEntries(const TransferContext& context, const std::string& countQuery, int sent,
+                    const std::string& what) {
+    std::string reply;
+    if (context.link.QueryQuiet(countQuery, reply) != Link::Success) {
+        context.log.AppendLog(what + " could not be read back after the download\n");
+        return false;
+    }
+    const auto held = ParseCount(reply);
+    if (held && *held == sent)
+        return true;
+    context.log.AppendLog(what + " holds " +
+                          (held ? std::to_string(*held)
+                                : "\"" + std::string(WithoutLineEnd(reply)) + "\"") +
+                          " entries, " + std::to_string(sent) + " were sent\n");
+    return false;
 }
 
 bool SaveUploadedTable(const TransferContext& context, const std::string& fileName,

@@ -2,10 +2,12 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+struct TableShape;
 struct TransferContext;
 class CCommLink;
 
@@ -16,13 +18,35 @@ void ShowCommunicationError(const TransferContext& context);
 // "Communication connection failed" after a failed table read, then the RS232 hints.
 void ShowConnectionFailed(const TransferContext& context);
 
-// The leading decimal integer of a reply ("200\r\n" is 200); 0 when it has none.
-int LeadingCount(std::string_view reply);
+// Reads a table the instrument announces: `countQuery` for its entry count,
+// the instrument's pause `pause`, then the link's table read of `tableQuery`
+// with the progress caption, the table checked against `shape` (every entry
+// there, each one an entry, ended by its ";"). The table text as received,
+// or nothing after a failure (the reason in the log; "Communication Error"
+// when the count failed, "Communication connection failed" when the table
+// did, and the hints).
+struct AnnouncedTable {
+    std::string text;
+    int entries = 0;
+};
+std::optional<AnnouncedTable>
+ReadAnnouncedTable(const TransferContext& context, const std::string& countQuery,
+                   const std::string& tableQuery, const TableShape& shape,
+                   std::chrono::milliseconds pause, const std::string& caption);
 
 // The lines of a table as the link read it: split at line feeds, a carriage
 // return before one dropped, up to the line that begins with ";" (a GPIB
 // table has none).
 std::vector<std::string> TableLines(std::string_view table);
+
+// After a download: `countQuery` answers `sent`, the entries that went out.
+// False when it does not, or could not be asked, with the reason in the log
+// ("User Curve 2 holds 3 entries, 4 were sent").
+bool ConfirmEntries(const TransferContext& context, const std::string& countQuery, int sent,
+                    const std::string& what);
+// The box of a download that ended with errors.
+inline constexpr const char* SendErrorText =
+    "Error detected. Please check and correct the displayed error logs on screen.  ";
 
 // Saves an uploaded table into the file the user chose, exactly as received:
 // whole or not at all, an earlier file kept when the write fails. Written:

@@ -7,16 +7,11 @@
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
+#include "comm/ReplyShapes.h"
+#include "curves/PidTableFile.h"
 #include "curves/TableNumberDialogs.h"
 #include "curves/TransferContext.h"
 #include "curves/TransferSteps.h"
-
-namespace {
-
-// A table read with more lines than this is refused.
-constexpr int MaxTableLines = 16;
-
-} // namespace
 
 TransferOutcome UploadPIDTable(const TransferContext& context) {
     std::unique_lock lock(context.transactionMutex, std::defer_lock);
@@ -31,28 +26,22 @@ TransferOutcome UploadPIDTable(const TransferContext& context) {
     const auto fileName = context.files.ChooseSaveFile("pid", "PID Table Files (*.pid)|*.pid||");
     if (!fileName)
         return TransferOutcome::Cancelled;
+    // A title line, then entries of the ".pid" layout.
+    static constexpr TableShape Pid{1, IsPidEntry, "a PID table entry"};
     const std::string prefix = "PIDT " + std::to_string(*table);
-    std::string reply;
-    if (context.link.Query(prefix + ":NENT?", reply) != Link::Success) {
-        ShowCommunicationError(context);
+    const auto read = ReadAnnouncedTable(
+        context, prefix + ":NENT?", prefix + ":TABLE?", Pid, std::chrono::milliseconds(0),
+        Format("Uploading from PID table %d. Please wait...", *table));
+    if (!read)
         return TransferOutcome::CommunicationFailed;
-    }
-    const int expected = LeadingCount(reply);
-    const std::string read = prefix + ":TABLE?";
-    std::string text;
-    const LinkResult lines = context.link.ReadTable(
-        expected, Format("Uploading from PID table %d. Please wait...", *table), &read, &text);
-    if (lines > MaxTableLines) {
+    // Entries are counted, not lines or reads: a table that downloads comes
+    // back whole on every transport.
+    if (read->entries > PidTableFile::MaxEntries) {
         context.boxes.ShowMessage("PID table entry is too long.", MessageIcon::Stop);
         context.log.AppendLog("PID table entry is too long.\n");
         return TransferOutcome::TooLong;
     }
-    // A table has its title line at least: over GPIB a lone ";" ends it at once.
-    if (lines < 0 || text.empty()) {
-        ShowConnectionFailed(context);
-        return TransferOutcome::CommunicationFailed;
-    }
-    if (!SaveUploadedTable(context, *fileName, text,
+    if (!SaveUploadedTable(context, *fileName, read->text,
                            Format("PID Table %d is uploaded to %s\n", *table, *fileName)))
         return TransferOutcome::WriteFailed;
     return TransferOutcome::Done;

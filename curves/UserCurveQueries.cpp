@@ -1,7 +1,10 @@
 #include "curves/UserCurveQueries.h"
 
-#include "base/BusyWait.h"
+#include <algorithm>
+#include <vector>
+
 #include "comm/CommLink.h"
+#include "comm/ReplyShapes.h"
 #include "curves/TransferContext.h"
 #include "curves/TransferSteps.h"
 
@@ -17,24 +20,27 @@ UserCurveChoice ChooseUserCurve(const TransferContext& context) {
     return {context.tableNumbers.AskUserCurveNumber(replies), false};
 }
 
+bool IsCurveTableEntry(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (std::size_t at = 0; at < line.size();) {
+        const std::size_t start = line.find_first_not_of(" \t", at);
+        if (start == std::string_view::npos)
+            break;
+        const std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
+        fields.push_back(line.substr(start, end - start));
+        at = end;
+    }
+    return fields.size() == 2 && FieldNumber(fields[0]) && FieldNumber(fields[1]);
+}
+
 std::optional<std::string> ReadUserCurve(const TransferContext& context, int curve,
                                          const std::string& caption) {
-    std::string reply;
-    const std::string count =
-        "SENSORIX " + std::to_string(curve + FirstUserCurveIndex - 1) + ":NENTRY?";
-    if (context.link.Query(count, reply) != Link::Success) {
-        ShowCommunicationError(context);
+    // The name, type, multiplier and unit, then the entries.
+    static constexpr TableShape Curve{4, IsCurveTableEntry, "a curve entry"};
+    auto table = ReadAnnouncedTable(
+        context, "SENSORIX " + std::to_string(curve + FirstUserCurveIndex - 1) + ":NENTRY?",
+        "CALC? " + std::to_string(curve), Curve, context.link.Timeouts().curveReadWait, caption);
+    if (!table)
         return std::nullopt;
-    }
-    const int expected = LeadingCount(reply);
-    // The instrument's pause before "CALC? %d" (LinkTimeouts::curveReadWait);
-    // on the window's thread the windows keep painting through it.
-    SleepPumped(context.link.Timeouts().curveReadWait);
-    const std::string read = "CALC? " + std::to_string(curve);
-    std::string table;
-    if (context.link.ReadTable(expected, caption, &read, &table) < 0) {
-        ShowConnectionFailed(context);
-        return std::nullopt;
-    }
-    return table;
+    return std::move(table->text);
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "curves/TableNumberDialogs.h"
 
@@ -21,10 +22,13 @@ struct UserCurveChoice {
 };
 UserCurveChoice ChooseUserCurve(const TransferContext& context);
 
+// An entry line of a user curve as the instrument sends it: two numbers.
+bool IsCurveTableEntry(std::string_view line);
+
 // Reads user curve n from the instrument: "SENSORIX %d:NENTRY?" for the
 // expected entry count, the wait, then the link's table read of "CALC? %d"
-// with the progress caption. The table text as received, or nothing after a
-// failure ("Communication Error" or "Communication connection failed", and
-// the hints, shown).
+// with the progress caption, the table checked (ReadAnnouncedTable). The table
+// text as received, or nothing after a failure ("Communication Error" or
+// "Communication connection failed", and the hints, shown).
 std::optional<std::string> ReadUserCurve(const TransferContext& context, int curve,
                                          const std::string& caption);

@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <sstream>
 
 #include "curves/DownloadPIDTable.h"
 #include "curves/PidTableFile.h"
@@ -8,6 +9,8 @@
 namespace {
 
 const char* const Filter = "PID Table Files (*.pid)|*.pid|All Files (*.*)|*.*||";
+const char* const ErrorsBox =
+    "Error detected. Please check and correct the displayed error logs on screen.  ";
 
 // A title line, then `count` entries: zone limits 10 K apart, P, I, D and a range word.
 std::string PidText(int count, const std::string& title = "Cold head") {
@@ -38,8 +41,11 @@ TEST_F(PidTransfer, SixteenEntriesAreNineteenLinesAfterTheIdentity) {
     std::vector<std::string> expected = {"*IDN?", "PIDT 2:table", "Cold head"};
     expected.insert(expected.end(), entries.begin(), entries.end());
     expected.push_back(";");
-    EXPECT_EQ(ReceivedSince(mark), expected);
     EXPECT_EQ(expected.size() - 1, 19u);
+    // Then what the instrument holds now.
+    std::vector<std::string> confirmed = expected;
+    confirmed.push_back("PIDT 2:NENT?");
+    EXPECT_EQ(ReceivedSince(mark), confirmed);
 
     std::string log = "Cold head\n";
     for (const std::string& entry : entries)
@@ -122,10 +128,17 @@ TEST_F(PidTransfer, TheTableNumberIsSentAsTypedAndEveryWayOutIsFree) {
     files_.openAnswers = {Write("nine.pid", PidText(2) + ";\n")};
     numbers_.pidTable = 9;
     const std::size_t mark = Transcript().size();
-    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::Done);
+    // The simulated model has PID tables 1 to 6: table 9 takes nothing, and
+    // the download, sent whole, says so.
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::NotConfirmed);
     const std::vector<std::string> received = ReceivedSince(mark);
     ASSERT_GE(received.size(), 2u);
     EXPECT_EQ(received[1], "PIDT 9:table");
+    EXPECT_EQ(received.back(), "PIDT 9:NENT?");
+    EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{ErrorsBox});
+    EXPECT_NE(ui_.Log().find("PID Table 9 could not be read back after the download\n"),
+              std::string::npos);
+    ui_.Clear();
 
     files_.openAnswers = {std::nullopt};
     EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::Cancelled);
@@ -161,19 +174,29 @@ TEST_F(PidTransfer, TheTableNumberIsSentAsTypedAndEveryWayOutIsFree) {
     EXPECT_FALSE(std::filesystem::exists(dir_->File("never.pid")));
 }
 
-TEST_F(PidTransfer, ATableOfSeventeenLinesOrMoreWritesNoFile) {
-    // Over LAN the table read counts every line: the title and 16 entries are 17.
-    Connect(PortLAN);
-    files_.openAnswers = {Write("sixteen.pid", PidText(16) + ";\n")};
-    numbers_.pidTable = 3;
-    ASSERT_EQ(DownloadPIDTable(Context()), TransferOutcome::Done);
-
-    ui_.Clear();
-    const std::string out = dir_->File("long.pid");
-    files_.saveAnswers = {out};
-    EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::TooLong);
-    EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"PID table entry is too long."});
-    EXPECT_EQ(ui_.Log(), "PID table entry is too long.\n");
-    EXPECT_FALSE(std::filesystem::exists(out));
+// Entries are counted, not lines or reads: a table of one entry and one of
+// sixteen go in and come back whole over every transport.
+TEST_F(PidTransfer, EveryTableThatDownloadsUploadsBackOnEveryTransport) {
+    for (const int transport : {PortRS232, PortLAN, PortGPIB}) {
+        for (const int entries : {1, 16}) {
+            SCOPED_TRACE(std::to_string(entries) + " entries over transport " +
+                         std::to_string(transport));
+            Connect(transport);
+            ui_.Clear();
+            files_.openAnswers = {Write("table.pid", PidText(entries) + ";\n")};
+            numbers_.pidTable = 3;
+            ASSERT_EQ(DownloadPIDTable(Context()), TransferOutcome::Done) << ui_.Log();
+            const std::string out = dir_->File("back.pid");
+            files_.saveAnswers = {out};
+            EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::Done) << ui_.Log();
+            std::string lines;
+            std::istringstream back(ReadFile(out));
+            for (std::string line; std::getline(back, line);)
+                if (!line.empty() && line != "\r")
+                    lines += line.substr(0, line.find('\r')) + "\n";
+            // Over GPIB the table comes without its ";".
+            EXPECT_EQ(lines, PidText(entries) + (transport == PortGPIB ? "" : ";\n"));
+        }
+    }
     EXPECT_TRUE(MutexFree());
 }
