@@ -316,16 +316,19 @@ LinkResult CCommLink::QueryQuiet(const std::string& command, std::string& reply)
 }
 
 LinkResult CCommLink::RunQuery(const std::string& command, std::string& reply, bool quiet) {
-    const LinkResult result = Run(&command, &reply, quiet);
-    if (result != Link::Success || !IsQueryLine(command) || !WithoutLineEnd(reply).empty())
-        return result;
-    return NoReply(TransportFailure(), command);
+    LinkResult result = Run(&command, &reply, quiet);
+    if (result == Link::Success && IsQueryLine(command) && WithoutLineEnd(reply).empty())
+        result = Fail(TransportFailure(), NoReplyCame);
+    // Quiet: the caller says what it makes of it (the identification shows its
+    // own box and hints, and a model code it cannot read is no failure).
+    return quiet ? result : SayFailure(command, result);
 }
 
-LinkResult CCommLink::NoReply(LinkResult result, const std::string& command) {
+LinkResult CCommLink::SayFailure(const std::string& command, LinkResult result) {
     // Said here, once for every operation: its own message names no reason.
-    log_.AppendLog("No reply to \"" + command + "\": " + NoReplyCame + "\n");
-    return Fail(result, NoReplyCame);
+    if (result < 0 && !lastFailure_.empty())
+        log_.AppendLog("\"" + command + "\" failed: " + lastFailure_ + "\n");
+    return result;
 }
 
 LinkResult CCommLink::RefuseReply(const std::string& why) {
@@ -551,11 +554,11 @@ LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
     const TableRead read{*command, expectedLines, TableDeadline(expectedLines)};
     switch (portType_) {
     case PortRS232:
-        return ReadTableSerial(read, *reply);
+        return SayFailure(*command, ReadTableSerial(read, *reply));
     case PortGPIB:
-        return ReadTableGpib(read, *reply);
+        return SayFailure(*command, ReadTableGpib(read, *reply));
     case PortLAN:
-        return ReadTableLan(read, *reply);
+        return SayFailure(*command, ReadTableLan(read, *reply));
     default:
         return Link::NoTransport;
     }
@@ -654,7 +657,7 @@ LinkResult CCommLink::ReadTableGpib(const TableRead& read, std::string& reply) {
         if (piece.empty() && lines == 0) {
             // The instrument sent nothing at all: no table, not an empty one.
             lateReplyPossible_ = gpibDescriptor_ > 0;
-            return NoReply(Link::GpibFailure, read.command);
+            return Fail(Link::GpibFailure, NoReplyCame);
         }
         if (piece.empty() || piece.front() == ';')
             return lines;

@@ -123,7 +123,8 @@ public:
     // A query whose reply the caller needs: as Transact (or TransactQuiet), and
     // a reply that holds nothing but its line end, or nothing at all (a GPIB
     // read that timed out), fails with the transport's failure code and
-    // LastFailure() "no reply came in time", said in the message log.
+    // LastFailure() "no reply came in time". A failed query's reason is said
+    // in the message log (not by QueryQuiet).
     LinkResult Query(const std::string& command, std::string& reply);
     LinkResult QueryQuiet(const std::string& command, std::string& reply);
     // A reply that came but has not the shape its query asked for (the checks
@@ -131,7 +132,9 @@ public:
     // LastFailure(); the transport's failure code, for the caller to return.
     LinkResult RefuseReply(const std::string& why);
     // Bulk read of a multi-line table with the progress box; the number of lines
-    // received, or a negative LinkResult (a table of which nothing came fails).
+    // received, or a negative LinkResult (a table of which nothing came fails,
+    // and one that does not end within TableDeadline); a failure's reason is
+    // said in the message log.
     LinkResult ReadTable(int expectedLines, const std::string& caption, const std::string* command,
                          std::string* reply);
 
@@ -169,8 +172,8 @@ private:
     LinkResult TableTooSlow(const TableRead& read);
 
     LinkResult Fail(LinkResult result, std::string why);
-    // A query that got nothing: said in the message log, and failed.
-    LinkResult NoReply(LinkResult result, const std::string& command);
+    // A failed query or table read: its reason in the message log.
+    LinkResult SayFailure(const std::string& command, LinkResult result);
     std::string Unfinished(const std::string& reply, std::chrono::milliseconds deadline);
     // Throws away a reply that comes after its query gave up (see above).
     void DiscardLateReply();

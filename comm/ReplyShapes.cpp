@@ -29,17 +29,6 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
     return fields;
 }
 
-// The first control character of `text` other than the line ends and tabs, as "0x00".
-std::optional<std::string> ControlCharacter(std::string_view text) {
-    for (unsigned char c : text)
-        if ((c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F) {
-            char code[8];
-            std::snprintf(code, sizeof code, "0x%02X", c);
-            return std::string(code);
-        }
-    return std::nullopt;
-}
-
 std::string Shown(std::string_view text) {
     std::string shown;
     for (char c : text.substr(0, 60)) {
@@ -54,6 +43,16 @@ std::string ReplyTo(std::string_view command) {
 }
 
 } // namespace
+
+std::optional<std::string> ControlCharacter(std::string_view text) {
+    for (unsigned char c : text)
+        if ((c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", c);
+            return std::string(code);
+        }
+    return std::nullopt;
+}
 
 int QueryCount(std::string_view command) {
     return static_cast<int>(std::count(command.begin(), command.end(), '?'));

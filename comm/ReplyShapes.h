@@ -13,6 +13,10 @@
 // The number of queries in a command line: its "?" marks.
 int QueryCount(std::string_view command);
 
+// The first control character of a reply's text other than its line ends
+// and tabs, as "0x00"; nothing when there is none.
+std::optional<std::string> ControlCharacter(std::string_view text);
+
 // A field that is one finite number and nothing else (blanks around it and a
 // leading "+" allowed).
 std::optional<double> FieldNumber(std::string_view field);

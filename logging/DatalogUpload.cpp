@@ -16,6 +16,7 @@
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
 #include "comm/CommandLine.h"
+#include "comm/ReplyShapes.h"
 
 namespace {
 
@@ -29,9 +30,50 @@ void CommunicationError(const DatalogUploadContext& context) {
 
 } // namespace
 
-int ParseRecordCount(const std::string& reply) {
-    return LeadingInteger(reply);
+bool IsDatalogRecord(std::string_view line) {
+    int fields = 0;
+    for (std::size_t start = 0;; ++fields) {
+        const std::size_t comma = line.find(',', start);
+        if (!FieldNumber(line.substr(start, comma - start)))
+            return false;
+        if (comma == std::string_view::npos)
+            return fields >= 1;
+        start = comma + 1;
+    }
 }
+
+namespace {
+
+// The state of the instrument's own logging as it answers "DLog:State?",
+// asked once more when the first answer cannot be read.
+std::optional<std::string> ReadLoggingState(CCommLink& link) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::string reply;
+        if (link.Query("DLog:State?", reply) != Link::Success)
+            continue;
+        if (auto state = ParseState(reply))
+            return state;
+        link.RefuseReply("reply to \"DLog:State?\" is not a state: \"" +
+                         std::string(WithoutLineEnd(reply)) + "\"");
+    }
+    return std::nullopt;
+}
+
+// Puts the instrument's logging back as it was found, and reads it back.
+// When that fails and it was logging, the user is told plainly that it is not.
+bool RestoreLoggingState(const DatalogUploadContext& context, const std::string& state) {
+    CCommLink& link = context.link;
+    const bool restored = link.Transact("DLog:State " + state, nullptr) == Link::Success &&
+                          ReadLoggingState(link) == state;
+    if (!restored && state == "on") {
+        CommunicationError(context);
+        context.log.AppendLog(
+            "The instrument's internal data log could not be switched back on: it is off.\n");
+    }
+    return restored || state == "off";
+}
+
+} // namespace
 
 DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
     std::unique_lock lock(context.transactionMutex, std::defer_lock);
@@ -55,29 +97,9 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
     if (!fileName)
         return DatalogUploadOutcome::Cancelled;
 
-    std::string previousState;
-    if (link.Query("DLog:State?", previousState) != Link::Success) {
-        CommunicationError(context);
-        return DatalogUploadOutcome::StateFailed;
-    }
-    std::string ignored;
-    // The pauses between the state commands (LinkTimeouts::datalogCommandWait);
-    // on the window's thread the windows keep painting through them.
-    SleepPumped(link.Timeouts().datalogCommandWait);
-    if (link.Transact("DLog:State off", &ignored) != Link::Success) {
-        CommunicationError(context);
-        return DatalogUploadOutcome::StateFailed;
-    }
-    std::string countReply;
-    SleepPumped(link.Timeouts().datalogCommandWait);
-    if (link.Query("DLog:Count?", countReply) != Link::Success) {
-        CommunicationError(context);
-        return DatalogUploadOutcome::StateFailed;
-    }
-
-    // Made now, so that a file that cannot be made is known before the long
-    // read; renamed into place only once the table is in, so that a failed
-    // read leaves an earlier file of that name as it was.
+    // Made before the instrument is touched, so that a file that cannot be
+    // made never pauses its logging; renamed into place only once the table
+    // is in, so that a failed read leaves an earlier file of that name as it was.
     CAtomicFile file(*fileName);
     std::string fileError;
     if (!file.Create(&fileError)) {
@@ -86,11 +108,41 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
         return DatalogUploadOutcome::FileNotCreated;
     }
 
+    const std::optional<std::string> state = ReadLoggingState(link);
+    if (!state) {
+        CommunicationError(context);
+        return DatalogUploadOutcome::StateFailed;
+    }
+    const LinkTimeouts& waits = link.Timeouts();
+    SleepPumped(waits.datalogCommandWait);
+    std::optional<int> records;
+    if (link.Transact("DLog:State off", nullptr) == Link::Success) {
+        SleepPumped(waits.datalogCommandWait);
+        std::string countReply;
+        if (link.Query("DLog:Count?", countReply) == Link::Success) {
+            records = ParseCount(countReply);
+            if (!records)
+                link.RefuseReply("reply to \"DLog:Count?\" is not a count: \"" +
+                                 std::string(WithoutLineEnd(countReply)) + "\"");
+        }
+    }
+    if (!records) {
+        CommunicationError(context);
+        RestoreLoggingState(context, *state);
+        return DatalogUploadOutcome::StateFailed;
+    }
+
+    // Four lines of its own, then a record a line.
+    static constexpr TableShape Datalog{4, IsDatalogRecord, "a record"};
     DatalogUploadOutcome outcome = DatalogUploadOutcome::Uploaded;
     const std::string command = "DLog:Read?";
     std::string table;
-    if (link.ReadTable(ParseRecordCount(countReply), "Uploading Internal DataLog. Please wait...",
-                       &command, &table) < 0) {
+    std::string why;
+    const bool read = link.ReadTable(*records, "Uploading Internal DataLog. Please wait...",
+                                     &command, &table) >= 0;
+    if (read && !CheckTable(command, table, *records, Datalog, why))
+        link.RefuseReply(why);
+    if (!read || !why.empty()) {
         file.Discard();
         context.boxes.ShowMessage("Communication connection failed", MessageIcon::Information);
         if (context.showRS232Hints)
@@ -110,10 +162,7 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
         }
     }
 
-    if (link.Transact("DLog:State " + previousState, &ignored) != Link::Success) {
-        CommunicationError(context);
-        if (outcome == DatalogUploadOutcome::Uploaded)
-            outcome = DatalogUploadOutcome::RestoreFailed;
-    }
+    if (!RestoreLoggingState(context, *state) && outcome == DatalogUploadOutcome::Uploaded)
+        outcome = DatalogUploadOutcome::RestoreFailed;
     return outcome;
 }

@@ -6,7 +6,9 @@
 #include "base/Event.h"
 #include "base/TransactionMutex.h"
 #include "comm/CommLink.h"
+#include "comm/CommandLine.h"
 #include "comm/ConnectionStatus.h"
+#include "comm/ReplyShapes.h"
 #include "logging/MonitorTable.h"
 
 MonitorReading ParseMonitorReply(const std::string& reply, bool isChannel) {
@@ -24,6 +26,20 @@ MonitorReading ParseMonitorReply(const std::string& reply, bool isChannel) {
     reading.unit = isChannel ? take() : std::string("%");
     reading.name = rest;
     return reading;
+}
+
+std::string CheckMonitorReading(std::string_view query, const std::string& reply,
+                                const MonitorReading& reading) {
+    const std::string replyTo = "reply to \"" + std::string(query) + "\"";
+    if (reply.find(';') == std::string::npos)
+        return replyTo + " has no \";\": \"" + std::string(WithoutLineEnd(reply)) + "\"";
+    if (!FieldNumber(reading.value))
+        return replyTo + ": the value is not a number: \"" + reading.value + "\"";
+    if (reading.unit != "%" && !IsInstrumentUnit(reading.unit))
+        return replyTo + ": \"" + reading.unit + "\" is not a unit of the instrument";
+    if (const auto control = ControlCharacter(reading.name))
+        return replyTo + ": the name holds the control character " + *control;
+    return {};
 }
 
 std::chrono::milliseconds MonitorSlotWait(double intervalSeconds, int openMonitors) {
@@ -68,9 +84,13 @@ MonitorQuery QueryMonitor(CCommLink& link, CTransactionMutex& transactionMutex, 
         if (!query.locked)
             return query;
         query.result = link.Query(std::string(monitor.query), reply);
+        if (query.result == Link::Success) {
+            query.reading = ParseMonitorReply(reply, monitor.isChannel);
+            if (const std::string why = CheckMonitorReading(monitor.query, reply, query.reading);
+                !why.empty())
+                query.result = link.RefuseReply(why);
+        }
     }
-    if (query.Succeeded())
-        query.reading = ParseMonitorReply(reply, monitor.isChannel);
     return query;
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <string_view>
 
 #include "comm/LinkResult.h"
 #include "logging/WorkerEvents.h"
@@ -24,6 +25,11 @@ struct MonitorWorkerContext {
 // Splits a monitor's reply: value before the first ";", then for a channel its
 // unit before the next ";" (an output's unit is "%"), then the name.
 MonitorReading ParseMonitorReply(const std::string& reply, bool isChannel);
+// A reading is one when its value is a number, a channel's unit is one of
+// the instrument's and its name holds no control character: "" then, else
+// what was wrong, naming the query.
+std::string CheckMonitorReading(std::string_view query, const std::string& reply,
+                                const MonitorReading& reading);
 
 // How long the worker waits per slot: the logging interval shared among the
 // open monitors (one slot when none is open), truncated to whole milliseconds.

@@ -7,6 +7,7 @@
 #include "base/TransactionMutex.h"
 #include "comm/CommLink.h"
 #include "comm/ConnectionStatus.h"
+#include "comm/ReplyShapes.h"
 #include "logging/LogFormat.h"
 #include "logging/LoggingState.h"
 #include "logging/WorkerEvents.h"
@@ -54,6 +55,11 @@ bool CPollingWorker::Send(const std::string& command, std::string& reply, bool r
         if (!lock.try_lock_for(TransactionLockWait))
             return false;
         result = context_.link.Query(command, reply);
+        // A value per query, each a number: a reply that lost a ";" or a digit
+        // would put its values under the wrong columns.
+        if (result == Link::Success)
+            if (const std::string why = CheckValueList(command, reply); !why.empty())
+                result = context_.link.RefuseReply(why);
     }
     if (result != Link::Success && reportLoss)
         events_.Disconnected(StatusError);

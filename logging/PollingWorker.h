@@ -25,8 +25,9 @@ struct PollingWorkerContext {
 // A sample sends the recorded sources' queries in batches, each under the
 // transaction mutex (at most TransactionLockWait), joins the replies into one
 // row and hands it to the state, then tells the view (UM_LOG_COUNT). A failed
-// batch tells the view (UM_COMM_ERROR, which stops the run) and reports the
-// lost connection, and the file gets "Exit due to Communication Error.".
+// batch, or one whose reply is not a number for each of its queries, tells
+// the view (UM_COMM_ERROR, which stops the run) and reports the lost
+// connection, and the file gets "Exit due to Communication Error.".
 class CPollingWorker {
 public:
     CPollingWorker(const PollingWorkerContext& context, IWorkerEvents& events)

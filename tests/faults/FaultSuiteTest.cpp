@@ -13,8 +13,8 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <thread>
 
@@ -390,8 +390,7 @@ std::vector<int> Positions(int count, int first) {
 
 // After the step that failed (the `query`th query), the instrument received
 // nothing that changes it but what the operation puts back on purpose.
-void NothingChangedAfter(const OperationRow& operation, const std::string& transcript,
-                         int query) {
+void NothingChangedAfter(const OperationRow& operation, const std::string& transcript, int query) {
     std::istringstream lines(transcript);
     int queries = 0;
     for (std::string line; std::getline(lines, line);) {
@@ -437,8 +436,8 @@ TEST_P(FaultSweep, EachFaultAtEachStepEndsWithTheExactResultOrAFailureThatSaysWh
     for (const SweptFault& swept : SweptFaults()) {
         if (!swept.atCommand && (operation.needs & NeedsReplies) == 0)
             continue;
-        const auto positions = swept.atCommand ? Positions(steps.commands, 0)
-                                               : Positions(steps.queries, 1);
+        const auto positions =
+            swept.atCommand ? Positions(steps.commands, 0) : Positions(steps.queries, 1);
         for (const int at : positions) {
             FaultRow fault = FaultNamed("none");
             fault.name = swept.name + "@" + std::to_string(at);

@@ -144,12 +144,8 @@ std::vector<OperationRow> TransferRows() {
     // exchanges).
     // The same, the user curve backed up first: its "SENSORIX 62:NENTRY?" and
     // the table of "CALC? 2" come before "CALC 2".
-    OperationRow backup{"curve download backup",
-                        OnLine | NeedsInputFile,
-                        Line,
-                        25,
-                        RunCurveDownloadWithBackup,
-                        {{"corrupt", Expect::Bounded}}};
+    OperationRow backup{"curve download backup",    OnLine | NeedsInputFile,       Line, 25,
+                        RunCurveDownloadWithBackup, {{"corrupt", Expect::Bounded}}};
     backup.input = download.input;
     backup.transcript = true;
     backup.checkFiles = BackupsWhole;

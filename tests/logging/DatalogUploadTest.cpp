@@ -69,17 +69,21 @@ struct Upload {
 };
 
 // An instrument on a real pseudo-terminal that answers the lines in `replies`
-// and keeps every line it receives.
+// (the nth time a line comes, with the nth of its replies, the last one
+// again after that) and keeps every line it receives.
 class ScriptedInstrument {
 public:
-    explicit ScriptedInstrument(Replies replies) {
+    explicit ScriptedInstrument(const Replies& replies) : ScriptedInstrument(Each(replies)) {}
+    explicit ScriptedInstrument(std::map<std::string, Lines> replies) {
         peer_.StartResponder([this, replies = std::move(replies)](const std::string& line) {
-            {
-                std::lock_guard lock(mutex_);
-                lines_.push_back(line);
-            }
+            std::lock_guard lock(mutex_);
+            lines_.push_back(line);
             auto found = replies.find(line);
-            return found == replies.end() ? std::string() : found->second;
+            if (found == replies.end() || found->second.empty())
+                return std::string();
+            const std::size_t asked =
+                static_cast<std::size_t>(std::count(lines_.begin(), lines_.end(), line));
+            return found->second[std::min(asked, found->second.size()) - 1];
         });
         EXPECT_TRUE(link.UseSerialDevice(peer_.Device(), 0));
     }
@@ -96,6 +100,13 @@ public:
     CCommLink link{settings, upload.ui, upload.ui, upload.ui};
 
 private:
+    static std::map<std::string, Lines> Each(const Replies& replies) {
+        std::map<std::string, Lines> each;
+        for (const auto& [line, reply] : replies)
+            each[line] = {reply};
+        return each;
+    }
+
     PtyPeer peer_;
     std::mutex mutex_;
     Lines lines_;
@@ -134,9 +145,9 @@ TEST(DatalogUpload, SendsTheStepsInOrderAndWritesTheTableByteForByte) {
     ASSERT_EQ(1u, upload.files.proposed.size());
     EXPECT_TRUE(IsStampedBetween(upload.files.proposed[0], "InternalDataLog", "csv", before, after))
         << upload.files.proposed[0];
-    // The state is restored with the reply as it came, its line end included.
+    // The state is put back as it was found, and read back.
     EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State off", "DLog:Count?", "DLog:Read?",
-                     "DLog:State on\r", ""}),
+                     "DLog:State on", "DLog:State?"}),
               instrument.Received());
     EXPECT_EQ(Table + "\n", ReadFile(path));
     EXPECT_EQ(Lines({"log.csv"}), FilesIn(upload.dir.Path()));
@@ -149,26 +160,6 @@ TEST(DatalogUpload, SendsTheStepsInOrderAndWritesTheTableByteForByte) {
     EXPECT_EQ(100, upload.ui.Progress().back());
     EXPECT_EQ(0, upload.hints);
     EXPECT_TRUE(upload.mutex.try_lock());
-}
-
-TEST(DatalogUpload, ACountThatIsNotANumberExpectsNoLines) {
-    Replies replies = Healthy();
-    replies["DLog:Count?"] = "none\r\n";
-    ScriptedInstrument instrument(replies);
-    EXPECT_EQ(DatalogUploadOutcome::Uploaded, instrument.Run());
-    for (int percent : instrument.upload.ui.Progress())
-        EXPECT_EQ(0, percent);
-    EXPECT_EQ(Table + "\n", ReadFile(instrument.upload.dir.File("log.csv")));
-}
-
-TEST(DatalogUpload, RecordCountIsTheLeadingDecimalNumber) {
-    const std::vector<std::pair<std::string, int>> cases{
-        {"12\r\n", 12}, {"  7 records", 7},
-        {"+3", 3},      {"-4", -4},
-        {"none", 0},    {"", 0},
-        {"1e3", 1},     {"99999999999999", 2147483647}};
-    for (const auto& [reply, count] : cases)
-        EXPECT_EQ(count, ParseRecordCount(reply)) << reply;
 }
 
 TEST(DatalogUpload, ABusyLinkIsLeftAloneAfterTheWait) {
@@ -212,21 +203,51 @@ TEST(DatalogUpload, ACancelledDialogSendsNothingMore) {
     EXPECT_TRUE(instrument.upload.mutex.try_lock());
 }
 
-TEST(DatalogUpload, AFailedCountLeavesTheLogOffAndNoFile) {
-    Replies replies = Healthy();
-    replies.erase("DLog:Count?");
-    ScriptedInstrument instrument(replies);
-    EXPECT_EQ(DatalogUploadOutcome::StateFailed, instrument.Run());
-    EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State off", "DLog:Count?"}),
-              instrument.Received());
-    EXPECT_EQ(Lines({"Communication Error", "Communication Error"}),
-              Texts(instrument.upload.ui.Boxes()));
-    EXPECT_EQ(1, instrument.upload.hints);
-    EXPECT_EQ(Lines{}, FilesIn(instrument.upload.dir.Path()));
-    EXPECT_TRUE(instrument.upload.mutex.try_lock());
+// Every way out after "DLog:State off" puts the state back as it was found;
+// a count or a table the instrument did not give whole writes no file.
+TEST(DatalogUpload, AFailureAfterThePauseLeavesNoFileAndTheStateAsItWas) {
+    const std::string cut = "TX-28 Internal Data Log\r\nInterval (s),1\r\nRecords,2\r\n"
+                            "Record,Time (s),A (K)\r\n1,0.0,77.3622\r\n;\r\n";
+    const std::string damaged = "TX-28 Internal Data Log\r\nInterval (s),1\r\nRecords,2\r\n"
+                                "Record,Time (s),A (K)\r\n1,0.0,77.3622\r\n2,1.0,7#.3385\r\n;\r\n";
+    struct Case {
+        const char* line;
+        std::string reply; // "" for none
+        DatalogUploadOutcome outcome;
+        std::string said;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"DLog:Count?", "", DatalogUploadOutcome::StateFailed,
+              "\"DLog:Count?\" failed: no reply came in time\n"},
+             {"DLog:Count?", "2#\r\n", DatalogUploadOutcome::StateFailed,
+              "Reply to \"DLog:Count?\" is not a count: \"2#\"\n"},
+             {"DLog:Read?", "", DatalogUploadOutcome::ReadFailed, ""},
+             {"DLog:Read?", cut, DatalogUploadOutcome::ReadFailed,
+              "The table of \"DLog:Read?\" had 1 entry, the instrument announced 2\n"},
+             {"DLog:Read?", damaged, DatalogUploadOutcome::ReadFailed,
+              "The table of \"DLog:Read?\": entry 2 is not a record: \"2,1.0,7#.3385\"\n"},
+         }) {
+        SCOPED_TRACE(std::string(c.line) + " answered \"" + c.reply + "\"");
+        Replies replies = Healthy();
+        replies[c.line] = c.reply;
+        ScriptedInstrument instrument(replies);
+        const std::string path = instrument.upload.dir.File("log.csv");
+        std::ofstream(path) << "an earlier upload\n";
+        EXPECT_EQ(c.outcome, instrument.Run());
+        EXPECT_EQ("an earlier upload\n", ReadFile(path));
+        EXPECT_EQ(Lines({"log.csv"}), FilesIn(instrument.upload.dir.Path()));
+        const Lines received = instrument.Received();
+        ASSERT_GE(received.size(), 2u);
+        EXPECT_EQ(Lines({"DLog:State on", "DLog:State?"}),
+                  Lines(received.end() - 2, received.end()));
+        EXPECT_NE(std::string::npos, instrument.upload.ui.Log().find(c.said))
+            << instrument.upload.ui.Log();
+        EXPECT_FALSE(instrument.upload.ui.ProgressOpen());
+        EXPECT_TRUE(instrument.upload.mutex.try_lock());
+    }
 }
 
-TEST(DatalogUpload, AFileThatCannotBeMadeIsRefusedBeforeTheRead) {
+TEST(DatalogUpload, AFileThatCannotBeMadeIsRefusedBeforeTheInstrumentIsPaused) {
     ScriptedInstrument instrument(Healthy());
     const std::string path = instrument.upload.dir.File("missing/log.csv");
     instrument.upload.files.name = path;
@@ -235,39 +256,54 @@ TEST(DatalogUpload, AFileThatCannotBeMadeIsRefusedBeforeTheRead) {
     EXPECT_EQ("Failed to create file.", instrument.upload.ui.Boxes()[0].text);
     EXPECT_EQ(MessageIcon::Stop, instrument.upload.ui.Boxes()[0].icon);
     EXPECT_NE(std::string::npos, instrument.upload.ui.Log().find("No such file or directory"));
-    // The instrument's log stays off: nothing after the count.
-    EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State off", "DLog:Count?"}),
-              instrument.Received());
+    EXPECT_EQ(Lines({"*IDN?"}), instrument.Received());
     EXPECT_TRUE(instrument.upload.mutex.try_lock());
 }
 
-TEST(DatalogUpload, AFailedReadLeavesAnEarlierFileAsItWasAndRestoresTheState) {
+// A state that cannot be read is asked once more; one that never can stops
+// the upload before anything is changed.
+TEST(DatalogUpload, AnUnreadableStateIsAskedAgainOnce) {
+    std::map<std::string, Lines> replies;
+    for (const auto& [line, reply] : Healthy())
+        replies[line] = {reply};
+    replies["DLog:State?"] = {"o#\r\n", "on\r\n"};
+    ScriptedInstrument again(replies);
+    EXPECT_EQ(DatalogUploadOutcome::Uploaded, again.Run());
+    EXPECT_EQ("DLog:State on", again.Received().at(again.Received().size() - 2));
+
+    replies["DLog:State?"] = {"o#\r\n", "\r\n"};
+    ScriptedInstrument never(replies);
+    EXPECT_EQ(DatalogUploadOutcome::StateFailed, never.Run());
+    EXPECT_EQ(Lines({"*IDN?", "DLog:State?", "DLog:State?"}), never.Received());
+    EXPECT_EQ(Lines{}, FilesIn(never.upload.dir.Path()));
+}
+
+TEST(DatalogUpload, AFailedReadIsSaidInItsBox) {
     Replies replies = Healthy();
     replies.erase("DLog:Read?");
     ScriptedInstrument instrument(replies);
-    const std::string path = instrument.upload.dir.File("log.csv");
-    std::ofstream(path) << "an earlier upload\n";
     EXPECT_EQ(DatalogUploadOutcome::ReadFailed, instrument.Run());
-    EXPECT_EQ("an earlier upload\n", ReadFile(path));
-    EXPECT_EQ(Lines({"log.csv"}), FilesIn(instrument.upload.dir.Path()));
     const auto boxes = instrument.upload.ui.Boxes();
     EXPECT_EQ(Lines({"Communication Error", "Communication connection failed"}), Texts(boxes));
     EXPECT_EQ(MessageIcon::Information, boxes.back().icon);
     EXPECT_EQ(1, instrument.upload.hints);
-    EXPECT_EQ("DLog:State on\r", instrument.Received().at(5));
-    EXPECT_FALSE(instrument.upload.ui.ProgressOpen());
-    EXPECT_TRUE(instrument.upload.mutex.try_lock());
 }
 
+// The instrument that does not take "DLog:State on" again: the upload is
+// whole, and the user is told plainly that its logging is off.
 TEST(DatalogUpload, ARestoreThatFailsIsReportedAfterTheUpload) {
-    Replies replies = Healthy();
-    // "DLog:State " and this reply exceed the 100 characters of a command line.
-    replies["DLog:State?"] = std::string(95, 'x') + "\r\n";
+    std::map<std::string, Lines> replies;
+    for (const auto& [line, reply] : Healthy())
+        replies[line] = {reply};
+    replies["DLog:State?"] = {"on\r\n", "off\r\n"};
     ScriptedInstrument instrument(replies);
     EXPECT_EQ(DatalogUploadOutcome::RestoreFailed, instrument.Run());
     EXPECT_EQ(Lines({"Upload Complete", "Communication Error"}),
               Texts(instrument.upload.ui.Boxes()));
     EXPECT_EQ(1, instrument.upload.hints);
+    EXPECT_NE(std::string::npos,
+              instrument.upload.ui.Log().find("The instrument's internal data log could not be "
+                                              "switched back on: it is off.\n"));
     EXPECT_EQ(Table + "\n", ReadFile(instrument.upload.dir.File("log.csv")));
     EXPECT_TRUE(instrument.upload.mutex.try_lock());
 }

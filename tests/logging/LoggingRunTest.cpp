@@ -428,7 +428,7 @@ TEST_F(LoggingRunSerialTest, TheRepliesLineEndsNeverSplitARowAndAnUnsentLastSour
     peer_.StartResponder([](const std::string& line) {
         if (line.starts_with("INP A"))
             return std::string("1.5;2.5;3.5;4.5\r\n");
-        return std::string("7\r\n");
+        return std::string("7;8;9;10\r\n");
     });
     LogSourceFlags sources;
     for (int i : {0, 1, 2, 3, 11, 12, 13, 14})
@@ -443,5 +443,29 @@ TEST_F(LoggingRunSerialTest, TheRepliesLineEndsNeverSplitARowAndAnUnsentLastSour
     // than 50 characters, so it goes out at index 15 with a ";" after its
     // reply, and nothing is left to send: the row ends with an empty field.
     const std::string text = ReadFile(dir_.File("run.csv"));
-    EXPECT_EQ(",1.5,2.5,3.5,4.5,7,\r\n", text.substr(text.find(','))) << text;
+    ASSERT_NE(std::string::npos, text.find(',')) << text;
+    EXPECT_EQ(",1.5,2.5,3.5,4.5,7,8,9,10,\r\n", text.substr(text.find(','))) << text;
+}
+
+// A reply that lost a ";", a value, or a digit to a "#" would put its values
+// under the wrong columns: no row, and the run ends on its error path.
+TEST_F(LoggingRunSerialTest, AReplyWithoutAValuePerQueryWritesNoRow) {
+    for (const std::string bad : {"77.3;4.2\r\n", "77.3;4.23.1;0.5\r\n", "77.3;4.2;#.1;0.5\r\n"}) {
+        SCOPED_TRACE(bad);
+        peer_.StartResponder([&bad](const std::string&) { return bad; });
+        const std::string path = dir_.File("bad.csv");
+        h_.run.State().CreateFile(path, nullptr);
+        h_.run.State().SetSources(LogSourceFlags().set(0).set(1).set(2).set(3));
+        h_.run.State().Activate();
+        h_.run.State().BeginSampling();
+        h_.worker.TakeSample();
+        peer_.StopResponder();
+        const std::string text = ReadFile(path);
+        EXPECT_EQ(0u, text.find("Number of entries = 0\r\nData logging terminated at ")) << text;
+        EXPECT_TRUE(text.ends_with(" \r\nExit due to Communication Error.\r\n")) << text;
+        EXPECT_NE(std::string::npos, h_.ui.Log().find("Reply to \"INP A:TEMP?;:INP B:TEMP?;:"
+                                                      "INP C:TEMP?;:INP D:TEMP?;\""))
+            << h_.ui.Log();
+        EXPECT_EQ(0, h_.run.State().Entries());
+    }
 }
