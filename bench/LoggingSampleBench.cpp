@@ -5,18 +5,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <string>
+#include <unistd.h>
 
 #include "base/Event.h"
-#include "base/SettingsStore.h"
-#include "base/SimulatorProcess.h"
 #include "base/TransactionMutex.h"
-#include "base/UserInterface.h"
-#include "bench/SilentUi.h"
-#include "comm/CommLink.h"
-#include "comm/MyIPAddr.h"
+#include "bench/BenchSimulator.h"
 #include "logging/LoggingState.h"
 #include "logging/PollingWorker.h"
 #include "logging/WorkerEvents.h"
@@ -32,47 +29,20 @@ public:
     int failures = 0;
 };
 
-CSimulatorProcess& Simulator() {
-    static CSimulatorProcess sim;
-    if (!sim.IsRunning() &&
-        sim.Start(TUNDRIX_SIM_PROGRAM,
-                  {"--pty", "--tcp", "0", "--gpib", "--model", "28", "--inputs", "8"},
-                  {"pty", "tcp", "gpib"})) {
-        ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
-        ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
-    }
+BenchSimulator& Simulator() {
+    static BenchSimulator sim;
+    if (!sim.IsRunning())
+        sim.Start({"--model", "28", "--inputs", "8"});
     return sim;
 }
 
-bool Open(CCommLink& link, CSettingsStore& settings, int portType) {
-    CSimulatorProcess& sim = Simulator();
-    switch (portType) {
-    case PortRS232:
-        return link.UseSerialDevice(sim.Address("pty"), 0);
-    case PortGPIB:
-        settings.WriteInt("CommunicationSetup", "PortType", PortGPIB);
-        settings.WriteInt("CommunicationSetup", "GPIBAddr", 12);
-        link.LoadSettings();
-        return true;
-    default: {
-        const std::string tcp = sim.Address("tcp");
-        link.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"),
-                           std::atoi(tcp.c_str() + tcp.rfind(':') + 1));
-        return link.ConnectLAN() == 1;
-    }
-    }
-}
-
 void SixteenSourceSample(benchmark::State& state, int portType) {
-    if (!Simulator().IsRunning()) {
-        state.SkipWithError(Simulator().Error().c_str());
-        return;
-    }
+    BenchSimulator& sim = Simulator();
     CSettingsStore settings("");
     SilentUi ui;
     CCommLink link(settings, ui, ui, ui);
-    if (!Open(link, settings, portType)) {
-        state.SkipWithError("the transport did not open");
+    if (!sim.IsRunning() || !sim.Open(link, portType)) {
+        state.SkipWithError(sim.Error().c_str());
         return;
     }
     std::atomic<int> active{0};
