@@ -1,7 +1,8 @@
-// One data logging sample of all sixteen sources, on each transport, against
-// the simulator playing a heater model with eight inputs (no model of the
-// family has all sixteen). Manual time per sample: the shortest interval a
-// run on that transport keeps up with is this time rounded up to 0.1 s.
+// One data logging sample of all sixteen sources, on each transport (GPIB with
+// "End GPIB Replies at END" on and off), against the simulator playing a
+// heater model with eight inputs (no model of the family has all sixteen).
+// Manual time per sample: the shortest interval a run on that transport keeps
+// up with is this time rounded up to 0.1 s.
 
 #include <benchmark/benchmark.h>
 
@@ -36,7 +37,8 @@ BenchSimulator& Simulator() {
     return sim;
 }
 
-void SixteenSourceSample(benchmark::State& state, int portType) {
+// `gpibEndsReplies`: "End GPIB Replies at END", for GPIB.
+void SixteenSourceSample(benchmark::State& state, int portType, bool gpibEndsReplies) {
     BenchSimulator& sim = Simulator();
     CSettingsStore settings("");
     SilentUi ui;
@@ -45,6 +47,7 @@ void SixteenSourceSample(benchmark::State& state, int portType) {
         state.SkipWithError(sim.Error().c_str());
         return;
     }
+    link.SetGpibEndsReplies(gpibEndsReplies);
     std::atomic<int> active{0};
     CLoggingState logging(active, ui);
     const std::string path = "/tmp/tundrix-bench-" + std::to_string(::getpid()) + ".csv";
@@ -73,15 +76,19 @@ void SixteenSourceSample(benchmark::State& state, int portType) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(SixteenSourceSample, lan, static_cast<int>(PortLAN))
+BENCHMARK_CAPTURE(SixteenSourceSample, lan, static_cast<int>(PortLAN), false)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(200);
-BENCHMARK_CAPTURE(SixteenSourceSample, rs232, static_cast<int>(PortRS232))
+BENCHMARK_CAPTURE(SixteenSourceSample, rs232, static_cast<int>(PortRS232), false)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
-BENCHMARK_CAPTURE(SixteenSourceSample, gpib, static_cast<int>(PortGPIB))
+BENCHMARK_CAPTURE(SixteenSourceSample, gpib_end_on, static_cast<int>(PortGPIB), true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(SixteenSourceSample, gpib_end_off, static_cast<int>(PortGPIB), false)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
