@@ -12,17 +12,13 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <optional>
+#include <string>
 
 #include "base/FileChooser.h"
-#include "base/SettingsStore.h"
-#include "base/SimulatorProcess.h"
 #include "base/TransactionMutex.h"
-#include "base/UserInterface.h"
-#include "bench/SilentUi.h"
-#include "comm/CommLink.h"
-#include "comm/MyIPAddr.h"
+#include "bench/BenchSimulator.h"
+#include "bench/CurveSendTiming.h"
 #include "curves/DownloadCurve.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/GivenTableNumbers.h"
@@ -32,8 +28,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int LineRate = 115200;
-constexpr int Entries = 200;
 
 class CurveFile : public IFileChooser {
 public:
@@ -49,53 +43,11 @@ private:
     std::string name_;
 };
 
-SensorCurve DiodeCurve() {
-    SensorCurve curve;
-    curve.name = "Bench diode";
-    curve.type = "Diode";
-    curve.unitText = "Volts";
-    curve.count = Entries;
-    for (int i = 0; i < Entries; ++i) {
-        curve.entries[static_cast<std::size_t>(i)].value = 0.09f + 0.008f * static_cast<float>(i);
-        curve.entries[static_cast<std::size_t>(i)].temperature =
-            475.0f - 2.35f * static_cast<float>(i);
-    }
-    return curve;
-}
-
-// The simulator and a link to it on one transport.
-struct Setup {
-    CSimulatorProcess sim;
-    CSettingsStore settings{""};
-    SilentUi ui{"Download Complete"};
-    std::unique_ptr<CCommLink> link;
-    std::string error;
-
-    explicit Setup(int transport) {
-        if (!sim.Start(TUNDRIX_SIM_PROGRAM,
-                       {"--pty", "--line-rate", std::to_string(LineRate), "--tcp", "0", "--gpib",
-                        "--model", "28"},
-                       {"pty", "tcp", "gpib"})) {
-            error = sim.Error();
-            return;
-        }
-        ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
-        ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
-        link = std::make_unique<CCommLink>(settings, ui, ui, ui);
-        if (transport == PortRS232) {
-            if (!link->UseSerialDevice(sim.Address("pty"), 0))
-                error = "the simulator's port did not open";
-        } else if (transport == PortGPIB) {
-            link->UseGpibAddress(12);
-        } else {
-            const std::string tcp = sim.Address("tcp");
-            const std::size_t colon = tcp.rfind(':');
-            link->UseLanAddress(*MyIPAddr::Parse(tcp.substr(0, colon)),
-                                std::stoi(tcp.substr(colon + 1)));
-            if (link->ConnectLAN() != 1)
-                error = "no LAN connection";
-        }
-    }
+// The simulator, its pseudo-terminal paced at the line rate, and a link on `transport`.
+struct Setup : SimulatedLink {
+    explicit Setup(int transport)
+        : SimulatedLink(transport, {"--line-rate", std::to_string(CurveLineRate), "--model", "28"},
+                        "Download Complete") {}
 };
 
 double Seconds(Clock::duration d) {
@@ -109,29 +61,23 @@ void CurveSend(benchmark::State& state) {
         state.SkipWithError(setup.error.c_str());
         return;
     }
-    const SensorCurve curve = DiodeCurve();
-    SilentUi ui{"Download Complete"};
-    const std::string sync = "SENSORIX 61:NENTRY?";
+    const SensorCurve curve = BenchDiodeCurve();
     const double queryCost = transport == PortGPIB ? 1.0 : 0.0;
     double sent = 0.0;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const Clock::time_point start = Clock::now();
-        const CurveSent result = SendCurve(*setup.link, ui, ui, 1, curve);
-        const Clock::time_point done = Clock::now();
-        std::string reply;
-        if (result.errors || setup.link->Transact(sync, &reply) != Link::Success ||
-            reply.rfind("200", 0) != 0) {
+        const CurveSendTime time = TimeCurveSend(setup.link, setup.ui, curve);
+        if (!time.whole) {
             state.SkipWithError("the curve did not arrive whole");
             return;
         }
-        state.SetIterationTime(Seconds(Clock::now() - start) - queryCost);
-        sent += Seconds(done - start);
-        bytes = result.bytes;
+        state.SetIterationTime(time.taken - queryCost);
+        sent += time.sent;
+        bytes = time.bytes;
     }
     state.counters["bytes"] = static_cast<double>(bytes);
     state.counters["sent_ms"] = 1000.0 * sent / static_cast<double>(state.iterations());
-    state.counters["line_limit_ms"] = 1000.0 * static_cast<double>(bytes) * 10.0 / LineRate;
+    state.counters["line_limit_ms"] = 1000.0 * CurveLineSeconds(bytes);
 }
 
 void CurveDownloadOperation(benchmark::State& state) {
@@ -147,7 +93,7 @@ void CurveDownloadOperation(benchmark::State& state) {
         state.SkipWithError("cannot write the curve file");
         return;
     }
-    const std::string text = FormatCrvFile(DiodeCurve());
+    const std::string text = FormatCrvFile(BenchDiodeCurve());
     std::fwrite(text.data(), 1, text.size(), out);
     std::fclose(out);
 
@@ -156,8 +102,8 @@ void CurveDownloadOperation(benchmark::State& state) {
     CGivenCurveHeader header;
     CGivenTableNumbers numbers;
     numbers.userCurve = 2;
-    const TransferContext context{*setup.link, mutex,  setup.ui, setup.ui, setup.ui,
-                                  files,       header, numbers,  {},       {}};
+    const TransferContext context{setup.link, mutex,  setup.ui, setup.ui, setup.ui,
+                                  files,      header, numbers,  {},       {}};
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
         if (DownloadCurve(context) != TransferOutcome::Done) {

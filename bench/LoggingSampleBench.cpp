@@ -1,22 +1,20 @@
-// One data logging sample of all sixteen sources, on each transport, against
-// the simulator playing a heater model with eight inputs (no model of the
-// family has all sixteen). Manual time per sample: the shortest interval a
-// run on that transport keeps up with is this time rounded up to 0.1 s.
+// One data logging sample of all sixteen sources, on each transport (GPIB with
+// "End GPIB Replies at END" on and off), against the simulator playing a
+// heater model with eight inputs (no model of the family has all sixteen).
+// Manual time per sample: the shortest interval a run on that transport keeps
+// up with is this time rounded up to 0.1 s.
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <string>
+#include <unistd.h>
 
 #include "base/Event.h"
-#include "base/SettingsStore.h"
-#include "base/SimulatorProcess.h"
 #include "base/TransactionMutex.h"
-#include "base/UserInterface.h"
-#include "bench/SilentUi.h"
-#include "comm/CommLink.h"
-#include "comm/MyIPAddr.h"
+#include "bench/BenchSimulator.h"
 #include "logging/LoggingState.h"
 #include "logging/PollingWorker.h"
 #include "logging/WorkerEvents.h"
@@ -32,49 +30,24 @@ public:
     int failures = 0;
 };
 
-CSimulatorProcess& Simulator() {
-    static CSimulatorProcess sim;
-    if (!sim.IsRunning() &&
-        sim.Start(TUNDRIX_SIM_PROGRAM,
-                  {"--pty", "--tcp", "0", "--gpib", "--model", "28", "--inputs", "8"},
-                  {"pty", "tcp", "gpib"})) {
-        ::setenv("TUNDRIX_SIM_GPIB", sim.Address("gpib").c_str(), 1);
-        ::setenv("TUNDRIX_GPIB_LIBRARY", TUNDRIX_GPIB_SIM_LIBRARY, 1);
-    }
+BenchSimulator& Simulator() {
+    static BenchSimulator sim;
+    if (!sim.IsRunning())
+        sim.Start({"--model", "28", "--inputs", "8"});
     return sim;
 }
 
-bool Open(CCommLink& link, CSettingsStore& settings, int portType) {
-    CSimulatorProcess& sim = Simulator();
-    switch (portType) {
-    case PortRS232:
-        return link.UseSerialDevice(sim.Address("pty"), 0);
-    case PortGPIB:
-        settings.WriteInt("CommunicationSetup", "PortType", PortGPIB);
-        settings.WriteInt("CommunicationSetup", "GPIBAddr", 12);
-        link.LoadSettings();
-        return true;
-    default: {
-        const std::string tcp = sim.Address("tcp");
-        link.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"),
-                           std::atoi(tcp.c_str() + tcp.rfind(':') + 1));
-        return link.ConnectLAN() == 1;
-    }
-    }
-}
-
-void SixteenSourceSample(benchmark::State& state, int portType) {
-    if (!Simulator().IsRunning()) {
-        state.SkipWithError(Simulator().Error().c_str());
-        return;
-    }
+// `gpibEndsReplies`: "End GPIB Replies at END", for GPIB.
+void SixteenSourceSample(benchmark::State& state, int portType, bool gpibEndsReplies) {
+    BenchSimulator& sim = Simulator();
     CSettingsStore settings("");
     SilentUi ui;
     CCommLink link(settings, ui, ui, ui);
-    if (!Open(link, settings, portType)) {
-        state.SkipWithError("the transport did not open");
+    if (!sim.IsRunning() || !sim.Open(link, portType)) {
+        state.SkipWithError(sim.Error().c_str());
         return;
     }
+    link.SetGpibEndsReplies(gpibEndsReplies);
     std::atomic<int> active{0};
     CLoggingState logging(active, ui);
     const std::string path = "/tmp/tundrix-bench-" + std::to_string(::getpid()) + ".csv";
@@ -103,15 +76,19 @@ void SixteenSourceSample(benchmark::State& state, int portType) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(SixteenSourceSample, lan, static_cast<int>(PortLAN))
+BENCHMARK_CAPTURE(SixteenSourceSample, lan, static_cast<int>(PortLAN), false)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(200);
-BENCHMARK_CAPTURE(SixteenSourceSample, rs232, static_cast<int>(PortRS232))
+BENCHMARK_CAPTURE(SixteenSourceSample, rs232, static_cast<int>(PortRS232), false)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
-BENCHMARK_CAPTURE(SixteenSourceSample, gpib, static_cast<int>(PortGPIB))
+BENCHMARK_CAPTURE(SixteenSourceSample, gpib_end_on, static_cast<int>(PortGPIB), true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(SixteenSourceSample, gpib_end_off, static_cast<int>(PortGPIB), false)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);

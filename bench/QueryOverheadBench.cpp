@@ -5,35 +5,25 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <string>
 
-#include "base/SettingsStore.h"
-#include "base/SimulatorProcess.h"
-#include "base/UserInterface.h"
-#include "bench/SilentUi.h"
-#include "comm/CommLink.h"
+#include "bench/BenchSimulator.h"
 
 namespace {
 
 void QueryOverhead(benchmark::State& state, const char* query) {
-    CSimulatorProcess sim;
-    if (!sim.Start(TUNDRIX_SIM_PROGRAM, {"--pty"})) {
-        state.SkipWithError(sim.Error().c_str());
-        return;
-    }
-    CSettingsStore settings("");
-    SilentUi ui;
-    CCommLink link(settings, ui, ui, ui);
-    if (!link.UseSerialDevice(sim.Address("pty"), 0)) {
-        state.SkipWithError("the simulator's port did not open");
+    SimulatedLink setup(PortRS232, {});
+    if (!setup.error.empty()) {
+        state.SkipWithError(setup.error.c_str());
         return;
     }
     const std::string command = query;
     std::string reply;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        LinkResult result = link.Transact(command, &reply);
-        auto took = std::chrono::steady_clock::now() - start - std::chrono::milliseconds(200);
+        LinkResult result = setup.link.Transact(command, &reply);
+        auto took =
+            std::chrono::steady_clock::now() - start - setup.link.Timeouts().serialReplyWait;
         if (result != Link::Success) {
             state.SkipWithError("query failed");
             return;

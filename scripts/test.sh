@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite: the layering,
-# format and tidy checks, the tests as shipped (warnings are errors), the Debian
-# package and its installed programs, a short fuzz of the curve readers, once
-# under AddressSanitizer + UBSan, and the threaded suites under ThreadSanitizer.
+# format and tidy checks, the tests as shipped (warnings are errors), the speed
+# guard (the link's speed as ratios to yardsticks timed in the same run), the
+# Debian package and its installed programs, a short fuzz of the curve readers,
+# once under AddressSanitizer + UBSan, and the threaded suites under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -26,6 +28,9 @@ step "layers, format and tidy"
 scripts/check-code.sh build
 step "tests"
 ctest --test-dir build --output-on-failure -j "$test_jobs"
+# Alone, with nothing else running: its ratios are timed.
+step "speed guard"
+build/bin/tundrix-speed-guard
 step "Debian package: lintian, installed into a scratch root, the installed programs run"
 scripts/check-package.sh build
 
