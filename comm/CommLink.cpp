@@ -476,13 +476,16 @@ LinkResult CCommLink::RunGpib(const std::string* command, std::string* reply, bo
             if (piece.empty())
                 break;
             *reply += piece;
-            if (ended && gpibEndsReplies_)
+            if (ended && gpibEndsReplies_) {
+                // Without a read that times out, what the device still holds
+                // (a reply sent twice) is cleared as that read would clear it.
+                ClearGpibDevice();
                 break;
+            }
             continue;
         }
         // A device that goes on sending is cleared, so that it stops.
-        if (gpibDescriptor_ > 0 && (Gpib().ibclr(gpibDescriptor_) & GpibErr))
-            GpibOffline();
+        ClearGpibDevice();
         lateReplyPossible_ = gpibDescriptor_ > 0;
         if (!quiet)
             CommunicationError();
@@ -659,11 +662,15 @@ LinkResult CCommLink::ReadTableGpib(const TableRead& read, std::string& reply) {
             lateReplyPossible_ = gpibDescriptor_ > 0;
             return Fail(Link::GpibFailure, NoReplyCame);
         }
-        if (piece.empty() || piece.front() == ';')
+        if (piece.empty())
             return lines;
+        if (piece.front() == ';') {
+            // What follows the ";" (a table sent twice) is no part of it.
+            ClearGpibDevice();
+            return lines;
+        }
         if (Clock::now() >= deadline) {
-            if (gpibDescriptor_ > 0 && (Gpib().ibclr(gpibDescriptor_) & GpibErr))
-                GpibOffline();
+            ClearGpibDevice();
             return TableTooSlow(read);
         }
         reply += piece;
@@ -797,6 +804,11 @@ LinkResult CCommLink::ReadGPIB(std::string& text, bool* ended) {
         return Link::Success;
     GpibOffline();
     return Link::GpibFailure;
+}
+
+void CCommLink::ClearGpibDevice() {
+    if (gpibDescriptor_ > 0 && (Gpib().ibclr(gpibDescriptor_) & GpibErr))
+        GpibOffline();
 }
 
 void CCommLink::GpibOffline() {

@@ -189,6 +189,8 @@ private:
     // `ended`, when given, tells whether the piece came with END.
     LinkResult ReadGPIB(std::string& text, bool* ended = nullptr);
     void GpibOffline();
+    // A selected device clear of the held device; offline when it fails.
+    void ClearGpibDevice();
     void ReportGpibFailure(const CGpibLibrary& gpib);
     void ReportGpibReason(const std::string& reason);
 

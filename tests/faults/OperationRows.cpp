@@ -132,27 +132,34 @@ OperationRow FileConversion(OperationRow row) {
 
 const std::vector<Transport> Line = {Transport::Serial, Transport::Lan, Transport::Gpib};
 
-// The identification's second query, "SYST:IDEF?": when it fails, or its
-// reply is late, the model code stays as it was, without a word; the model
-// text of "*IDN?" shows the instrument all the same.
+// The model text of "*IDN?" is free text: a changed byte or a NUL in it is
+// what it is. The second query, "SYST:IDEF?": when it fails, or its reply is
+// late or unreadable, the model code stays as it was, without a word.
 const std::map<std::string, Expect> IdentificationOverrides = {
     {"hangup_after_one", Expect::Bounded}, {"nul", Expect::Bounded},
+    {"corrupt@1", Expect::Bounded},        {"nul@1", Expect::Bounded},
     {"no_reply@2", Expect::Bounded},       {"cut@2", Expect::Bounded},
     {"stream@2", Expect::Bounded},         {"late@2", Expect::Bounded},
-    {"trickle@2", Expect::Bounded},        {"hangup@1", Expect::Bounded}};
+    {"trickle@2", Expect::Bounded},        {"hangup@1", Expect::Bounded},
+    {"corrupt@2", Expect::Bounded},        {"nul@2", Expect::Bounded}};
+
+// A query's reply is printed as it came: it has no shape to check.
+const std::map<std::string, Expect> PrintedAsItCame = {{"corrupt", Expect::Bounded},
+                                                       {"nul", Expect::WholeOrFails}};
 
 } // namespace
 
 const std::vector<OperationRow>& Operations() {
     // clang-format off
     static const std::vector<OperationRow> rows = {
-        {"query", NeedsReplies | NeedsSettingsFile, Line, 1, RunQuery, {}},
+        {"query", NeedsReplies | NeedsSettingsFile, Line, 1, RunQuery, PrintedAsItCame},
         // A command is never answered: a line that has gone may take it all
         // the same (over LAN before the instrument's close arrives), and no
         // protocol can tell.
         {"send", NeedsSettingsFile, Line, 1, RunSend,
          {{"hangup_at_once", Expect::ExactOrFails}, {"hangup@0", Expect::ExactOrFails}}},
-        {"terminal", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 2, RunTerminal, {}},
+        {"terminal", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 2, RunTerminal,
+         PrintedAsItCame},
         // A NUL or a changed byte makes the model text what it is: the result
         // cannot be compared.
         {"identify", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 2, RunIdentify,

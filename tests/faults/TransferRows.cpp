@@ -164,7 +164,9 @@ std::vector<OperationRow> TransferRows() {
 
     // "PIDT 1:NENT?" and the table of "PIDT 1:TABLE?" (about 150 bytes:
     // trickled, as long as ten RS232 exchanges).
-    OperationRow pidUpload{"PID upload", OnLine | NeedsOutputFile, Line, 12, RunPidUpload, {}};
+    // The middle of the table is the range word of an entry, free text.
+    OperationRow pidUpload{"PID upload", OnLine | NeedsOutputFile,        Line, 12,
+                           RunPidUpload, {{"corrupt@2", Expect::Bounded}}};
     pidUpload.outputName = "table1.pid";
     pidUpload.checkFiles = EarlierFileKept;
     rows.push_back(pidUpload);
