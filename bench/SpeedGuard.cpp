@@ -15,11 +15,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "base/DecimalText.h"
 #include "bench/BenchSimulator.h"
 #include "bench/CurveSendTiming.h"
 #include "bench/LoggingRunTiming.h"
@@ -63,15 +63,6 @@ double Quantile(std::vector<double> values, double fraction) {
     return *at;
 }
 
-__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
-    char text[128];
-    std::va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
 Figure SerialQueryCost() {
     Figure figure{"RS232 query, cost beyond the reply wait", {}, 0.0, 1.0, false, {}};
     SimulatedLink setup(PortRS232, {});
@@ -93,7 +84,7 @@ Figure SerialQueryCost() {
         costs.push_back(Seconds(Clock::now() - start - setup.link.Timeouts().serialReplyWait));
     }
     const double costMs = 1000.0 * Quantile(costs, 0.5);
-    figure.measured = Format("%.2f ms a query vs %.0f ms", costMs, SerialCostLimitMs);
+    figure.measured = CFormat("%.2f ms a query vs %.0f ms", costMs, SerialCostLimitMs);
     figure.ratio = costMs / SerialCostLimitMs;
     return figure;
 }
@@ -139,7 +130,7 @@ Figure LanQueryRate() {
     }
     const double linkRate = 1.0 / Quantile(linkQueries, 0.25);
     const double socketRate = 1.0 / Quantile(socketQueries, 0.25);
-    figure.measured = Format("%.0f/s vs %.0f/s", linkRate, socketRate);
+    figure.measured = CFormat("%.0f/s vs %.0f/s", linkRate, socketRate);
     figure.ratio = linkRate / socketRate;
     return figure;
 }
@@ -163,7 +154,7 @@ Figure CurveDownload() {
         taken += time.taken;
         line += CurveLineSeconds(time.bytes);
     }
-    figure.measured = Format("%.3f s vs line %.3f s", taken / CurveSends, line / CurveSends);
+    figure.measured = CFormat("%.3f s vs line %.3f s", taken / CurveSends, line / CurveSends);
     figure.ratio = taken / line;
     return figure;
 }
@@ -182,14 +173,14 @@ Figure LoggingRun() {
     }
     const double ideal = LoggingRows * LoggingInterval;
     figure.measured =
-        std::to_string(time.rows) + " rows in " + Format("%.3f s vs %.3f s", time.seconds, ideal);
+        std::to_string(time.rows) + " rows in " + CFormat("%.3f s vs %.3f s", time.seconds, ideal);
     figure.ratio = time.seconds / ideal;
     return figure;
 }
 
 void Print(const Figure& figure) {
     const std::string limit =
-        std::string(figure.atLeast ? ">= " : "<= ") + Format("%.2f", figure.limit);
+        std::string(figure.atLeast ? ">= " : "<= ") + CFormat("%.2f", figure.limit);
     if (!figure.error.empty()) {
         std::printf("%-47s not measured: %s\n", figure.what.c_str(), figure.error.c_str());
     } else {

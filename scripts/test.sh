@@ -27,7 +27,8 @@ cmake --build build
 step "layers, format and tidy"
 scripts/check-code.sh build
 step "tests"
-ctest --test-dir build --output-on-failure -j "$test_jobs"
+# The sweep of the fault suite runs once, under the sanitizers below.
+ctest --test-dir build --output-on-failure -j "$test_jobs" -LE sweep
 # Alone, with nothing else running: its ratios are timed.
 step "speed guard"
 build/bin/tundrix-speed-guard
@@ -41,7 +42,7 @@ step "build with AddressSanitizer + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
   -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-asan
-step "tests under AddressSanitizer + UBSan"
+step "tests under AddressSanitizer + UBSan, the fault suite's sweep among them"
 ctest --test-dir build-asan --output-on-failure -j "$test_jobs"
 
 step "build with ThreadSanitizer (core)"

@@ -466,20 +466,22 @@ INSTANTIATE_TEST_SUITE_P(Sweep, FaultSweep, ::testing::ValuesIn(SweptGroups()), 
 // Every cell runs in a CTest test of CMakeLists.txt, named after its operation
 // and transport: a row added to the tables without its tests there would
 // never run in the test command.
+std::set<std::string> Listed(const char* commaSeparated) {
+    std::set<std::string> names;
+    std::istringstream listed(commaSeparated);
+    for (std::string name; std::getline(listed, name, ',');)
+        names.insert(name);
+    return names;
+}
+
 TEST(FaultSuite, EveryCellRunsInATestOfTheTestCommand) {
-    std::set<std::string> groups;
-    std::istringstream listed(TUNDRIX_FAULT_GROUPS);
-    for (std::string group; std::getline(listed, group, ',');)
-        groups.insert(group);
+    const std::set<std::string> groups = Listed(TUNDRIX_FAULT_GROUPS);
     for (const CellId& cell : AllCells()) {
         const std::string group = GroupName(Operations()[cell.operation], cell.transport);
         EXPECT_TRUE(groups.contains(group))
             << group << " is not a test in tests/faults/CMakeLists.txt";
     }
-    std::set<std::string> swept;
-    std::istringstream sweeps(TUNDRIX_SWEEP_GROUPS);
-    for (std::string group; std::getline(sweeps, group, ',');)
-        swept.insert(group);
+    const std::set<std::string> swept = Listed(TUNDRIX_SWEEP_GROUPS);
     for (const GroupId& group : SweptGroups()) {
         const std::string name = GroupName(Operations()[group.operation], group.transport);
         EXPECT_TRUE(swept.contains(name))

@@ -68,12 +68,20 @@ struct Upload {
     int hints = 0;
 };
 
+// Each line's one reply as a sequence of one.
+std::map<std::string, Lines> Sequences(const Replies& replies) {
+    std::map<std::string, Lines> each;
+    for (const auto& [line, reply] : replies)
+        each[line] = {reply};
+    return each;
+}
+
 // An instrument on a real pseudo-terminal that answers the lines in `replies`
 // (the nth time a line comes, with the nth of its replies, the last one
 // again after that) and keeps every line it receives.
 class ScriptedInstrument {
 public:
-    explicit ScriptedInstrument(const Replies& replies) : ScriptedInstrument(Each(replies)) {}
+    explicit ScriptedInstrument(const Replies& replies) : ScriptedInstrument(Sequences(replies)) {}
     explicit ScriptedInstrument(std::map<std::string, Lines> replies) {
         peer_.StartResponder([this, replies = std::move(replies)](const std::string& line) {
             std::lock_guard lock(mutex_);
@@ -100,13 +108,6 @@ public:
     CCommLink link{settings, upload.ui, upload.ui, upload.ui};
 
 private:
-    static std::map<std::string, Lines> Each(const Replies& replies) {
-        std::map<std::string, Lines> each;
-        for (const auto& [line, reply] : replies)
-            each[line] = {reply};
-        return each;
-    }
-
     PtyPeer peer_;
     std::mutex mutex_;
     Lines lines_;
@@ -263,9 +264,7 @@ TEST(DatalogUpload, AFileThatCannotBeMadeIsRefusedBeforeTheInstrumentIsPaused) {
 // A state that cannot be read is asked once more; one that never can stops
 // the upload before anything is changed.
 TEST(DatalogUpload, AnUnreadableStateIsAskedAgainOnce) {
-    std::map<std::string, Lines> replies;
-    for (const auto& [line, reply] : Healthy())
-        replies[line] = {reply};
+    std::map<std::string, Lines> replies = Sequences(Healthy());
     replies["DLog:State?"] = {"o#\r\n", "on\r\n"};
     ScriptedInstrument again(replies);
     EXPECT_EQ(DatalogUploadOutcome::Uploaded, again.Run());
@@ -292,9 +291,7 @@ TEST(DatalogUpload, AFailedReadIsSaidInItsBox) {
 // The instrument that does not take "DLog:State on" again: the upload is
 // whole, and the user is told plainly that its logging is off.
 TEST(DatalogUpload, ARestoreThatFailsIsReportedAfterTheUpload) {
-    std::map<std::string, Lines> replies;
-    for (const auto& [line, reply] : Healthy())
-        replies[line] = {reply};
+    std::map<std::string, Lines> replies = Sequences(Healthy());
     replies["DLog:State?"] = {"on\r\n", "off\r\n"};
     ScriptedInstrument instrument(replies);
     EXPECT_EQ(DatalogUploadOutcome::RestoreFailed, instrument.Run());
