@@ -153,6 +153,21 @@ TEST_F(CurveFiles, ReaderFailuresLeaveTheCallersCurveAsItWas) {
     EXPECT_EQ(0, curve_.count);
 }
 
+// The name goes to the instrument as a line of its own: a control character
+// in it is a format error, and the log names it.
+TEST_F(CurveFiles, AHeaderFieldWithAControlCharacterIsAFormatError) {
+    Published340 file;
+    file.serial = "D60\x1b";
+    EXPECT_EQ(CurveRead::FormatError, Read340(file));
+    EXPECT_EQ("Control character 0x1B in line 2 of " + dir_.File("curve.340") + " file\n",
+              ui_.Log());
+    // Published files pad their number lines with tabs.
+    file.serial = "D6091234";
+    file.format = "2\t(Volts/Kelvin)";
+    file.coefficient = "1\t(Negative)";
+    EXPECT_EQ(CurveRead::Success, Read340(file));
+}
+
 TEST_F(CurveFiles, PublishedFileReadsSortedWithItsHeader) {
     Published340 file;
     file.points = {{1.2f, 20}, {0.1f, 475}, {1.7f, 1.4f}, {0.5f, 300}, {1.0f, 77}};
