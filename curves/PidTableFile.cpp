@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/ControlCharacter.h"
 #include "base/DecimalText.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
@@ -46,11 +47,23 @@ PidTableFile CheckPidFile(const std::string& fileName) {
             return file;
         }
         if (reader.LineNumber() == 1) {
+            if (auto code = ControlCharacterIn(line)) {
+                file.check = PidTableFile::Check::SyntaxError;
+                file.reason = "line 1 holds the control character " + *code;
+                return file;
+            }
             lines.push_back(std::move(line));
             continue;
         }
         if (line.size() < MinEntryLength)
             continue;
+        // An entry's tabs separate its fields.
+        if (auto code = ControlCharacterIn(WithoutTabs(line))) {
+            file.check = PidTableFile::Check::SyntaxError;
+            file.reason = "line " + std::to_string(reader.LineNumber()) +
+                          " holds the control character " + *code;
+            return file;
+        }
         if (!IsPidEntry(line)) {
             file.check = PidTableFile::Check::SyntaxError;
             return file;
