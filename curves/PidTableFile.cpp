@@ -1,5 +1,6 @@
 #include "curves/PidTableFile.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "base/ControlCharacter.h"
@@ -29,8 +30,12 @@ bool IsPidEntry(std::string_view line) {
 PidTableFile CheckPidFile(const std::string& fileName) {
     PidTableFile file;
     FileHandle stream = fileName.empty() ? nullptr : OpenInputFile(fileName);
-    if (!stream)
+    if (!stream) {
+        // OpenRegularFile's answer for whatever is not a regular file.
+        if (!fileName.empty() && errno == EINVAL)
+            file.reason = "not a regular file (a device, a pipe or a folder)";
         return file; // ReadError
+    }
     CLineReader reader(stream.get(), PidTableFile::LineLimit);
     std::vector<std::string> lines;
     int entries = 0;

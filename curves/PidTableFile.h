@@ -29,12 +29,13 @@ struct PidTableFile {
     std::vector<std::string> lines;
     int entries = 0;
     // What the check found beyond its outcome, for the log: "line 1 holds the
-    // control character 0x1B".
+    // control character 0x1B", "not a regular file (a device, a pipe or a folder)".
     std::string reason;
 };
 
 // The check pass of the PID table download over the whole file, up to its
-// ";" line. The file is read once: what passed is what is sent.
+// ";" line. The file is read once: what passed is what is sent. Only a
+// regular file is read; anything else is a ReadError.
 PidTableFile CheckPidFile(const std::string& fileName);
 
 // One entry line: the five fields, each number within its bounds.

@@ -51,7 +51,7 @@ CurveReadResult ReadColonCurveFile(const std::string& fileName, SensorCurve& res
                                    IMessageLog& log) {
     if (fileName.empty())
         return CurveRead::NoFileName;
-    FileHandle file = OpenInputFile(fileName);
+    FileHandle file = OpenInputFile(fileName, log);
     if (!file)
         return CurveRead::CannotOpen;
     CLineReader reader(file.get(), LineLimit);

@@ -43,7 +43,7 @@ bool UnitOfText(const std::string& text, UnitCode& unit) {
 CurveReadResult ReadCrvFile(const std::string& fileName, SensorCurve& result, IMessageLog& log) {
     if (fileName.empty())
         return CurveRead::NoFileName;
-    FileHandle file = OpenInputFile(fileName);
+    FileHandle file = OpenInputFile(fileName, log);
     if (!file)
         return CurveRead::CannotOpen;
     CLineReader reader(file.get(), LineLimit);
