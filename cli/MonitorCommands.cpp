@@ -9,7 +9,9 @@
 
 #include "app/VantorCore.h"
 #include "cli/ExitStatus.h"
+#include "cli/NumberOptions.h"
 #include "comm/CommandLine.h"
+#include "logging/LogFormat.h"
 #include "logging/MonitorTable.h"
 #include "logging/MonitorUpdate.h"
 #include "logging/MonitorWorker.h"
@@ -43,6 +45,17 @@ int MonitorIndexByName(std::string_view name) {
         if (folded == Names[i])
             return i;
     return -1;
+}
+
+std::string CheckMonitorOptions(MonitorOptions& options) {
+    std::string refusal = ParseCountOption("--count", options.countText, options.count);
+    if (refusal.empty() && options.intervalText) {
+        double interval = 0.0;
+        refusal = ParseSecondsOption("--interval", *options.intervalText, MinLoggingInterval,
+                                     MaxLoggingInterval, interval);
+        options.interval = interval;
+    }
+    return refusal;
 }
 
 int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
