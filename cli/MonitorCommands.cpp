@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "app/CommandRules.h"
 #include "app/VantorCore.h"
 #include "cli/ExitStatus.h"
 #include "cli/NumberOptions.h"
@@ -67,6 +68,19 @@ int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
                      options.name.c_str());
         return ExitUsage;
     }
+    const MonitorInfo& monitor = MonitorTable[static_cast<std::size_t>(index)];
+    if (!core.Identify()) {
+        std::fprintf(stderr, "tundrix-cli: No Device\n");
+        return ExitFailed;
+    }
+    // Offered as the View menu offers it, with no monitor open yet.
+    const CMonitorFlags closed;
+    if (!IsCommandEnabled(MonitorCommand(index), CommandContext{core.Features(), closed})) {
+        if (!core.Features().IsModelKnown())
+            return Usage("monitor", "the model of this instrument is not recognised (model code " +
+                                        std::to_string(core.ModelCode()) + ")");
+        return Usage("monitor", "this instrument has no " + std::string(monitor.title));
+    }
     double interval = 0.0;
     if (options.interval) {
         interval = *options.interval;
@@ -76,7 +90,6 @@ int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
     }
     const auto wait = std::chrono::milliseconds(
         static_cast<long long>(std::min(interval, MaxMonitorInterval) * 1000.0));
-    const MonitorInfo& monitor = MonitorTable[static_cast<std::size_t>(index)];
 
     for (int taken = 0; taken < options.count; ++taken) {
         // Nothing sets the stop event here: this is a bounded wait between readings.

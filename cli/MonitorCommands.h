@@ -28,9 +28,11 @@ std::string CheckMonitorOptions(MonitorOptions& options);
 // ignored, so "Heater 1" and "CH A" do too); the monitor's index, or -1.
 int MonitorIndexByName(std::string_view name);
 
-// Takes `count` readings, the first at once, then one every interval. Each
-// line: the time "%H:%M:%S", the value as the instrument sent it, the unit and
-// the name, separated by tabs. A failed query ends the command: exit status 1
-// with the link's result on standard error; 2 for an unknown monitor name. The
-// options have passed CheckMonitorOptions.
+// Identifies the instrument, as the utility does on Connect, and refuses a
+// monitor its model does not offer (the View menu disables it). Then takes
+// `count` readings, the first at once, then one every interval. Each line:
+// the time "%H:%M:%S", the value as the instrument sent it, the unit and the
+// name, separated by tabs. A failed query ends the command: exit status 1
+// with the link's result on standard error; 2 for an unknown monitor name or
+// one the instrument does not offer. The options have passed CheckMonitorOptions.
 int RunMonitor(CVantorCore& core, const MonitorOptions& options);
