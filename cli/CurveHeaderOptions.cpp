@@ -2,7 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <utility>
+
 #include "base/DecimalText.h"
+#include "curves/CurveHeaderField.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/UnitCode.h"
 
@@ -14,6 +17,15 @@ void AddCurveHeaderOptions(CLI::App& command, CurveHeaderOptions& options) {
 }
 
 std::string GiveCurveHeader(const CurveHeaderOptions& options, CGivenCurveHeader& header) {
+    const std::pair<const char*, const std::optional<std::string>&> fields[] = {
+        {"--name", options.name},
+        {"--type", options.type},
+        {"--multiplier", options.multiplier},
+        {"--unit", options.unit}};
+    for (const auto& [option, text] : fields)
+        if (text)
+            if (const std::string problem = HeaderFieldProblem(*text); !problem.empty())
+                return option + (" " + problem);
     header.name = options.name;
     header.type = options.type;
     if (options.multiplier) {

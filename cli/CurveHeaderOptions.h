@@ -21,5 +21,6 @@ struct CurveHeaderOptions {
 void AddCurveHeaderOptions(CLI::App& command, CurveHeaderOptions& options);
 
 // Sets the header dialog's answers from the options. "" when they are good,
-// else the usage message ("--multiplier: not a number", "--unit: one of ...").
+// else the usage message ("--multiplier: not a number", "--unit: one of ...",
+// "--name holds the control character 0x0A; ...").
 std::string GiveCurveHeader(const CurveHeaderOptions& options, CGivenCurveHeader& header);

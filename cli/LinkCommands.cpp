@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "app/VantorCore.h"
+#include "base/ControlCharacter.h"
 #include "base/SettingsStore.h"
 #include "cli/ExitStatus.h"
 #include "comm/CommLink.h"
@@ -70,16 +71,11 @@ int RunTransaction(CVantorCore& core, const char* what, const std::string& comma
 } // namespace
 
 std::optional<std::string> CommandLineProblem(std::string_view command) {
-    for (unsigned char c : command) {
-        if (c == '\r' || c == '\n')
-            return std::string("the command holds a line break; a command is one line");
-        if (c < 0x20 || c == 0x7F) {
-            char code[8];
-            std::snprintf(code, sizeof code, "0x%02X", c);
-            return "the command holds the control character " + std::string(code) +
-                   "; a command is one line of text";
-        }
-    }
+    if (command.find_first_of("\r\n") != std::string_view::npos)
+        return std::string("the command holds a line break; a command is one line");
+    if (auto code = ControlCharacterIn(command))
+        return "the command holds the control character " + *code +
+               "; a command is one line of text";
     return std::nullopt;
 }
 

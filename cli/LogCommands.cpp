@@ -10,6 +10,7 @@
 #include "base/FileChooser.h"
 #include "cli/CliEventLoop.h"
 #include "cli/ExitStatus.h"
+#include "cli/NumberOptions.h"
 #include "logging/LogFormat.h"
 #include "logging/LoggingTicker.h"
 #include "logging/WorkerEvents.h"
@@ -173,16 +174,27 @@ private:
 
 } // namespace
 
-int RunLog(CVantorCore& core, const LogOptions& options) {
-    double interval = 0;
-    if (const std::string refusal = ParseLoggingInterval(options.interval, interval);
-        !refusal.empty())
-        return Usage("log", "--interval: " + refusal);
-    if (options.count && *options.count < 1)
-        return Usage("log", "--count needs at least 1");
-    if (options.duration && !(*options.duration > 0))
-        return Usage("log", "--duration needs a number of seconds above 0");
+std::string CheckLogOptions(LogOptions& options) {
+    if (!options.countText && !options.durationText)
+        return "give --count N or --duration S";
+    std::string refusal = ParseSecondsOption("--interval", options.intervalText, MinLoggingInterval,
+                                             MaxLoggingInterval, options.interval);
+    if (refusal.empty() && options.countText) {
+        int count = 0;
+        refusal = ParseCountOption("--count", *options.countText, count);
+        options.count = count;
+    }
+    if (refusal.empty() && options.durationText) {
+        double duration = 0.0;
+        refusal = ParseSecondsOption("--duration", *options.durationText, MinLoggingInterval,
+                                     MaxLogDuration, duration);
+        options.duration = duration;
+    }
+    return refusal;
+}
 
+int RunLog(CVantorCore& core, const LogOptions& options) {
+    const double interval = options.interval;
     if (core.Link().GetPortType() == PortLAN && core.Link().ConnectLAN() == 0)
         return ExitFailed;
     if (!core.Identify()) {

@@ -7,9 +7,12 @@
 #include <ctime>
 #include <string>
 
+#include "app/CommandRules.h"
 #include "app/VantorCore.h"
 #include "cli/ExitStatus.h"
+#include "cli/NumberOptions.h"
 #include "comm/CommandLine.h"
+#include "logging/LogFormat.h"
 #include "logging/MonitorTable.h"
 #include "logging/MonitorUpdate.h"
 #include "logging/MonitorWorker.h"
@@ -45,6 +48,17 @@ int MonitorIndexByName(std::string_view name) {
     return -1;
 }
 
+std::string CheckMonitorOptions(MonitorOptions& options) {
+    std::string refusal = ParseCountOption("--count", options.countText, options.count);
+    if (refusal.empty() && options.intervalText) {
+        double interval = 0.0;
+        refusal = ParseSecondsOption("--interval", *options.intervalText, MinLoggingInterval,
+                                     MaxLoggingInterval, interval);
+        options.interval = interval;
+    }
+    return refusal;
+}
+
 int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
     const int index = MonitorIndexByName(options.name);
     if (index < 0) {
@@ -53,6 +67,19 @@ int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
                      "Analog2)\n",
                      options.name.c_str());
         return ExitUsage;
+    }
+    const MonitorInfo& monitor = MonitorTable[static_cast<std::size_t>(index)];
+    if (!core.Identify()) {
+        std::fprintf(stderr, "tundrix-cli: No Device\n");
+        return ExitFailed;
+    }
+    // Offered as the View menu offers it, with no monitor open yet.
+    const CMonitorFlags closed;
+    if (!IsCommandEnabled(MonitorCommand(index), CommandContext{core.Features(), closed})) {
+        if (!core.Features().IsModelKnown())
+            return Usage("monitor", "the model of this instrument is not recognised (model code " +
+                                        std::to_string(core.ModelCode()) + ")");
+        return Usage("monitor", "this instrument has no " + std::string(monitor.title));
     }
     double interval = 0.0;
     if (options.interval) {
@@ -63,7 +90,6 @@ int RunMonitor(CVantorCore& core, const MonitorOptions& options) {
     }
     const auto wait = std::chrono::milliseconds(
         static_cast<long long>(std::min(interval, MaxMonitorInterval) * 1000.0));
-    const MonitorInfo& monitor = MonitorTable[static_cast<std::size_t>(index)];
 
     for (int taken = 0; taken < options.count; ++taken) {
         // Nothing sets the stop event here: this is a bounded wait between readings.

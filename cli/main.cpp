@@ -160,10 +160,12 @@ int main(int argc, char** argv) {
                     "A..H, Heater1, Heater2, Analog1, Analog2, Loop1..Loop4, or all; "
                     "comma-separated")
         ->required();
-    log->add_option("--interval", logOptions.interval, "seconds between samples, 0.1 to 120000")
+    log->add_option("--interval", logOptions.intervalText, "seconds between samples, 0.1 to 120000")
         ->required();
-    auto* logCount = log->add_option("--count", logOptions.count, "stop after N entries");
-    log->add_option("--duration", logOptions.duration, "stop after S seconds")->excludes(logCount);
+    auto* logCount = log->add_option("--count", logOptions.countText, "stop after N entries");
+    log->add_option("--duration", logOptions.durationText,
+                    "stop after S seconds, 0.1 to 1000000000")
+        ->excludes(logCount);
 
     MonitorOptions monitorOptions;
     auto* monitor = app.add_subcommand(
@@ -174,19 +176,19 @@ int main(int argc, char** argv) {
         ->check([](const std::string& name) {
             return MonitorIndexByName(name) < 0 ? std::string("no such monitor") : std::string();
         });
-    monitor->add_option("--count", monitorOptions.count, "readings to take")
-        ->required()
-        ->check(CLI::PositiveNumber);
-    monitor
-        ->add_option("--interval", monitorOptions.interval,
-                     "seconds between readings (default: the logging interval of the settings)")
-        ->check(CLI::Range(0.1, 120000.0));
+    monitor->add_option("--count", monitorOptions.countText, "readings to take")->required();
+    monitor->add_option("--interval", monitorOptions.intervalText,
+                        "seconds between readings, 0.1 to 120000 (default: the logging interval "
+                        "of the settings)");
 
     if (std::optional<int> status = ParseCommandLine(app, argc, argv))
         return *status;
-    if (log->parsed() && !logOptions.count && !logOptions.duration) {
-        return Usage("log", "give --count N or --duration S");
-    }
+    if (log->parsed())
+        if (const std::string refusal = CheckLogOptions(logOptions); !refusal.empty())
+            return Usage("log", refusal);
+    if (monitor->parsed())
+        if (const std::string refusal = CheckMonitorOptions(monitorOptions); !refusal.empty())
+            return Usage("monitor", refusal);
 
     if (calGenCommand->parsed())
         return RunCalGenCommand(calGen);

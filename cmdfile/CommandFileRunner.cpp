@@ -42,6 +42,7 @@ CommandFileResult CCommandFileRunner::Run() {
         context_.files.ChooseOpenFile("xml", "XML Files (*.xml)|*.xml||");
     // Opened once the command file is known: an error log at its path would
     // otherwise empty the command file before it is read.
+    errorLogLost_ = false;
     OpenErrorLog(chosen ? *chosen : std::string());
     if (!chosen) {
         errorLog_.reset();
@@ -118,8 +119,10 @@ void CCommandFileRunner::OpenErrorLog(const std::string& commandFile) {
                 ::close(fd);
         }
     }
-    if (!why.empty())
+    if (!why.empty()) {
+        errorLogLost_ = true;
         Log("Error:Failed to create " + AbsolutePath(path) + ": " + why + "\n");
+    }
 }
 
 CCommandFileRunner::Step CCommandFileRunner::Cycle() {
@@ -235,18 +238,31 @@ CCommandFileRunner::Step CCommandFileRunner::Abort(const std::string& errorLine)
     return Step::Aborted;
 }
 
+// The count line says where the errors are, and so it is written into the
+// error log before the message log is told.
 void CCommandFileRunner::Finish(const char* endLine) {
     ToBothLogs(endLine);
-    ToBothLogs(std::to_string(errors_) + " Errors logged in the ErrorLog.txt\n");
+    const std::string count = std::to_string(errors_) + " Errors logged in the ErrorLog.txt\n";
+    ToErrorLog(count);
+    Log(errorLogLost_ ? std::to_string(errors_) + " Errors, not logged: " +
+                            AbsolutePath(context_.errorLogPath) + " could not be written\n"
+                      : count);
     reader_.Close();
     errorLog_.reset();
 }
 
 void CCommandFileRunner::ToBothLogs(const std::string& line) {
     Log(line);
-    if (errorLog_) {
-        std::fwrite(line.data(), 1, line.size(), errorLog_.get());
-        std::fflush(errorLog_.get());
+    ToErrorLog(line);
+}
+
+void CCommandFileRunner::ToErrorLog(const std::string& line) {
+    if (!errorLog_)
+        return;
+    if (std::fwrite(line.data(), 1, line.size(), errorLog_.get()) != line.size() ||
+        std::fflush(errorLog_.get()) != 0) {
+        errorLogLost_ = true;
+        errorLog_.reset();
     }
 }
 

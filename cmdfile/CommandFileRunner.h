@@ -37,7 +37,9 @@ struct CommandFileResult {
 // "Send Command File": runs an XML command file against the instrument as a
 // test of its command language. Each tag is worked in a cycle of its own that
 // holds the transaction mutex; failed reply checks are counted and written to
-// the message log and to the error log, which every run rewrites.
+// the message log and to the error log, which every run rewrites. When the
+// error log could not be written, the run's last line says so instead of
+// counting the errors into it.
 class CCommandFileRunner {
 public:
     static constexpr std::chrono::milliseconds StepWait{100};
@@ -64,6 +66,8 @@ private:
     Step Abort(const std::string& errorLine);
     void Finish(const char* endLine);
     void ToBothLogs(const std::string& line);
+    // A line that cannot be written marks the error log lost; nothing more goes in.
+    void ToErrorLog(const std::string& line);
     void Log(const std::string& line);
     void Wait(std::chrono::milliseconds duration);
     std::string Where(const char* separator) const;
@@ -71,8 +75,9 @@ private:
     const CommandFileContext& context_;
     CommandFileReader reader_;
     std::unique_ptr<std::FILE, FileCloser> errorLog_;
-    std::string item_;  // the tag or element text read last
-    std::string reply_; // the last reply of the instrument, kept from query to query
+    bool errorLogLost_ = false; // not created, or a line could not be written
+    std::string item_;          // the tag or element text read last
+    std::string reply_;         // the last reply of the instrument, kept from query to query
     std::string group_;
     std::string query_;
     int tagNumber_ = 0;

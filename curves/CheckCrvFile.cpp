@@ -54,7 +54,7 @@ private:
 };
 
 CrvCheck CChecker::Run() {
-    FileHandle file = OpenInputFile(fileName_);
+    FileHandle file = OpenInputFile(fileName_, log_);
     if (!file)
         return Unreadable();
     CLineReader reader(file.get(), LineLimit);

@@ -32,3 +32,9 @@ std::string ToUpperAscii(std::string_view text) {
 bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
     return ToUpperAscii(text).find(ToUpperAscii(word)) != std::string::npos;
 }
+
+std::string WithoutTabs(std::string_view text) {
+    std::string without(text);
+    std::erase(without, '\t');
+    return without;
+}

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+
+class IMessageLog;
 
 // A C stream closed when it goes out of scope.
 struct FileCloser {
@@ -14,22 +12,12 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// A file opened for reading, or null. The open never blocks: a pipe at the
-// path (nobody writing to it) is refused at once instead of waited on for ever.
-inline FileHandle OpenInputFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat info {};
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &info) != 0 || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        errno = EINVAL;
-        return nullptr;
-    }
-    FileHandle file(::fdopen(fd, "r"));
-    if (!file)
-        ::close(fd);
-    return file;
-}
+// A regular file (through symbolic links) opened for reading, or null. The
+// open never blocks, and nothing else is read: a pipe nobody writes to would
+// be waited on for ever, and a device such as /dev/zero never ends.
+FileHandle OpenInputFile(const std::string& path);
+
+// The same for a file the user chose: when something other than a regular
+// file stands at the path, the log says "<path>: not a regular file (a
+// device, a pipe or a folder)" before the reader reports that it cannot open it.
+FileHandle OpenInputFile(const std::string& path, IMessageLog& log);

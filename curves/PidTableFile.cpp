@@ -1,7 +1,9 @@
 #include "curves/PidTableFile.h"
 
+#include <cerrno>
 #include <cstdio>
 
+#include "base/ControlCharacter.h"
 #include "base/DecimalText.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
@@ -28,8 +30,12 @@ bool IsPidEntry(std::string_view line) {
 PidTableFile CheckPidFile(const std::string& fileName) {
     PidTableFile file;
     FileHandle stream = fileName.empty() ? nullptr : OpenInputFile(fileName);
-    if (!stream)
+    if (!stream) {
+        // OpenRegularFile's answer for whatever is not a regular file.
+        if (!fileName.empty() && errno == EINVAL)
+            file.reason = "not a regular file (a device, a pipe or a folder)";
         return file; // ReadError
+    }
     CLineReader reader(stream.get(), PidTableFile::LineLimit);
     std::vector<std::string> lines;
     int entries = 0;
@@ -46,11 +52,23 @@ PidTableFile CheckPidFile(const std::string& fileName) {
             return file;
         }
         if (reader.LineNumber() == 1) {
+            if (auto code = ControlCharacterIn(line)) {
+                file.check = PidTableFile::Check::SyntaxError;
+                file.reason = "line 1 holds the control character " + *code;
+                return file;
+            }
             lines.push_back(std::move(line));
             continue;
         }
         if (line.size() < MinEntryLength)
             continue;
+        // An entry's tabs separate its fields.
+        if (auto code = ControlCharacterIn(WithoutTabs(line))) {
+            file.check = PidTableFile::Check::SyntaxError;
+            file.reason = "line " + std::to_string(reader.LineNumber()) +
+                          " holds the control character " + *code;
+            return file;
+        }
         if (!IsPidEntry(line)) {
             file.check = PidTableFile::Check::SyntaxError;
             return file;

@@ -3,6 +3,7 @@
 #include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "curves/CurveEntryLine.h"
+#include "curves/CurveHeaderField.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
 #include "curves/LineReader.h"
@@ -50,7 +51,7 @@ CurveReadResult ReadColonCurveFile(const std::string& fileName, SensorCurve& res
                                    IMessageLog& log) {
     if (fileName.empty())
         return CurveRead::NoFileName;
-    FileHandle file = OpenInputFile(fileName);
+    FileHandle file = OpenInputFile(fileName, log);
     if (!file)
         return CurveRead::CannotOpen;
     CLineReader reader(file.get(), LineLimit);
@@ -82,6 +83,14 @@ CurveReadResult ReadColonCurveFile(const std::string& fileName, SensorCurve& res
     curve.multiplierText = header[4].text;
     curve.multiplierError =
         header[4].overLong || !MultiplierOfCoefficient(curve.multiplierText, curve.multiplier);
+
+    // The model line matters only where it became the type. The data format
+    // and the coefficient are read as numbers, never sent as they stand, and
+    // published files pad them with tabs.
+    CheckHeaderField(curve.type, 1, fileName, log, curve.typeError);
+    CheckHeaderField(curve.name, 2, fileName, log, curve.nameError);
+    CheckHeaderField(WithoutTabs(curve.unitText), 3, fileName, log, curve.unitError);
+    CheckHeaderField(WithoutTabs(curve.multiplierText), 5, fileName, log, curve.multiplierError);
 
     long expected = 0;
     if (header[5].overLong || !ParseLeadingInteger(header[5].text, expected) || expected < 0)

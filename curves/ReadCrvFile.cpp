@@ -5,6 +5,7 @@
 #include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "curves/CurveEntryLine.h"
+#include "curves/CurveHeaderField.h"
 #include "curves/CurveText.h"
 #include "curves/FileHandle.h"
 #include "curves/LineReader.h"
@@ -42,7 +43,7 @@ bool UnitOfText(const std::string& text, UnitCode& unit) {
 CurveReadResult ReadCrvFile(const std::string& fileName, SensorCurve& result, IMessageLog& log) {
     if (fileName.empty())
         return CurveRead::NoFileName;
-    FileHandle file = OpenInputFile(fileName);
+    FileHandle file = OpenInputFile(fileName, log);
     if (!file)
         return CurveRead::CannotOpen;
     CLineReader reader(file.get(), LineLimit);
@@ -71,6 +72,10 @@ CurveReadResult ReadCrvFile(const std::string& fileName, SensorCurve& result, IM
         curve.unitError = true;
         curve.unit = UnitVolts;
     }
+    CheckHeaderField(curve.name, 1, fileName, log, curve.nameError);
+    CheckHeaderField(curve.type, 2, fileName, log, curve.typeError);
+    CheckHeaderField(curve.multiplierText, 3, fileName, log, curve.multiplierError);
+    CheckHeaderField(curve.unitText, 4, fileName, log, curve.unitError);
     if (curve.nameError || curve.typeError || curve.multiplierError || curve.unitError)
         status = CurveRead::FormatError;
 

@@ -21,7 +21,8 @@ struct SensorCurve {
     static constexpr int MaxEntries = 200;
 
     std::string name;
-    bool nameError = false; // the name line was longer than the reader takes
+    // The name line was longer than the reader takes, or holds a control character.
+    bool nameError = false;
     std::string type = "ACR";
     bool typeError = false;
     float multiplier = 1.0f;

@@ -87,6 +87,14 @@ void CLoggingRun::Begin(const DataLogSetupData& setup) {
 
     if (!lock.try_lock_for(TransactionLockWait))
         return;
+    // The names are asked before the file is made: a start that fails at them
+    // leaves whatever stood at the path as it was.
+    std::string header;
+    if (!QueryNames(sources, header)) {
+        lock.unlock();
+        CommunicationError();
+        return;
+    }
     if (!state_.CreateFile(*path, nullptr)) {
         lock.unlock();
         context_.log.AppendLog("Error! Can't open output file\n");
@@ -94,15 +102,7 @@ void CLoggingRun::Begin(const DataLogSetupData& setup) {
     }
     state_.Activate();
     ui_->progress.ShowProgress();
-    std::string header;
-    const bool named = QueryNames(sources, header);
     lock.unlock();
-    if (!named) {
-        state_.AppendText(header);
-        CommunicationError();
-        ui_->progress.PressStop();
-        return;
-    }
 
     const std::string started = StartedLine(LocalNow());
     header += SamplingIntervalLine(setup.interval);

@@ -57,7 +57,7 @@ private:
     // The start from the save dialog on; the interval is stored by the caller.
     void Begin(const DataLogSetupData& setup);
     // The name queries of the header under the mutex the caller holds; false
-    // when one failed (the header so far is in `header`).
+    // when one failed.
     bool QueryNames(const LogSourceFlags& sources, std::string& header);
     void StoreInterval(double seconds);
     void CommunicationError();

@@ -12,6 +12,7 @@
 #include "base/DecimalText.h"
 #include "base/UserInterface.h"
 #include "base/ui/FixedSizeWindow.h"
+#include "curves/CurveHeaderField.h"
 #include "logging/ui/Graph.h"
 
 namespace {
@@ -110,6 +111,21 @@ bool CCurveHeaderEdit::SaveAsCrv() const {
 }
 
 void CCurveHeaderEdit::OnAccept() {
+    // Each goes to the instrument as a line of its own.
+    const struct {
+        const char* label;
+        QString text;
+        QWidget* field;
+    } fields[] = {{"Sensor Name", name_->text(), name_},
+                  {"Sensor Type", type_->currentText(), type_},
+                  {"Multiplier", multiplierEdit_->text(), multiplierEdit_}};
+    for (const auto& field : fields)
+        if (const std::string problem = HeaderFieldProblem(field.text.toStdString());
+            !problem.empty()) {
+            boxes_.ShowMessage(field.label + (" " + problem), MessageIcon::Warning);
+            field.field->setFocus();
+            return;
+        }
     float multiplier = 0.0f;
     if (!ParseNumber(multiplierEdit_->text().trimmed().toStdString(), multiplier)) {
         boxes_.ShowMessage("Enter a number.", MessageIcon::Warning);

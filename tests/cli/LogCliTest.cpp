@@ -159,10 +159,14 @@ TEST_F(LogCommand, WrongOptionsAreRefusedBeforeAnythingIsWritten) {
         {{path, "--sources", "A,Z", "--interval", "1", "--count", "1"}, "unknown source \"Z\""},
         {{path, "--sources", "E", "--interval", "1", "--count", "1"}, "has no Channel E"},
         {{path, "--sources", "A", "--interval", "0.09", "--count", "1"},
-         "Enter a number between 0.1 and 120000."},
-        {{path, "--sources", "A", "--interval", "fast", "--count", "1"}, "Enter a number."},
+         "log: --interval 0.09: not a number of seconds from 0.1 to 120000\n"},
         {{path, "--sources", "A", "--interval", "1"}, "give --count N or --duration S"},
-        {{path, "--sources", "A", "--interval", "1", "--count", "0"}, "--count needs"},
+        {{path, "--sources", "A", "--interval", "1", "--count", "0"},
+         "log: --count 0: not a whole number from 1 to 2147483647\n"},
+        {{path, "--sources", "A", "--interval", "nan", "--count", "1"},
+         "log: --interval nan: not a number of seconds from 0.1 to 120000\n"},
+        {{path, "--sources", "A", "--interval", "1", "--duration", "inf"},
+         "log: --duration inf: not a number of seconds from 0.1 to 1000000000\n"},
     };
     for (const auto& [args, message] : wrong) {
         auto run = Cli(args);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <regex>
 #include <sstream>
@@ -63,34 +64,65 @@ TEST_F(MonitorCli, TheIntervalComesFromTheSettingsUnlessGiven) {
     EXPECT_EQ(2u, Lines(fromSettings.out).size());
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(600));
 
-    auto refused = Cli({"monitor", "B", "--count", "2", "--interval", "0.05"});
-    EXPECT_NE(0, refused.exitCode);
+    // NaN passes no comparison: it is refused like any number out of range.
+    auto refused = Cli({"monitor", "B", "--count", "2", "--interval", "nan"});
+    EXPECT_EQ(2, refused.exitCode);
     EXPECT_EQ("", refused.out);
+    EXPECT_EQ("tundrix-cli: monitor: --interval nan: not a number of seconds from 0.1 to 120000\n",
+              refused.err);
     auto unknown = Cli({"monitor", "Heater3", "--count", "1"});
     EXPECT_NE(0, unknown.exitCode);
     EXPECT_NE(std::string::npos, unknown.err.find("no such monitor"));
 }
 
-TEST_F(MonitorCli, AQuantityTheModelLacksFailsWithTheLinksResult) {
-    // Model 28 has four inputs.
-    auto run = Cli({"monitor", "E", "--count", "2", "--interval", "0.1"});
-    EXPECT_EQ(1, run.exitCode);
-    EXPECT_EQ("", run.out);
-    EXPECT_NE(std::string::npos, run.err.find("Communication Error"));
-    EXPECT_NE(std::string::npos,
-              run.err.find("monitor \"INP E:TEMP?;UNIT?;NAME?;\" failed: LinkResult -7"))
-        << run.err;
+namespace {
+
+// tundrix-cli on an instrument that identifies itself with `identity` (its
+// "SYST:IDEF?" reply, the model code first) and answers nothing else; the
+// lines it received.
+ProgramResult MonitorOn(const std::string& identity, const std::vector<std::string>& args,
+                        std::vector<std::string>& received) {
+    PtyPeer instrument;
+    TempDir dir;
+    instrument.StartResponder([&received, identity](const std::string& line) {
+        received.push_back(line);
+        if (line == "*IDN?")
+            return std::string("ARKTRONIC,TX,SN1,1.4.2\r\n");
+        return line == "SYST:IDEF?" ? identity + "\r\n" : std::string();
+    });
+    std::vector<std::string> all{"--settings", dir.File("Tundrix.INI"), "--port",
+                                 "ASRL" + instrument.Device() + "::INSTR", "monitor"};
+    all.insert(all.end(), args.begin(), args.end());
+    auto run = RunProgram(TUNDRIX_CLI_PROGRAM, all, "", std::chrono::seconds(10));
+    instrument.StopResponder();
+    return run;
+}
+
+} // namespace
+
+// A monitor the View menu would not offer is refused once the instrument is
+// identified, before it is asked.
+TEST(MonitorCliModels, AMonitorTheModelLacksIsRefusedBeforeItIsAsked) {
+    const std::array<std::array<const char*, 3>, 2> cases{{
+        {"28,1,1,4,2,4,2", "E", "this instrument has no Channel E"},
+        {"33,1,1,4,2,4,2", "A", "the model of this instrument is not recognised (model code 33)"},
+    }};
+    for (const auto& [identity, name, refusal] : cases) {
+        std::vector<std::string> received;
+        auto run = MonitorOn(identity, {name, "--count", "2"}, received);
+        EXPECT_EQ(2, run.exitCode) << name;
+        EXPECT_EQ("", run.out);
+        EXPECT_EQ("tundrix-cli: monitor: " + std::string(refusal) + "\n", run.err);
+        EXPECT_EQ((std::vector<std::string>{"*IDN?", "SYST:IDEF?"}), received);
+    }
 }
 
 TEST(MonitorCliSilent, AFailedQueryStopsAtOnceAfterSendingItOnce) {
-    PtyPeer silent;
-    TempDir dir;
-    auto run = RunProgram(TUNDRIX_CLI_PROGRAM, {"--settings", dir.File("Tundrix.INI"), "--port",
-                                                "ASRL" + silent.Device() + "::INSTR", "monitor",
-                                                "Heater1", "--count", "3", "--interval", "0.1"});
+    std::vector<std::string> received;
+    auto run =
+        MonitorOn("28,1,1,4,2,4,2", {"Heater1", "--count", "3", "--interval", "0.1"}, received);
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ("", run.out);
     EXPECT_NE(std::string::npos, run.err.find("LinkResult -1"));
-    EXPECT_EQ("LOOP 1:HTRR?NAME?;\n",
-              silent.Read(std::chrono::milliseconds(50), std::chrono::milliseconds(500)));
+    EXPECT_EQ((std::vector<std::string>{"*IDN?", "SYST:IDEF?", "LOOP 1:HTRR?NAME?;"}), received);
 }

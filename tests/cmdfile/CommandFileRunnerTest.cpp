@@ -281,14 +281,24 @@ TEST(CommandFileRunner, ABusyMutexAtTheStartDelaysTheRunInsteadOfEndingIt) {
     EXPECT_EQ("G: Command:A\n" + std::string(Completed0), lan.run.log.Log());
 }
 
+// The run goes on, and its last line does not claim errors logged where
+// nothing could be written.
 TEST(CommandFileRunner, AnErrorLogThatCannotBeCreatedIsReportedAndTheRunGoesOn) {
-    LanRun lan;
+    LanRun lan(Replies{{"A?", "1\r\n"}});
     lan.run.errorLogPath = lan.run.dir.File("missing/ErrorLog.txt");
-    EXPECT_EQ(CommandFileOutcome::Completed, lan.run.Run("<G><COMMAND>A</COMMAND>").outcome);
+    EXPECT_EQ(
+        CommandFileOutcome::Completed,
+        lan.run.Run("<G><COMMAND>A</COMMAND><QUERY>A?</QUERY><RESPONSE>2</RESPONSE>").outcome);
     EXPECT_EQ("Error:Failed to create " + lan.run.errorLogPath +
                   ": No such file or directory\n"
-                  "G: Command:A\n" +
-                  Completed0,
+                  "G: Command:A\n"
+                  "G: Query:A?\n"
+                  "Received:1\r\n\n"
+                  "Error:The returned string for query \"G: tag 3: A?\"\n"
+                  "Received:1\r\n,Expected:2\n"
+                  "Command language test completed.\n"
+                  "1 Errors, not logged: " +
+                  lan.run.errorLogPath + " could not be written\n",
               lan.run.log.Log());
 }
 

@@ -55,6 +55,23 @@ TEST_F(CurveCli, ShowListsTheCurveWithItsErrorMarks) {
     EXPECT_EQ("Cannot open input file\n", missing.err);
 }
 
+// /dev/zero never ends: read as a curve it kept the program busy for ever.
+TEST_F(CurveCli, ADeviceIsNoCurveFile) {
+    const std::string said = "/dev/zero: not a regular file (a device, a pipe or a folder)\n"
+                             "Cannot open input file\n";
+    const auto show = RunProgram(TUNDRIX_CLI_PROGRAM, {"curve", "show", "/dev/zero"}, "",
+                                 std::chrono::seconds(5));
+    EXPECT_EQ(1, show.exitCode);
+    EXPECT_EQ(said, show.err);
+    // CalGen's strict check of its source, its log on standard output.
+    const auto calgen = RunProgram(
+        TUNDRIX_CLI_PROGRAM,
+        {"calgen", "diode-300k", "/dev/zero", dir_.File("out.crv"), "--point", "300,0.5"}, "",
+        std::chrono::seconds(5));
+    EXPECT_EQ(1, calgen.exitCode);
+    EXPECT_EQ(said, calgen.out);
+}
+
 TEST_F(CurveCli, ConvertWritesTheCrvFileAsTheAcceptedDialogWould) {
     Published340 file;
     file.format = "4      (Log Ohms/Kelvin)";

@@ -142,15 +142,31 @@ TEST_F(CurveFiles, ReaderFailuresLeaveTheCallersCurveAsItWas) {
     curve_.name = "kept";
     EXPECT_EQ(CurveRead::NoFileName, ReadCrvFile("", curve_, ui_));
     EXPECT_EQ(CurveRead::CannotOpen, ReadCrvFile(dir_.File("none.crv"), curve_, ui_));
-    EXPECT_EQ(CurveRead::StreamFailed, ReadCrvFile(dir_.Path(), curve_, ui_));
     EXPECT_EQ(CurveRead::NoFileName, ReadColonCurveFile("", curve_, ui_));
     EXPECT_EQ(CurveRead::CannotOpen, ReadColonCurveFile(dir_.File("none.340"), curve_, ui_));
-    EXPECT_EQ(CurveRead::StreamFailed, ReadColonCurveFile(dir_.Path(), curve_, ui_));
+    // Only a regular file is opened.
+    EXPECT_EQ(CurveRead::CannotOpen, ReadCrvFile(dir_.Path(), curve_, ui_));
+    EXPECT_EQ(CurveRead::CannotOpen, ReadColonCurveFile(dir_.Path(), curve_, ui_));
     Published340 file;
     file.breakpoints = "many";
     EXPECT_EQ(CurveRead::FormatError, Read340(file));
     EXPECT_EQ("kept", curve_.name);
     EXPECT_EQ(0, curve_.count);
+}
+
+// The name goes to the instrument as a line of its own: a control character
+// in it is a format error, and the log names it.
+TEST_F(CurveFiles, AHeaderFieldWithAControlCharacterIsAFormatError) {
+    Published340 file;
+    file.serial = "D60\x1b";
+    EXPECT_EQ(CurveRead::FormatError, Read340(file));
+    EXPECT_EQ("Control character 0x1B in line 2 of " + dir_.File("curve.340") + " file\n",
+              ui_.Log());
+    // Published files pad their number lines with tabs.
+    file.serial = "D6091234";
+    file.format = "2\t(Volts/Kelvin)";
+    file.coefficient = "1\t(Negative)";
+    EXPECT_EQ(CurveRead::Success, Read340(file));
 }
 
 TEST_F(CurveFiles, PublishedFileReadsSortedWithItsHeader) {

@@ -159,6 +159,14 @@ TEST_F(CurveTransfer, AFormatErrorListsTheWholeCurveWithItsMarks) {
                          "0.2 abc   **ERROR**\n0.3,77\n");
     EXPECT_EQ(ReceivedSince(mark), std::vector<std::string>{});
     EXPECT_TRUE(MutexFree());
+
+    // A control character in a header field, which would end its line on the instrument.
+    ui_.Clear();
+    files_.openAnswers = {Write("c.crv", "P\nDiode\x0b;\n1\nVolts\n1 4\n2 3\n3 2\n4 1\n;\n")};
+    EXPECT_EQ(DownloadCurve(Context()), TransferOutcome::FileRefused);
+    EXPECT_EQ(ui_.Log(), "Control character 0x0B in line 2 of " + dir_->File("c.crv") +
+                             " file\nP\nDiode\x0b;   **ERROR**\n1\nVolts\n1 4\n2 3\n3 2\n4 1\n");
+    EXPECT_TRUE(ReceivedSince(mark).empty());
 }
 
 TEST_F(CurveTransfer, EveryWayOutReleasesTheTransactionMutex) {

@@ -93,6 +93,8 @@ TEST_F(PidTransfer, FilesThatFailTheCheckAreRefusedBeforeAnythingIsSent) {
         {PidText(3), "File Read Error", "File Read Error"},
         {";\n" + PidText(3) + ";\n", "No table entry", "No table entry"},
         {"Title only\n\n;\n", "No table entry", "No table entry"},
+        {PidText(2, "Cold\x1bhead") + ";\n", "Syntax Error", "Syntax error"},
+        {PidText(2) + "30.0 52 20.5 0 Hi\rgh\n;\n", "Syntax Error", "Syntax error"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -106,10 +108,25 @@ TEST_F(PidTransfer, FilesThatFailTheCheckAreRefusedBeforeAnythingIsSent) {
         EXPECT_TRUE(ReceivedSince(mark).empty());
         EXPECT_TRUE(MutexFree());
     }
-    ui_.Clear();
-    files_.openAnswers = {dir_->File("missing.pid")};
-    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::FileRefused);
-    EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"File Read Error"});
+    for (const std::string& unread : {dir_->File("missing.pid"), std::string("/dev/zero")}) {
+        ui_.Clear();
+        files_.openAnswers = {unread};
+        EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::FileRefused);
+        EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"File Read Error"});
+    }
+}
+
+// What the check found, for the download's log; a tab between the fields of
+// an entry is white space.
+TEST(PidFileCheck, SaysWhichControlCharacterOrWhatElseStandsThere) {
+    TempDir dir;
+    const std::string file = dir.File("t.pid");
+    EXPECT_EQ("line 3 holds the control character 0x0D",
+              CheckPidFile(WriteFile(file, "T\n\n1 1 1 0 Lo\rw\n;\n")).reason);
+    EXPECT_EQ(PidTableFile::Check::Ok,
+              CheckPidFile(WriteFile(file, "T\n1\t1\t1 0\tLow\n;\n")).check);
+    EXPECT_EQ("not a regular file (a device, a pipe or a folder)",
+              CheckPidFile("/dev/zero").reason);
 }
 
 TEST(PidEntry, FirstAndThirdAboveZeroSecondAndFourthZeroOrMore) {

@@ -1,3 +1,4 @@
+#include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -45,6 +46,24 @@ TEST_F(TransferCli, CurveDownloadWithEditedHeaderVerifiesAndUploadsBack) {
     EXPECT_EQ(upload.exitCode, 0) << upload.err;
     EXPECT_EQ(FirstLines(ReadFile(out), 4), "Stage\r\nACR\r\n2.000000\r\nLogOhm\r\n");
     EXPECT_EQ(upload.err, "tundrix-cli: note: Upload Complete\n");
+}
+
+// A line break in a header field would end the table early on the
+// instrument and send the rest as commands.
+TEST_F(TransferCli, AHeaderOptionWithAControlCharacterIsRefusedBeforeAnythingIsSent) {
+    const std::string file = Write("p.crv", "P\nACR\n1\nOhms\n1 300\n2 77\n3 20\n4 4.2\n;\n");
+    const std::array<std::array<const char*, 3>, 3> cases{{{"--type", "Diode\n;", "0x0A"},
+                                                           {"--multiplier", "1\r", "0x0D"},
+                                                           {"--unit", "Ohms\x7f", "0x7F"}}};
+    for (const auto& [option, text, code] : cases) {
+        auto run = Cli({"curve", "download", file, "--curve", "2", option, text});
+        EXPECT_EQ(run.exitCode, 2);
+        // Every line the download sends is written out too.
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "tundrix-cli: curve download: " + std::string(option) +
+                               " holds the control character " + code +
+                               "; a header field is one line of text\n");
+    }
 }
 
 TEST_F(TransferCli, EveryFailureEndsWithANonZeroStatus) {

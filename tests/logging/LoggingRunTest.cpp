@@ -361,34 +361,36 @@ TEST_F(LoggingRunSerialTest, AnIdentityOver64CharactersEndsTheStart) {
     EXPECT_FALSE(std::filesystem::exists(dir_.File("run.csv")));
 }
 
-TEST_F(LoggingRunSerialTest, AFailedNameQueryLeavesThePartialHeaderAndTheTrailer) {
-    peer_.StartResponder([](const std::string& line) {
-        if (line == "*idn?;")
-            return std::string("ARKTRONIC,TX-28,SN1,1.0\r\n");
-        if (line == "INP A:NAME?;UNITS?;")
+// A failed name query ends the start before the file is made, whichever of
+// the names fails: an earlier file at the path keeps its bytes.
+TEST_F(LoggingRunSerialTest, AFailedNameQueryMakesNoFileAndLeavesAnEarlierOneAsItWas) {
+    for (const char* silent : {"INP A:NAME?;UNITS?;", "INP B:NAME?;UNITS?;"}) {
+        SCOPED_TRACE(silent);
+        h_.ui.Clear();
+        const std::string earlier = "an earlier run\r\n";
+        WriteFile(dir_.File("run.csv"), earlier);
+        std::vector<std::string> sent;
+        peer_.StartResponder([&sent, silent](const std::string& line) {
+            sent.push_back(line);
+            if (line == silent)
+                return std::string();
+            if (line == "*idn?;")
+                return std::string("ARKTRONIC,TX-28,SN1,1.0\r\n");
             return std::string("Cold stage;K\r\n");
-        return std::string(); // channel B's names never come
-    });
-    h_.setup.mask = ChannelA | ChannelB;
-    h_.run.Start();
-    peer_.StopResponder();
+        });
+        h_.setup.mask = ChannelA | ChannelB;
+        h_.run.Start();
+        peer_.StopResponder();
 
-    EXPECT_FALSE(h_.active);
-    EXPECT_EQ(1, h_.progress.stops);
-    EXPECT_EQ(0, h_.timer.sets);
-    EXPECT_EQ((std::vector<std::string>{"Communication Error", "Communication Error"}),
-              h_.ui.BoxTexts());
-    const std::string log = h_.ui.Log();
-    EXPECT_NE(std::string::npos, log.find("Please check the followings for RS232 connection:\n"
-                                          "- RS232 null modem cable connection\n"
-                                          "- Controller Remote I/O Port Select is RS232\n"
-                                          "- Matching Baud Rates\n- Comm port selection\n"));
-    const auto lines = FileLines(dir_.File("run.csv"));
-    ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ("INP A name:Cold stage,unit:K\r", lines[0]);
-    EXPECT_EQ("", lines[1]);
-    EXPECT_EQ("Number of entries = 0", lines[2]);
-    EXPECT_TRUE(std::regex_match(lines[3], Terminated));
+        EXPECT_EQ(silent, sent.back());
+        EXPECT_FALSE(h_.active);
+        EXPECT_FALSE(h_.progress.shown);
+        EXPECT_EQ(0, h_.timer.sets);
+        EXPECT_EQ((std::vector<std::string>{"Communication Error", "Communication Error"}),
+                  h_.ui.BoxTexts());
+        EXPECT_NE(std::string::npos, h_.ui.Log().find("Please check the followings for RS232"));
+        EXPECT_EQ(earlier, ReadFile(dir_.File("run.csv")));
+    }
 }
 
 TEST_F(LoggingRunSerialTest, AllSixteenSourcesMakeFiveTransactionsAndOneRow) {

@@ -125,6 +125,26 @@ TEST(CurveHeaderEdit, AcceptGivesBackTheEditedHeaderAndAbortNothing) {
     EXPECT_FALSE(dialogs.EditCurveHeader(header, nullptr));
 }
 
+// Each field goes to the instrument as a line of its own.
+TEST(CurveHeaderEdit, AcceptRefusesAFieldWithAControlCharacter) {
+    TestUi ui;
+    CCurveHeaderDialog dialogs(ui, nullptr);
+    CurveHeader header;
+    WhenModal<CCurveHeaderEdit>([](CCurveHeaderEdit* dialog) {
+        HeaderWidgets w(dialog);
+        w.type->setCurrentText("Diode\x1b");
+        Button(dialog, "Accept")->click();
+        EXPECT_TRUE(dialog->isVisible());
+        w.type->setCurrentText("ACR");
+        Button(dialog, "Accept")->click();
+    });
+    ASSERT_TRUE(dialogs.EditCurveHeader(header, nullptr));
+    EXPECT_EQ(std::vector<std::string>{"Sensor Type holds the control character 0x1B; a header "
+                                       "field is one line of text"},
+              ui.BoxTexts());
+    EXPECT_EQ("ACR", header.type);
+}
+
 TEST(CurveHeaderEdit, DisplayCurvePlotsTemperatureAgainstOutput) {
     TestUi ui;
     CCurveHeaderEdit dialog(ui);
