@@ -38,6 +38,10 @@ bool Accepted(const TransferContext& context, const PidTableFile& file,
         log = "More than 16 PID table entries in " + fileName + " file";
         break;
     }
+    // What the check found beyond its outcome (the control character, the
+    // kind of file) follows the line: the box alone does not say it.
+    if (!file.reason.empty())
+        log += ": " + file.reason;
     context.boxes.ShowMessage(box, MessageIcon::Stop);
     context.log.AppendLog(log);
     return false;

@@ -12,8 +12,10 @@
 #include "base/TransactionMutex.h"
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
+#include "comm/CommandLine.h"
 #include "comm/FeatureTable.h"
 #include "comm/RS232Hints.h"
+#include "comm/ReplyShapes.h"
 #include "logging/LogFormat.h"
 
 namespace {
@@ -128,6 +130,19 @@ bool CLoggingRun::QueryNames(const LogSourceFlags& sources, std::string& header)
         std::string reply;
         if (context_.link.Query(query, reply) != Link::Success)
             return false;
+        // A name is free text, but not a control character; a unit is the instrument's.
+        const std::string_view text = WithoutLineEnd(reply);
+        const std::string replyTo = "reply to \"" + query + "\"";
+        std::string why;
+        if (const auto control = ControlCharacter(text))
+            why = replyTo + " holds the control character " + *control;
+        else if (source.isChannel && (text.find(';') == std::string_view::npos ||
+                                      !IsInstrumentUnit(text.substr(text.find(';') + 1))))
+            why = replyTo + " ends in no unit of the instrument: \"" + std::string(text) + "\"";
+        if (!why.empty()) {
+            context_.link.RefuseReply(why);
+            return false;
+        }
         header += source.isChannel ? ChannelNameLine(source.namePrefix, reply)
                                    : OutputNameLine(source.namePrefix, reply);
     }

@@ -29,15 +29,19 @@ int CSimServerLoop::Run() {
             }
             return errno;
         }
+        bool stopping = false;
         for (std::size_t i = 0; i < stops_.size(); ++i) {
-            if (CheckStop(stops_[i], fds[i].revents)) {
-                return 0;
-            }
+            stopping = CheckStop(stops_[i], fds[i].revents) || stopping;
         }
+        // What had come when the stop came is served first: a line a client
+        // sent just before it went is in the transcript.
         const Clock::time_point after = Clock::now();
         for (std::size_t i = 0; i < transports_.size(); ++i) {
             const std::span<const pollfd> own(fds.data() + firsts[i], firsts[i + 1] - firsts[i]);
             transports_[i]->HandlePoll(own, after);
+        }
+        if (stopping) {
+            return 0;
         }
     }
 }

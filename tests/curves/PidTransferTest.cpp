@@ -82,6 +82,7 @@ TEST_F(PidTransfer, FilesThatFailTheCheckAreRefusedBeforeAnythingIsSent) {
         std::string text;
         const char* box;
         const char* log; // before " in <file> file"
+        std::string reason = {};
     };
     const Case cases[] = {
         {PidText(17) + ";\n", "More than 16 entries", "More than 16 PID table entries"},
@@ -93,8 +94,10 @@ TEST_F(PidTransfer, FilesThatFailTheCheckAreRefusedBeforeAnythingIsSent) {
         {PidText(3), "File Read Error", "File Read Error"},
         {";\n" + PidText(3) + ";\n", "No table entry", "No table entry"},
         {"Title only\n\n;\n", "No table entry", "No table entry"},
-        {PidText(2, "Cold\x1bhead") + ";\n", "Syntax Error", "Syntax error"},
-        {PidText(2) + "30.0 52 20.5 0 Hi\rgh\n;\n", "Syntax Error", "Syntax error"},
+        {PidText(2, "Cold\x1bhead") + ";\n", "Syntax Error", "Syntax error",
+         ": line 1 holds the control character 0x1B"},
+        {PidText(2) + "30.0 52 20.5 0 Hi\rgh\n;\n", "Syntax Error", "Syntax error",
+         ": line 4 holds the control character 0x0D"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -104,7 +107,7 @@ TEST_F(PidTransfer, FilesThatFailTheCheckAreRefusedBeforeAnythingIsSent) {
         const std::size_t mark = Transcript().size();
         EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::FileRefused);
         EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{c.box});
-        EXPECT_EQ(ui_.Log(), std::string(c.log) + " in " + file + " file");
+        EXPECT_EQ(ui_.Log(), std::string(c.log) + " in " + file + " file" + c.reason);
         EXPECT_TRUE(ReceivedSince(mark).empty());
         EXPECT_TRUE(MutexFree());
     }

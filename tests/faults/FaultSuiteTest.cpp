@@ -247,6 +247,9 @@ CellRun RunCell(const OperationRow& operation, const FaultRow& fault, Transport 
         run.result = operation.run(cell);
     }
     run.took = Clock::now() - start;
+    // Stopped first: it serves what had come before it goes, so that the
+    // transcript holds every line the operation sent.
+    sim.Stop();
     if (!cell.transcriptPath.empty())
         run.transcript = ReadFile(cell.transcriptPath);
     cell.sim = nullptr;

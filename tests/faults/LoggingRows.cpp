@@ -125,8 +125,9 @@ std::vector<OperationRow> LoggingRows() {
     logging.checkFiles = LogFileWhole;
     rows.push_back(logging);
 
+    // The CLI identifies the instrument first ("*IDN?", "SYST:IDEF?"), then two readings.
     OperationRow monitor{
-        "monitor", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 2, RunMonitor, {}};
+        "monitor", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 4, RunMonitor, {}};
     monitor.comparable = MaskDigits;
     rows.push_back(monitor);
 
