@@ -150,8 +150,8 @@ TransferOutcome DownloadCurve(const TransferContext& context) {
 
     const CurveSent sent = SendCurve(context.link, context.log, context.progress, n, curve);
     // What the instrument now holds, whether or not "Verify" reads it all back.
-    if (!ConfirmEntries(context, "SENSORIX " + std::to_string(n + FirstUserCurveIndex - 1) +
-                                     ":NENTRY?",
+    if (!ConfirmEntries(context,
+                        "SENSORIX " + std::to_string(n + FirstUserCurveIndex - 1) + ":NENTRY?",
                         sent.entries, Format("User Curve %d", n))) {
         context.progress.CloseProgress();
         context.boxes.ShowMessage(SendErrorText, MessageIcon::Stop);

@@ -36,7 +36,7 @@ struct CurveSent {
 // User Curve %d. Please wait...", sends "CALC %d" (not logged), the name,
 // the type, the multiplier ("%f"), the unit text, every entry ("%f     %f")
 // and ";", each with Transact and no reply, and logs each line; any line the
-// link could not send counts as an error. The progress moves after each entry to i * 100 / count, so it never
-// shows 100 while sending. The box is left open for the caller to close.
+// link could not send counts as an error. The progress moves after each entry to i * 100 / count,
+// so it never shows 100 while sending. The box is left open for the caller to close.
 CurveSent SendCurve(CCommLink& link, IMessageLog& log, ITransferProgress& progress, int curve,
                     const SensorCurve& sensorCurve);

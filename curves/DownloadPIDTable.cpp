@@ -87,8 +87,7 @@ TransferOutcome DownloadPIDTable(const TransferContext& context) {
     context.log.AppendLog(closed ? ";\n" : "; **ERROR**\n");
     errors = errors || !closed;
     // What the instrument now holds.
-    if (!ConfirmEntries(context, prefix + ":NENT?", file.entries,
-                        Format("PID Table %d", *table))) {
+    if (!ConfirmEntries(context, prefix + ":NENT?", file.entries, Format("PID Table %d", *table))) {
         context.progress.CloseProgress();
         context.boxes.ShowMessage(SendErrorText, MessageIcon::Stop);
         return TransferOutcome::NotConfirmed;

@@ -82,10 +82,10 @@ bool ConfirmEntries(const TransferContext& context, const std::string& countQuer
     const auto held = ParseCount(reply);
     if (held && *held == sent)
         return true;
-    context.log.AppendLog(what + " holds " +
-                          (held ? std::to_string(*held)
-                                : "\"" + std::string(WithoutLineEnd(reply)) + "\"") +
-                          " entries, " + std::to_string(sent) + " were sent\n");
+    context.log.AppendLog(
+        what + " holds " +
+        (held ? std::to_string(*held) : "\"" + std::string(WithoutLineEnd(reply)) + "\"") +
+        " entries, " + std::to_string(sent) + " were sent\n");
     return false;
 }
 

@@ -74,13 +74,13 @@ struct Cell {
     Transport transport = Transport::Serial;
     std::string faultName;
     TempDir* dir = nullptr;
-    CSimulatorProcess* sim = nullptr; // line operations: the simulator, with the fault
-    std::string settingsPath;         // the user's settings file (with a comment of theirs)
-    std::string settingsBefore;       // its bytes before the operation ran
-    std::string inputPath;            // the file the operation reads, when it reads one
-    std::string inputText;            // what that file holds
-    std::string outputPath;           // the file the user chose to write, when it writes one
-    std::string transcriptPath;       // every line the simulator received (line cells)
+    CSimulatorProcess* sim = nullptr;  // line operations: the simulator, with the fault
+    std::string settingsPath;          // the user's settings file (with a comment of theirs)
+    std::string settingsBefore;        // its bytes before the operation ran
+    std::string inputPath;             // the file the operation reads, when it reads one
+    std::string inputText;             // what that file holds
+    std::string outputPath;            // the file the user chose to write, when it writes one
+    std::string transcriptPath;        // every line the simulator received (line cells)
     const Result* reference = nullptr; // the fault-free run's, for the checks of files
 
     // The CLI program with --settings and, for line operations, --port.
