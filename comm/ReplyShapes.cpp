@@ -137,7 +137,8 @@ std::optional<std::vector<std::string>> CheckTable(std::string_view command, std
         return std::nullopt;
     }
     for (int i = 0; i < entries; ++i) {
-        const std::string& line = lines[static_cast<std::size_t>(shape.headerLines + i)];
+        const std::string& line =
+            lines[static_cast<std::size_t>(shape.headerLines) + static_cast<std::size_t>(i)];
         if (!shape.isEntry(line)) {
             why = of + ": entry " + std::to_string(i + 1) + " is not " + shape.entryName + ": \"" +
                   Shown(line) + "\"";
