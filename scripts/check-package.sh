@@ -17,7 +17,7 @@ fail() { echo "package: $*" >&2; exit 1; }
 prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
 [ "$prefix" = /usr ] || fail "configure $build with -DCMAKE_INSTALL_PREFIX=/usr (it has '$prefix')"
 probe=$build/probe/generic/libtundrixwindowprobe.so
-[ -f "$probe" ] || fail "$probe is missing: build $build with its tests and the GUI"
+[ -f "$probe" ] || fail "$probe is missing: build $build with the GUI"
 
 rm -rf "$build/package"
 (cd "$build" && cpack -G DEB >"$build/cpack.log" 2>&1) || { cat "$build/cpack.log" >&2; fail "cpack failed"; }

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the whole test suite: the layering,
-# format and tidy checks, the tests as shipped (warnings are errors), the speed
-# guard (the link's speed as ratios to yardsticks timed in the same run), the
-# Debian package and its installed programs, a short fuzz of the curve readers,
-# once under AddressSanitizer + UBSan, and the threaded suites under
-# ThreadSanitizer.
+# Installs what is missing, builds and runs the whole test suite once, under
+# AddressSanitizer + UBSan with warnings as errors; the layering, format and
+# tidy checks beside it; then the shipped programs built for release: the
+# speed guard and the Debian package with its installed programs; a short fuzz
+# of the curve readers; and the threaded suites under ThreadSanitizer. Ends
+# with the ten slowest tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -19,16 +19,36 @@ export ASAN_OPTIONS=detect_leaks=1
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 
 step() { printf '\n== %s (at %d:%02d) ==\n' "$*" $((SECONDS / 60)) $((SECONDS % 60)); }
+times=$(mktemp)
+trap 'rm -f "$times"' EXIT
+# Runs ctest, keeping each test's time for the list at the end.
+run_tests() {
+  local status=0
+  ctest "$@" --output-on-failure | tee -a "$times" || status=$?
+  return "$status"
+}
 
-step "build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON -DTUNDRIX_SANITIZE= -DTUNDRIX_BUILD_GUI=ON \
-  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+step "build for the tests: AddressSanitizer + UBSan"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
+  -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build-asan
+step "tests under AddressSanitizer + UBSan; layers, format and tidy beside them"
+# The checks take the cores while the suites mostly wait on time-outs.
+scripts/check-code.sh build-asan >"$times.checks" 2>&1 &
+checks=$!
+tests_status=0
+run_tests --test-dir build-asan -j "$test_jobs" || tests_status=$?
+checks_status=0
+wait "$checks" || checks_status=$?
+cat "$times.checks"
+rm -f "$times.checks"
+[ "$checks_status" -eq 0 ] || { echo "the layering, format or tidy check failed" >&2; exit 1; }
+[ "$tests_status" -eq 0 ] || exit "$tests_status"
+
+step "build the shipped programs for release"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON -DTUNDRIX_SANITIZE= \
+  -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build
-step "layers, format and tidy"
-scripts/check-code.sh build
-step "tests"
-# The sweep of the fault suite runs once, under the sanitizers below.
-ctest --test-dir build --output-on-failure -j "$test_jobs" -LE sweep
 # Alone, with nothing else running: its ratios are timed.
 step "speed guard"
 build/bin/tundrix-speed-guard
@@ -38,13 +58,6 @@ scripts/check-package.sh build
 step "fuzzing the curve readers (short run)"
 scripts/fuzz.sh 20
 
-step "build with AddressSanitizer + UBSan"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
-  -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build-asan
-step "tests under AddressSanitizer + UBSan, the fault suite's sweep among them"
-ctest --test-dir build-asan --output-on-failure -j "$test_jobs"
-
 step "build with ThreadSanitizer (core)"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
   -DTUNDRIX_SANITIZE=thread -DTUNDRIX_BUILD_GUI=OFF -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
@@ -52,5 +65,9 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
 mapfile -t threaded < <(ctest --test-dir build-tsan -N -L threads | sed -n 's/^ *Test *#[0-9]*: //p')
 cmake --build build-tsan --target "${threaded[@]}"
 step "threaded tests under ThreadSanitizer"
-ctest --test-dir build-tsan --output-on-failure -j "$test_jobs" -L threads
+run_tests --test-dir build-tsan -j "$test_jobs" -L threads
+
+step "the ten slowest tests"
+sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) \.+ *[A-Za-z*]+ +([0-9.]+) sec$/\2 \1/p' "$times" |
+  sort -rn | head -n 10 | awk '{ printf "%8.1f s  %s\n", $1, $2 }'
 step "done"

@@ -12,6 +12,11 @@
 
 namespace {
 
+// A literal's bytes, NULs and all.
+template <std::size_t N> std::string Bytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}
+
 TEST(ReplyShapes, AValueListHasAFieldPerQueryAndEachIsANumber) {
     const std::string batch = "LOOP 1:OUTP?;RANGE?;:LOOP 1:SETPT?;:INP A:TEMP?;";
     struct Case {
@@ -28,7 +33,7 @@ TEST(ReplyShapes, AValueListHasAFieldPerQueryAndEachIsANumber) {
                                             "for: \"45.20;277.350;77.3\""},
              {"45.20;2;77.3#0;77.3\r\n",
               "reply to \"" + batch + "\": value 3 is not a number: \"77.3#0\""},
-             {std::string("45.20;2;77\0.350;77.3\r\n", 22),
+             {Bytes("45.20;2;77\0.350;77.3\r\n"),
               "reply to \"" + batch + "\": value 3 is not a number: \"77?.350\""},
              {"45.20;2;;77.3\r\n", "reply to \"" + batch + "\": value 3 is not a number: \"\""},
              {"45.20;2;nan;77.3\r\n",
@@ -83,7 +88,7 @@ TEST(ReplyShapes, ATableHasItsAnnouncedEntriesEachAnEntry) {
               of + " had 3 entries, the instrument announced 2"},
              {"Name\r\nVolts\r\n0.5 300\r\n1.0# 77\r\n;\r\n", 2,
               of + ": entry 2 is not a pair of numbers: \"1.0# 77\""},
-             {std::string("Name\r\nVolts\r\n0.5 300\r\n1.0\0 77\r\n;\r\n", 36), 2,
+             {Bytes("Name\r\nVolts\r\n0.5 300\r\n1.0\0 77\r\n;\r\n"), 2,
               of + " holds the control character 0x00"},
          }) {
         std::string why;
