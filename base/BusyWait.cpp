@@ -14,12 +14,12 @@ using Clock = std::chrono::steady_clock;
 thread_local IEventPump* installedPump = nullptr;
 thread_local bool pumping = false;
 
-int MillisecondsUntil(Clock::time_point when) {
+} // namespace
+
+int MillisecondsUntil(std::chrono::steady_clock::time_point when) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
-
-} // namespace
 
 IEventPump* InstallWaitPump(IEventPump* pump) {
     IEventPump* previous = installedPump;

@@ -37,6 +37,9 @@ private:
     IEventPump& pump_;
 };
 
+// Whole milliseconds from now until `when`, rounded up; 0 once it has passed.
+int MillisecondsUntil(std::chrono::steady_clock::time_point when);
+
 // poll(2), pumping between slices of the time-out; returns what poll returns
 // (0 when the time-out passed). A negative time-out waits without end, as poll does.
 int PollPumped(pollfd* fds, nfds_t count, int timeoutMs);

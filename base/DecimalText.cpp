@@ -47,6 +47,22 @@ std::optional<double> ParseDecimal(std::string_view text) {
     return value;
 }
 
+std::optional<double> FieldNumber(std::string_view field) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!field.empty() && blank(field.front()))
+        field.remove_prefix(1);
+    while (!field.empty() && blank(field.back()))
+        field.remove_suffix(1);
+    if (!field.empty() && field.front() == '+')
+        field.remove_prefix(1);
+    double value = 0.0;
+    const char* end = field.data() + field.size();
+    const auto [stop, error] = std::from_chars(field.data(), end, value);
+    if (field.empty() || error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 bool ParseNumber(std::string_view token, float& value) {
     // strtof would skip leading white space; a token has none.
     if (token.empty() ||

@@ -13,6 +13,10 @@
 // there or it is not finite.
 std::optional<double> ParseDecimal(std::string_view text);
 
+// A field that is one finite number and nothing else: blanks around it and
+// a leading "+" are allowed.
+std::optional<double> FieldNumber(std::string_view field);
+
 // strtof in the C locale. ParseNumber: the whole token is one finite number
 // that fits a float. ParseLeadingNumber: a finite number at the start of the
 // text (after blanks); the rest is ignored.

@@ -58,18 +58,6 @@ int QueryCount(std::string_view command) {
     return static_cast<int>(std::count(command.begin(), command.end(), '?'));
 }
 
-std::optional<double> FieldNumber(std::string_view field) {
-    field = Trimmed(field);
-    if (!field.empty() && field.front() == '+')
-        field.remove_prefix(1);
-    double value = 0.0;
-    const char* end = field.data() + field.size();
-    const auto [stop, error] = std::from_chars(field.data(), end, value);
-    if (field.empty() || error != std::errc() || stop != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 std::string CheckValueList(std::string_view command, std::string_view reply) {
     const auto fields = Split(WithoutLineEnd(reply), ';');
     const int asked = QueryCount(command);

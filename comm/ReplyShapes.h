@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/DecimalText.h" // FieldNumber: a field that is one number
+
 // A reply becomes data only when it has the shape its query asked for: one
 // check per kind of reply, used by every operation. Each check gives "" when
 // the reply fits, else what was wrong, as a line for the message log that
@@ -16,10 +18,6 @@ int QueryCount(std::string_view command);
 // The first control character of a reply's text other than its line ends
 // and tabs, as "0x00"; nothing when there is none.
 std::optional<std::string> ControlCharacter(std::string_view text);
-
-// A field that is one finite number and nothing else (blanks around it and a
-// leading "+" allowed).
-std::optional<double> FieldNumber(std::string_view field);
 
 // A value list: as many ";"-separated fields as `command` asks queries, each
 // a number.

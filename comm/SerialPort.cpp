@@ -43,12 +43,6 @@ speed_t SpeedConstant(int baud) {
     }
 }
 
-int MillisecondsUntil(std::chrono::steady_clock::time_point when) {
-    auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(when - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, left.count()));
-}
-
 std::string OpenFailureText(const std::string& path, int error) {
     std::string text = path + ": " + std::strerror(error);
     if (error == EACCES || error == EPERM)

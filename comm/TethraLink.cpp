@@ -19,11 +19,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int MillisecondsUntil(Clock::time_point when) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
 } // namespace
 
 CTethraLink::~CTethraLink() {

@@ -10,14 +10,12 @@
 
 namespace {
 
-constexpr std::size_t LineLimit = 63;
-
 // Reads what the check counted: `headerLines` lines, then `count` entries.
 bool ReadCounted(const std::string& fileName, const CrvCheck& check, CalGenSource& source) {
     FileHandle file = OpenInputFile(fileName);
     if (!file)
         return false;
-    CLineReader reader(file.get(), LineLimit);
+    CLineReader reader(file.get(), CrvLineLimit);
     std::string line;
     bool overLong = false;
     for (int i = 0; i < check.headerLines; ++i) {

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr std::size_t LineLimit = 63;
 constexpr int FirstEntryLineMin = 3;
 constexpr int FirstEntryLineMax = 5;
 constexpr int MinEntries = 3;
@@ -57,7 +56,7 @@ CrvCheck CChecker::Run() {
     FileHandle file = OpenInputFile(fileName_, log_);
     if (!file)
         return Unreadable();
-    CLineReader reader(file.get(), LineLimit);
+    CLineReader reader(file.get(), CrvLineLimit);
     std::string line;
     bool overLong = false;
 

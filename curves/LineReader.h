@@ -5,6 +5,9 @@
 #include <span>
 #include <string>
 
+// The longest line of a ".crv" or ".pid" file the readers take whole.
+inline constexpr std::size_t CrvLineLimit = 63;
+
 // Reads a text file line by line for the curve readers, each line without its
 // line feed and without a carriage return before it; a last line without a
 // line feed is a line too. A line longer than the limit keeps its first

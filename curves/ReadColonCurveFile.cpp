@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr std::size_t LineLimit = 254;
-constexpr int HeaderLines = 6;
+constexpr std::size_t ColonLineLimit = 254;
+constexpr int ColonHeaderLines = 6;
 constexpr int SkippedLines = 3;
 
 // The text after the first ":" (or the whole line), without the blanks and
@@ -54,11 +54,11 @@ CurveReadResult ReadColonCurveFile(const std::string& fileName, SensorCurve& res
     FileHandle file = OpenInputFile(fileName, log);
     if (!file)
         return CurveRead::CannotOpen;
-    CLineReader reader(file.get(), LineLimit);
+    CLineReader reader(file.get(), ColonLineLimit);
     std::string line;
     bool overLong = false;
 
-    HeaderLine header[HeaderLines];
+    HeaderLine header[ColonHeaderLines];
     if (!ReadHeaderLines(reader, header))
         return CurveRead::StreamFailed;
     for (auto& h : header)

@@ -12,8 +12,7 @@
 
 namespace {
 
-constexpr std::size_t LineLimit = 63;
-constexpr int HeaderLines = 4;
+constexpr int CrvHeaderLines = 4;
 
 std::string WithoutCarriageReturns(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
@@ -46,11 +45,11 @@ CurveReadResult ReadCrvFile(const std::string& fileName, SensorCurve& result, IM
     FileHandle file = OpenInputFile(fileName, log);
     if (!file)
         return CurveRead::CannotOpen;
-    CLineReader reader(file.get(), LineLimit);
+    CLineReader reader(file.get(), CrvLineLimit);
     std::string line;
     bool overLong = false;
 
-    HeaderLine header[HeaderLines];
+    HeaderLine header[CrvHeaderLines];
     if (!ReadHeaderLines(reader, header))
         return CurveRead::StreamFailed;
     for (auto& h : header)

@@ -9,32 +9,6 @@
 
 #include "base/DecimalText.h"
 
-namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// A field's number: blanks around it, an optional sign, nothing else.
-std::optional<double> FieldNumber(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    if (text.starts_with('+'))
-        text.remove_prefix(1);
-    if (text.empty())
-        return std::nullopt;
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
-
 std::string StripApplyResult::Message() const {
     switch (status) {
     case Status::NotANumber:

@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::vector<std::string> CommunicationErrorBox{"Communication Error"};
+const std::vector<std::string> LinkErrorBox{"Communication Error"};
 
 class LinkOnLan : public ::testing::Test {
 protected:
@@ -54,7 +54,7 @@ TEST_F(LinkOnLan, AQueryIsSentWithoutTerminatorByTheLinkAndItsReplyJoined) {
 TEST_F(LinkOnLan, ASilentInstrumentIsACommunicationErrorQuietOnlyForTransactQuiet) {
     std::string reply;
     EXPECT_EQ(Link::LanFailure, link_.Transact("*IDN?", &reply));
-    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+    EXPECT_EQ(LinkErrorBox, ui_.BoxTexts());
     ui_.Clear();
     EXPECT_EQ(Link::LanFailure, link_.TransactQuiet("*IDN?", &reply));
     EXPECT_TRUE(ui_.Boxes().empty());
@@ -140,7 +140,7 @@ TEST_F(LinkOnLan, AReplyThatTricklesWithoutALineEndEndsAtItsDeadline) {
     instrument.join();
     // Three times the time-out of one piece; each piece came well within its own.
     EXPECT_GE(took, 3 * CTethraLink::ReadTimeout - 200ms);
-    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+    EXPECT_EQ(LinkErrorBox, ui_.BoxTexts());
     EXPECT_EQ("the reply did not end with a line end within 9000 ms", link_.LastFailure());
 }
 

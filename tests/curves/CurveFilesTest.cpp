@@ -13,7 +13,7 @@
 
 namespace {
 
-const std::vector<std::string> Header{"Probe A", "Diode", "1.0", "Volts"};
+const std::vector<std::string> ProbeHeader{"Probe A", "Diode", "1.0", "Volts"};
 
 class CurveFiles : public ::testing::Test {
 protected:
@@ -121,10 +121,10 @@ TEST_F(CurveFiles, AnEntryLineTakesItsTwoNumbersFromTheGivenField) {
 }
 
 TEST_F(CurveFiles, ReadersStopAt200EntriesAndSayWhy) {
-    ASSERT_EQ(CurveRead::Success, ReadCrv(CrvText(Header, DiodePoints(200))));
+    ASSERT_EQ(CurveRead::Success, ReadCrv(CrvText(ProbeHeader, DiodePoints(200))));
     EXPECT_EQ(200, curve_.count);
     std::string path = dir_.File("curve.crv");
-    ASSERT_EQ(CurveRead::FormatError, ReadCrv(CrvText(Header, DiodePoints(250))));
+    ASSERT_EQ(CurveRead::FormatError, ReadCrv(CrvText(ProbeHeader, DiodePoints(250))));
     EXPECT_EQ(200, curve_.count);
     EXPECT_EQ("More than 200 curve entries in " + path + " file\n", ui_.Log());
 
@@ -258,16 +258,16 @@ TEST_F(CurveFiles, BreakpointCountBoundsTheTable) {
 }
 
 TEST_F(CurveFiles, CheckerCountsEntriesAndHeaderLines) {
-    auto check = Check(CrvText(Header, DiodePoints(3)));
+    auto check = Check(CrvText(ProbeHeader, DiodePoints(3)));
     EXPECT_EQ(3, check.count);
     EXPECT_EQ(4, check.headerLines);
-    check = Check(CrvText(Header, DiodePoints(200), "\t", "\r\n"));
+    check = Check(CrvText(ProbeHeader, DiodePoints(200), "\t", "\r\n"));
     EXPECT_EQ(200, check.count);
     check = Check(CrvText({"Probe A", "Diode"}, DiodePoints(5)));
     EXPECT_EQ(5, check.count);
     EXPECT_EQ(2, check.headerLines);
     // The table ends at ";": what follows is not looked at.
-    check = Check(CrvText(Header, DiodePoints(3)) + "rubbish\n");
+    check = Check(CrvText(ProbeHeader, DiodePoints(3)) + "rubbish\n");
     EXPECT_EQ(3, check.count);
     EXPECT_EQ(0u, ui_.Boxes().size());
 }
@@ -276,15 +276,15 @@ TEST_F(CurveFiles, CheckerRefusesWithItsMessages) {
     const std::string path = dir_.File("check.crv");
     const std::string syntax = "Syntax error in " + path + " file";
     const std::pair<std::string, std::pair<std::string, std::string>> cases[] = {
-        {CrvText(Header, DiodePoints(2)),
+        {CrvText(ProbeHeader, DiodePoints(2)),
          {"Not enough curve entry", "Not enough curve entry in " + path + " file"}},
-        {CrvText(Header, DiodePoints(201)),
+        {CrvText(ProbeHeader, DiodePoints(201)),
          {"More than 200 entries", "More than 200 curve entries in " + path + " file"}},
         {CrvText({"Probe"}, DiodePoints(4)), {"File Syntax Error", syntax}},
         {CrvText({"Probe", "Diode", "1.0", "Volts", "extra"}, DiodePoints(4)),
          {"File Syntax Error", syntax}},
-        {CrvText(Header, DiodePoints(4), ","), {"File Syntax Error", syntax}},
-        {CrvText(Header, {{1.0f, 10.0f}, {1.1f, 0.0f}, {1.2f, -0.5f}}),
+        {CrvText(ProbeHeader, DiodePoints(4), ","), {"File Syntax Error", syntax}},
+        {CrvText(ProbeHeader, {{1.0f, 10.0f}, {1.1f, 0.0f}, {1.2f, -0.5f}}),
          {"File Syntax Error", syntax}},
         {"Probe A\nDiode\n1\nVolts\n0.5 10\n" + std::string(64, '1') + " 2\n1 3\n;\n",
          {"File Syntax Error", syntax}},
@@ -298,7 +298,7 @@ TEST_F(CurveFiles, CheckerRefusesWithItsMessages) {
         EXPECT_EQ(MessageIcon::Stop, ui_.Boxes()[0].icon);
         EXPECT_EQ(expected.second, ui_.Log());
     }
-    EXPECT_EQ(3, Check(CrvText(Header, {{1.0f, 10.0f}, {1.1f, 0.0f}, {1.2f, 0.0f}})).count);
+    EXPECT_EQ(3, Check(CrvText(ProbeHeader, {{1.0f, 10.0f}, {1.1f, 0.0f}, {1.2f, 0.0f}})).count);
 }
 
 TEST_F(CurveFiles, WriterKeepsTrailingZerosAndCutsTheName) {

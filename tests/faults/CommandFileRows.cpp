@@ -58,8 +58,6 @@ void ErrorLogWhole(const Cell& cell, const Result& result) {
     NoTemporaryFiles(cell);
 }
 
-const std::vector<Transport> Line = {Transport::Serial, Transport::Lan, Transport::Gpib};
-
 } // namespace
 
 std::vector<OperationRow> CommandFileRows() {
@@ -68,7 +66,7 @@ std::vector<OperationRow> CommandFileRows() {
     OperationRow run{"command file",
                      NeedsReplies | NeedsSeveral | NeedsSettingsFile | NeedsInputFile |
                          NeedsOutputFile,
-                     Line,
+                     LineTransports,
                      4,
                      RunCommandFile,
                      {{"output_pipe", Expect::GoesOn},

@@ -107,8 +107,6 @@ void DatalogFileKept(const Cell& cell, const Result& result) {
     EarlierFileKept(cell, result);
 }
 
-const std::vector<Transport> Line = {Transport::Serial, Transport::Lan, Transport::Gpib};
-
 } // namespace
 
 std::vector<OperationRow> LoggingRows() {
@@ -118,7 +116,8 @@ std::vector<OperationRow> LoggingRows() {
     // ("*idn?;", two name queries) and two samples of one batch each.
     // The names of the sources (queries 4 and 5) are free text.
     OperationRow logging{
-        "data logging", NeedsReplies | NeedsSeveral | NeedsSettingsFile | NeedsOutputFile, Line, 7,
+        "data logging", NeedsReplies | NeedsSeveral | NeedsSettingsFile | NeedsOutputFile,
+        LineTransports, 7,
         RunDataLogging, {{"corrupt@4", Expect::Bounded}, {"corrupt@5", Expect::Bounded}}};
     logging.outputName = "run.csv";
     logging.comparable = MaskDigits;
@@ -126,8 +125,9 @@ std::vector<OperationRow> LoggingRows() {
     rows.push_back(logging);
 
     // The CLI identifies the instrument first ("*IDN?", "SYST:IDEF?"), then two readings.
-    OperationRow monitor{
-        "monitor", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 4, RunMonitor, {}};
+    OperationRow monitor{"monitor",      NeedsReplies | NeedsSeveral | NeedsSettingsFile,
+                         LineTransports, 4,
+                         RunMonitor,     {}};
     monitor.comparable = MaskDigits;
     rows.push_back(monitor);
 
@@ -139,7 +139,7 @@ std::vector<OperationRow> LoggingRows() {
     // short log is its column titles, free text.
     OperationRow datalog{"datalog upload",
                          NeedsReplies | NeedsSeveral | NeedsSettingsFile | NeedsOutputFile,
-                         Line,
+                         LineTransports,
                          32,
                          RunDatalogUpload,
                          {{"no_reply", Expect::ExactOrFails},

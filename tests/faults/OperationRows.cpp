@@ -130,8 +130,6 @@ OperationRow FileConversion(OperationRow row) {
     return row;
 }
 
-const std::vector<Transport> Line = {Transport::Serial, Transport::Lan, Transport::Gpib};
-
 // The model text of "*IDN?" is free text: a changed byte or a NUL in it is
 // what it is. The second query, "SYST:IDEF?": when it fails, or its reply is
 // late or unreadable, the model code stays as it was, without a word.
@@ -152,22 +150,22 @@ const std::map<std::string, Expect> PrintedAsItCame = {{"corrupt", Expect::Bound
 const std::vector<OperationRow>& Operations() {
     // clang-format off
     static const std::vector<OperationRow> rows = {
-        {"query", NeedsReplies | NeedsSettingsFile, Line, 1, RunQuery, PrintedAsItCame},
+        {"query", NeedsReplies | NeedsSettingsFile, LineTransports, 1, RunQuery, PrintedAsItCame},
         // A command is never answered: a line that has gone may take it all
         // the same (over LAN before the instrument's close arrives), and no
         // protocol can tell.
-        {"send", NeedsSettingsFile, Line, 1, RunSend,
+        {"send", NeedsSettingsFile, LineTransports, 1, RunSend,
          {{"hangup_at_once", Expect::ExactOrFails}, {"hangup@0", Expect::ExactOrFails}}},
-        {"terminal", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 2, RunTerminal,
+        {"terminal", NeedsReplies | NeedsSeveral | NeedsSettingsFile, LineTransports, 2, RunTerminal,
          PrintedAsItCame},
         // A NUL or a changed byte makes the model text what it is: the result
         // cannot be compared.
-        {"identify", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 2, RunIdentify,
+        {"identify", NeedsReplies | NeedsSeveral | NeedsSettingsFile, LineTransports, 2, RunIdentify,
          IdentificationOverrides},
-        {"Connect", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 2, RunConnect,
+        {"Connect", NeedsReplies | NeedsSeveral | NeedsSettingsFile, LineTransports, 2, RunConnect,
          IdentificationOverrides},
         // Port Select itself exchanges nothing: it must always end, and well.
-        {"Port Select", NeedsReplies | NeedsSeveral | NeedsSettingsFile, Line, 1, RunPortSelect,
+        {"Port Select", NeedsReplies | NeedsSeveral | NeedsSettingsFile, LineTransports, 1, RunPortSelect,
          {{"*", Expect::Succeeds}}},
         FileConversion({"curve conversion", NeedsOutputFile | NeedsInputFile, {Transport::Files},
                         0, RunCurveConversion, {}, InputFile{"sensor.340", Curve340}}),

@@ -122,7 +122,6 @@ Result RunPidUpload(const Cell& cell) {
     return RunTransfer(cell, UploadPIDTable, &CGivenTableNumbers::pidTable, 1, false);
 }
 
-const std::vector<Transport> Line = {Transport::Serial, Transport::Lan, Transport::Gpib};
 constexpr unsigned OnLine = NeedsReplies | NeedsSeveral | NeedsSettingsFile;
 
 } // namespace
@@ -133,7 +132,7 @@ std::vector<OperationRow> TransferRows() {
     // Eight "SENSORIX?", "*IDN?", then "CALC 2", four header lines, four
     // entries and ";". A changed byte in a "SENSORIX?" reply only changes what
     // the curve number dialog shows.
-    OperationRow download{"curve download", OnLine | NeedsInputFile,       Line, 19,
+    OperationRow download{"curve download", OnLine | NeedsInputFile,       LineTransports, 19,
                           RunCurveDownload, {{"corrupt", Expect::Bounded}}};
     download.input = InputFile{"probe.crv", ProbeCurve};
     download.transcript = true;
@@ -144,20 +143,23 @@ std::vector<OperationRow> TransferRows() {
     // exchanges).
     // The same, the user curve backed up first: its "SENSORIX 62:NENTRY?" and
     // the table of "CALC? 2" come before "CALC 2".
-    OperationRow backup{"curve download backup",    OnLine | NeedsInputFile,       Line, 25,
-                        RunCurveDownloadWithBackup, {{"corrupt", Expect::Bounded}}};
+    OperationRow backup{
+        "curve download backup",    OnLine | NeedsInputFile,       LineTransports, 25,
+        RunCurveDownloadWithBackup, {{"corrupt", Expect::Bounded}}};
     backup.input = download.input;
     backup.transcript = true;
     backup.checkFiles = BackupsWhole;
     rows.push_back(backup);
 
-    OperationRow upload{"curve upload", OnLine | NeedsOutputFile, Line, 15, RunCurveUpload, {}};
+    OperationRow upload{
+        "curve upload", OnLine | NeedsOutputFile, LineTransports, 15, RunCurveUpload, {}};
     upload.outputName = "user2.crv";
     upload.checkFiles = EarlierFileKept;
     rows.push_back(upload);
 
     // "*IDN?", then "PIDT 1:table", three lines and ";".
-    OperationRow pidDownload{"PID download", OnLine | NeedsInputFile, Line, 6, RunPidDownload, {}};
+    OperationRow pidDownload{
+        "PID download", OnLine | NeedsInputFile, LineTransports, 6, RunPidDownload, {}};
     pidDownload.input = InputFile{"zones.pid", ZonesTable};
     pidDownload.transcript = true;
     rows.push_back(pidDownload);
@@ -165,7 +167,7 @@ std::vector<OperationRow> TransferRows() {
     // "PIDT 1:NENT?" and the table of "PIDT 1:TABLE?" (about 150 bytes:
     // trickled, as long as ten RS232 exchanges).
     // The middle of the table is the range word of an entry, free text.
-    OperationRow pidUpload{"PID upload", OnLine | NeedsOutputFile,        Line, 12,
+    OperationRow pidUpload{"PID upload", OnLine | NeedsOutputFile,        LineTransports, 12,
                            RunPidUpload, {{"corrupt@2", Expect::Bounded}}};
     pidUpload.outputName = "table1.pid";
     pidUpload.checkFiles = EarlierFileKept;

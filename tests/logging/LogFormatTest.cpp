@@ -10,6 +10,7 @@
 #include "comm/FeatureTable.h"
 #include "logging/LogFormat.h"
 #include "logging/LogSources.h"
+#include "support/NoFeatureListener.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -30,12 +31,6 @@ std::vector<std::string> Commands(const std::vector<SampleBatch>& batches) {
         commands.push_back(batch.command + (batch.semicolonAfter ? " +;" : ""));
     return commands;
 }
-
-class NoListener : public IFeatureListener {
-public:
-    void FeaturesApplied(const FeatureRow&) override {}
-    void FeaturesCleared() override {}
-};
 
 unsigned EnableMask(int modelCode) {
     NoListener listener;

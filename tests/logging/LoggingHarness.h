@@ -18,6 +18,7 @@
 #include "logging/LoggingRun.h"
 #include "logging/PollingWorker.h"
 #include "logging/WorkerEvents.h"
+#include "support/NoFeatureListener.h"
 #include "support/TestUi.h"
 #include "support/WholeFile.h"
 
@@ -124,12 +125,6 @@ private:
     CLoggingRun& run_;
     std::mutex mutex_;
     std::vector<int> disconnects;
-};
-
-class NoListener : public IFeatureListener {
-public:
-    void FeaturesApplied(const FeatureRow&) override {}
-    void FeaturesCleared() override {}
 };
 
 // Everything a logging run shares with the program, without the program.

@@ -1,6 +1,7 @@
 // The simulated GPIB library against the real simulator, loaded with dlopen as
 // the utility loads a GPIB library, and called through its C exports only.
 
+#include "ReplyText.h"
 #include "base/SimulatorProcess.h"
 #include "sim/GpibSocketProtocol.h"
 #include "support/TempDir.h"
@@ -37,8 +38,6 @@ constexpr int Earg = 4;
 constexpr int Eabo = 6;
 constexpr int T100ms = 9;
 constexpr int T1s = 11;
-
-const std::string Identity = "ARKTRONIC,TX-28,SN280417,1.4.2";
 
 // The library's exports, resolved by name.
 struct GpibExports {

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+// What the simulator answers to "*IDN?", without its line end.
+inline const std::string Identity = "ARKTRONIC,TX-28,SN280417,1.4.2";
+
 // The pieces of a reply split at `separator`, empty pieces kept.
 inline std::vector<std::string> Fields(const std::string& text, char separator) {
     std::vector<std::string> fields;

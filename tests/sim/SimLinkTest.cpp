@@ -2,6 +2,7 @@
 // the simulated GPIB library, loaded by the link as it loads any GPIB library;
 // LAN through the simulator's TCP port.
 
+#include "ReplyText.h"
 #include "base/SettingsStore.h"
 #include "base/SimulatorProcess.h"
 #include "comm/CommLink.h"
@@ -20,8 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-const std::string Identity = "ARKTRONIC,TX-28,SN280417,1.4.2";
 
 class LinkToSimulatorTransports : public ::testing::Test {
 protected:

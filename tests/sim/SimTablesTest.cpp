@@ -133,8 +133,8 @@ TEST_F(SimTables, OverGpibATableIsOneMessagePerLine) {
 }
 
 TEST(SimLinePacer, BytesGoOnlyAsFastAsTheLineCarriesThem) {
-    using Clock = CSimLinePacer::Clock;
-    const Clock::time_point start{};
+    using PacerClock = CSimLinePacer::Clock;
+    const PacerClock::time_point start{};
     CSimLinePacer unpaced;
     EXPECT_EQ(unpaced.Allowance(start), CSimLinePacer::Unlimited);
 

@@ -27,7 +27,7 @@ namespace {
 using namespace std::chrono_literals;
 using namespace simtest;
 
-const std::string Identity = "ARKTRONIC,TX-28,SN280417,1.4.2\r\n";
+const std::string IdentityLine = "ARKTRONIC,TX-28,SN280417,1.4.2\r\n";
 
 class TcpClient {
 public:
@@ -99,7 +99,7 @@ TEST_F(TcpServerTest, AnswersEachLineWithCrLfLikeThePseudoTerminal) {
     Start({"--tcp", "0"});
     TcpClient client(port_);
     ASSERT_TRUE(client.Connected());
-    EXPECT_EQ(client.Query("*IDN?"), Identity);
+    EXPECT_EQ(client.Query("*IDN?"), IdentityLine);
     // A CR before the LF is dropped; a setting is not answered, so the next
     // bytes on the connection belong to the query after it.
     ASSERT_TRUE(client.Send("INP B:NAME Coldplate\r\n"));
@@ -117,7 +117,7 @@ TEST_F(TcpServerTest, ClientsAtOnceKeepTheirOwnLinesAndShareOneController) {
     ASSERT_TRUE(first.Send("*ID"));
     EXPECT_EQ(second.Query("INP A:UNIT?"), "K\r\n");
     ASSERT_TRUE(first.Send("N?\n"));
-    EXPECT_EQ(first.Reply(), Identity);
+    EXPECT_EQ(first.Reply(), IdentityLine);
 
     ASSERT_TRUE(first.Send("INP C:NAME Shared\n"));
     EXPECT_EQ(second.Query("INP C:NAME?"), "Shared\r\n");
@@ -129,7 +129,7 @@ TEST_F(TcpServerTest, ClientsAtOnceKeepTheirOwnLinesAndShareOneController) {
         ASSERT_TRUE(many.back()->Send("INP C:NAME?;:*IDN?\n"));
     }
     for (auto& client : many) {
-        EXPECT_EQ(client->Reply(), "Shared;" + Identity);
+        EXPECT_EQ(client->Reply(), "Shared;" + IdentityLine);
     }
 }
 
@@ -158,10 +158,10 @@ TEST_F(TcpServerTest, ClientsThatGoAwayMidReplyAreDroppedAndTheOthersServed) {
     const Clock::time_point sent = Clock::now();
     EXPECT_FALSE(ReadUntil(halfClosed.Fd(), rest, "never", 3s));
     EXPECT_LT(Clock::now() - sent, 2s) << "the server kept the connection open";
-    EXPECT_EQ(rest, Identity);
+    EXPECT_EQ(rest, IdentityLine);
 
     TcpClient later(port_);
-    EXPECT_EQ(later.Query("*IDN?"), Identity);
+    EXPECT_EQ(later.Query("*IDN?"), IdentityLine);
     ExpectCleanExitOn(SIGTERM);
 }
 
@@ -182,7 +182,7 @@ TEST_F(TcpServerTest, ARangeTakesAFreePortWithinIt) {
     EXPECT_GE(port_, 4000);
     EXPECT_LE(port_, 4999);
     TcpClient client(port_);
-    EXPECT_EQ(client.Query("*IDN?"), Identity);
+    EXPECT_EQ(client.Query("*IDN?"), IdentityLine);
 
     // A range whose one port is taken leaves nothing free.
     SimProcess second({"--tcp", std::to_string(port_) + "-" + std::to_string(port_)});
