@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs the whole test suite once, under
-# AddressSanitizer + UBSan with warnings as errors; the layering, format and
+# AddressSanitizer + UBSan with warnings as errors (each target compiled in a
+# few batches: a clean build in half the time); the layering, format and
 # tidy checks beside it; then the shipped programs built for release: the
 # speed guard and the Debian package with its installed programs; a short fuzz
 # of the curve readers; and the threaded suites under ThreadSanitizer. Ends
@@ -30,11 +31,14 @@ run_tests() {
 
 step "build for the tests: AddressSanitizer + UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
-  -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
+  -DTUNDRIX_SANITIZE=address -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_BENCHMARKS=OFF -DTUNDRIX_UNITY_BUILD=ON >/dev/null
 cmake --build build-asan
 step "tests under AddressSanitizer + UBSan; layers, format and tidy beside them"
-# The checks take the cores while the suites mostly wait on time-outs.
-scripts/check-code.sh build-asan >"$times.checks" 2>&1 &
+# The checks take the cores while the suites mostly wait on time-outs. Tidy
+# reads each file's own compile command: a configuration without batches.
+cmake -S . -B build-checks -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_BUILD_GUI=OFF \
+  -DTUNDRIX_BUILD_TESTS=OFF -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
+scripts/check-code.sh build-checks >"$times.checks" 2>&1 &
 checks=$!
 tests_status=0
 run_tests --test-dir build-asan -j "$test_jobs" || tests_status=$?
@@ -47,7 +51,7 @@ rm -f "$times.checks"
 
 step "build the shipped programs for release"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNDRIX_WERROR=ON -DTUNDRIX_SANITIZE= \
-  -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+  -DTUNDRIX_BUILD_GUI=ON -DTUNDRIX_BUILD_TESTS=OFF -DTUNDRIX_UNITY_BUILD=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build
 # Alone, with nothing else running: its ratios are timed.
 step "speed guard"
@@ -60,7 +64,7 @@ scripts/fuzz.sh 20
 
 step "build with ThreadSanitizer (core)"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTUNDRIX_WERROR=ON \
-  -DTUNDRIX_SANITIZE=thread -DTUNDRIX_BUILD_GUI=OFF -DTUNDRIX_BUILD_BENCHMARKS=OFF >/dev/null
+  -DTUNDRIX_SANITIZE=thread -DTUNDRIX_BUILD_GUI=OFF -DTUNDRIX_BUILD_BENCHMARKS=OFF -DTUNDRIX_UNITY_BUILD=ON >/dev/null
 # Only the threaded suites (each test is named after its program) and what they run.
 mapfile -t threaded < <(ctest --test-dir build-tsan -N -L threads | sed -n 's/^ *Test *#[0-9]*: //p')
 cmake --build build-tsan --target "${threaded[@]}"

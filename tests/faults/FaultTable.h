@@ -41,7 +41,7 @@ inline LinkTimeouts CellTimeouts() {
 enum class Transport { Serial, Lan, Gpib, Files };
 // The three transports of an operation on the line.
 inline const std::vector<Transport> LineTransports = {Transport::Serial, Transport::Lan,
-                                                 Transport::Gpib};
+                                                      Transport::Gpib};
 std::string TransportName(Transport transport);
 
 // What a fault does to the line, to an output file, to the file an operation
