@@ -35,6 +35,14 @@ std::chrono::milliseconds PauseLength(const std::string& text) {
     return std::chrono::milliseconds(std::max(0, LeadingInteger(text)));
 }
 
+// A reply as the logs show it: without the line end the instrument ended it
+// with, so that each "Received:" stays one line for a script reading the logs.
+std::string WithoutLineEnd(std::string reply) {
+    while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n'))
+        reply.pop_back();
+    return reply;
+}
+
 } // namespace
 
 CommandFileResult CCommandFileRunner::Run() {
@@ -173,7 +181,7 @@ CCommandFileRunner::Step CCommandFileRunner::Query() {
     if (reply_.empty())
         return Abort("Error:No returned string from device for \"" + Where(":tag ") + query_ +
                      "\" from target\n");
-    Log("Received:" + reply_ + "\n");
+    Log("Received:" + WithoutLineEnd(reply_) + "\n");
 
     item_ = Upper(reader_.ReadTag());
     ++tagNumber_;
@@ -229,7 +237,7 @@ void CCommandFileRunner::CheckResponse() {
 
 void CCommandFileRunner::ReportMismatch(const std::string& errorLine, const std::string& expected) {
     ToBothLogs(errorLine);
-    ToBothLogs("Received:" + reply_ + ",Expected:" + expected + "\n");
+    ToBothLogs("Received:" + WithoutLineEnd(reply_) + ",Expected:" + expected + "\n");
     ++errors_;
 }
 

@@ -22,15 +22,15 @@ TEST_F(CommandFileCli, ACompletedRunExitsZeroWhateverItsErrors) {
     auto run = Cli({"run-commands", file, "--error-log", errorLog});
     EXPECT_EQ(0, run.exitCode) << run.err;
     const std::string errors = "Error:The returned string for query \"CHECK: tag 2: *IDN?\"\n"
-                               "Received:ARKTRONIC,TX-28,SN280417,1.4.2\r\n,Expected:ARKTRONIC\n"
+                               "Received:ARKTRONIC,TX-28,SN280417,1.4.2,Expected:ARKTRONIC\n"
                                "Command language test completed.\n"
                                "1 Errors logged in the ErrorLog.txt\n";
     EXPECT_EQ(errors, ReadFile(errorLog));
     // The log and the expected texts, in the order they were written.
-    EXPECT_EQ("CHECK: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\r\n\n"
+    EXPECT_EQ("CHECK: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\n"
               "Expected:arktronic\n" +
                   errors.substr(0, errors.find("Command")) +
-                  "CHECK: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\r\n\n"
+                  "CHECK: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\n"
                   "Expected:ARKTRONIC,TX-28,SN280417,1.4.2\n"
                   "Command language test completed.\n"
                   "1 Errors logged in the ErrorLog.txt\n",
