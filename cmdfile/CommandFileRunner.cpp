@@ -201,14 +201,14 @@ void CCommandFileRunner::CheckFloatResponse() {
     item_ = expected;
     Log("Expected:" + expected + "\n");
     float received = 0.0f;
-    if (std::sscanf(reply_.c_str(), "%f", &received) != 1) {
+    if (!ScanFloat(reply_, received)) {
         ReportMismatch("Error:Unable to convert the response to float \"" + Where(":tag ") +
                            query_ + "\"\n",
                        expected);
         return;
     }
     float wanted = 0.0f;
-    if (std::sscanf(expected.c_str(), "%f", &wanted) != 1)
+    if (!ScanFloat(expected, wanted))
         wanted = 0.0f;
     const float difference = std::fabs(wanted - received);
     if (!(static_cast<double>(difference) <= 0.05 * std::fabs(static_cast<double>(wanted))))
