@@ -128,7 +128,7 @@ TEST_F(CurveTransfer, FourEntriesDownloadAndThreeAreRefusedBeforeAnythingIsSent)
     std::size_t mark = Transcript().size();
     EXPECT_EQ(DownloadCurve(Context()), TransferOutcome::FileRefused);
     EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Not enough points to form a curve"});
-    EXPECT_EQ(ui_.Log(), "Not enough points in " + three + " file");
+    EXPECT_EQ(ui_.Log(), "Not enough points in " + three + " file\n");
     EXPECT_EQ(header_.runs, 0);
     EXPECT_TRUE(ReceivedSince(mark).empty());
 

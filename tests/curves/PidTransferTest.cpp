@@ -107,7 +107,7 @@ TEST_F(PidTransfer, FilesThatFailTheCheckAreRefusedBeforeAnythingIsSent) {
         const std::size_t mark = Transcript().size();
         EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::FileRefused);
         EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{c.box});
-        EXPECT_EQ(ui_.Log(), std::string(c.log) + " in " + file + " file" + c.reason);
+        EXPECT_EQ(ui_.Log(), std::string(c.log) + " in " + file + " file" + c.reason + "\n");
         EXPECT_TRUE(ReceivedSince(mark).empty());
         EXPECT_TRUE(MutexFree());
     }
