@@ -18,9 +18,14 @@ namespace {
 constexpr float Split = 30.0f;
 constexpr float MaxDifference = 0.05f;
 
-// A correction needs its anchors 10 K apart; without a curve the user is asked again.
-constexpr char AnchorsTooClose[] = "The reference points must be at least 10 K apart.";
-constexpr char TooCloseTo30K[] = "The reference point must be at least 10 K away from 30K.";
+// A correction needs its anchors 10 K apart, one of them 30 K for all but the
+// 77 K to 300 K correction; the box names the rule that the entered point
+// broke, and the user is asked again.
+constexpr char Point300KTooLow[] = "The 300K reference point must be at or above 40K.";
+constexpr char Point4K2TooHigh[] = "The 4.2K reference point must be at or below 20K.";
+constexpr char Point77KTooLow[] = "The 77K reference point must be at or above 40K.";
+constexpr char Points77And300TooClose[] =
+    "The 77K and 300K reference points must be at least 10 K apart.";
 
 // A new curve and the summary it is logged with.
 struct Generated {
@@ -167,7 +172,7 @@ std::optional<Generated> CCalGenRun::OnePoint300K(const ReferenceRow& row) {
         return std::nullopt;
     auto curve = CorrectCurve(source_.curve, 0, row.temperature, row.value, Split, v30_);
     if (!curve)
-        return Refuse(TooCloseTo30K);
+        return Refuse(Point300KTooLow);
     return Generated{std::move(*curve),
                      CFormat("New Curve generated using %10.6fV at %10.6fK.\n",
                              static_cast<double>(row.value), static_cast<double>(row.temperature))};
@@ -178,7 +183,7 @@ std::optional<Generated> CCalGenRun::OnePoint4K2(const ReferenceRow& row) {
         return std::nullopt;
     auto curve = CorrectCurve(source_.curve, 3, Split, v30_, row.temperature, row.value);
     if (!curve)
-        return Refuse(TooCloseTo30K);
+        return Refuse(Point4K2TooHigh);
     return Generated{std::move(*curve),
                      CFormat("New Curve generated using %10.6fV at %10.6fK.\n",
                              static_cast<double>(row.value), static_cast<double>(row.temperature))};
@@ -191,10 +196,10 @@ std::optional<Generated> CCalGenRun::TwoPoints(const ReferenceRow& low, const Re
     const float s30 = InterpolateCurve(Split, source_.curve);
     auto first = CorrectCurve(source_.curve, 1, low.temperature, low.value, Split, s30);
     if (!first)
-        return Refuse(TooCloseTo30K);
+        return Refuse(Point77KTooLow);
     auto curve = CorrectCurve(*first, 1, high.temperature, high.value, low.temperature, low.value);
     if (!curve)
-        return Refuse(AnchorsTooClose);
+        return Refuse(Points77And300TooClose);
     return Generated{std::move(*curve),
                      CFormat("Generate curve using %10.6fV at %10.6fK \nand %10.6fV at %10.6fK.\n",
                              static_cast<double>(high.value), static_cast<double>(high.temperature),
@@ -212,11 +217,12 @@ std::optional<Generated> CCalGenRun::ThreePoints(const ReferenceRow& r4k2, const
     auto first =
         CorrectCurve(source_.curve, 2, r300.temperature, r300.value, r77.temperature, r77.value);
     if (!first)
-        return Refuse(AnchorsTooClose);
+        return Refuse(Points77And300TooClose);
     const float a30 = InterpolateCurve(Split, *first);
+    // Out of reach of the dialog, which holds this point at 15 K or below.
     auto curve = CorrectCurve(*first, 2, Split, a30, r4k2.temperature, r4k2.value);
     if (!curve)
-        return Refuse(AnchorsTooClose);
+        return Refuse(Point4K2TooHigh);
     const auto point = [](const ReferenceRow& row) {
         return CFormat("%10.6fV at %10.6fK", static_cast<double>(row.value),
                        static_cast<double>(row.temperature));

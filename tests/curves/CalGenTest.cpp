@@ -319,8 +319,10 @@ TEST_F(CalGen, RefusedPointsAreReportedInTheirOrderWithTheirOwnRangeLines) {
 TEST_F(CalGen, PointsThatLeaveNoCorrectionOrNoLineAreRefusedAndAskedAgain) {
     const std::string source = Source(LinePoints(Temperatures));
     const auto at = [](float t) { return Off(t, 0); };
-    const char* from30 = "The reference point must be at least 10 K away from 30K.";
-    const char* apart = "The reference points must be at least 10 K apart.";
+    const char* above40 = "The 300K reference point must be at or above 40K.";
+    const char* below20 = "The 4.2K reference point must be at or below 20K.";
+    const char* point77 = "The 77K reference point must be at or above 40K.";
+    const char* apart = "The 77K and 300K reference points must be at least 10 K apart.";
     struct Case {
         CalGenOperation operation;
         std::vector<GivenPoint> refused;
@@ -328,9 +330,12 @@ TEST_F(CalGen, PointsThatLeaveNoCorrectionOrNoLineAreRefusedAndAskedAgain) {
         const char* box;
     };
     const Case cases[] = {
-        {CalGenOperation::Diode300K, {at(39)}, {at(40)}, from30},
-        {CalGenOperation::Diode4K2, {at(21)}, {at(20)}, from30},
-        {CalGenOperation::DiodeTwoPoints, {at(35), at(300)}, {at(40), at(300)}, from30},
+        {CalGenOperation::Diode300K, {at(39)}, {at(40)}, above40},
+        {CalGenOperation::Diode300K, {at(20)}, {at(300)}, above40},
+        {CalGenOperation::Diode4K2, {at(21)}, {at(20)}, below20},
+        {CalGenOperation::Diode4K2, {at(45)}, {at(4.2f)}, below20},
+        {CalGenOperation::DiodeTwoPoints, {at(35), at(300)}, {at(40), at(300)}, point77},
+        {CalGenOperation::DiodeTwoPoints, {at(10), at(300)}, {at(77), at(300)}, point77},
         {CalGenOperation::DiodeTwoPoints, {at(170), at(177)}, {at(167), at(177)}, apart},
         {CalGenOperation::DiodeThreePoints,
          {at(4.2f), at(170), at(177)},
