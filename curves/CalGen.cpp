@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "base/AbsolutePath.h"
 #include "base/AtomicFile.h"
 #include "base/DecimalText.h"
 #include "base/FileChooser.h"
@@ -269,6 +270,7 @@ CalGenOutcome CCalGenRun::Finish(const Generated& generated) {
         log_.AppendLog("Failed to create file " + error + "\n");
         return CalGenOutcome::WriteFailed;
     }
+    log_.AppendLog("New curve saved in " + AbsolutePath(*fileName) + "\n");
     return CalGenOutcome::Saved;
 }
 

@@ -169,13 +169,14 @@ TEST_F(CalGen, The300KOperationKeepsTheCurveBelow30KAndWritesTheSourceHeaderAndO
             EXPECT_NE(std::string::npos, text.find(F("%f ", v) + F("%f\n", t))) << t;
         }
 
-    // The log: the summary, the points as in the file with five blanks between, ";".
+    // The log: the summary, the points as in the file with five blanks between,
+    // ";", and where the curve was saved.
     std::string logged = "New Curve generated using   0.820000V at 300.000000K.\n";
     std::istringstream lines(text.substr(FirstLines(text, 4).size()));
     std::string line;
     while (std::getline(lines, line) && line != ";")
         logged += line.replace(line.find(' '), 1, "     ") + "\n";
-    EXPECT_EQ(logged + ";\n", ui_.Log());
+    EXPECT_EQ(logged + ";\nNew curve saved in " + Output() + "\n", ui_.Log());
 
     ASSERT_EQ(1u, files_.openAsked.size());
     EXPECT_EQ(std::make_pair(std::string("crv"),
