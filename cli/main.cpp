@@ -117,6 +117,8 @@ int main(int argc, char** argv) {
                      "T,V: a temperature and the sensor's value there, one per dialog row")
         ->allow_extra_args(false)
         ->required();
+    calGenCommand->add_flag("--allow-nonpositive", calGen.allowNonpositive,
+                            "write a platinum curve even where its line gives 0 ohm or less");
 
     CurveDownloadOptions download;
     auto* curveDownload = curve->add_subcommand(

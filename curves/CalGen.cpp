@@ -28,11 +28,33 @@ constexpr char Point77KTooLow[] = "The 77K reference point must be at or above 4
 constexpr char Points77And300TooClose[] =
     "The 77K and 300K reference points must be at least 10 K apart.";
 
-// A new curve and the summary it is logged with.
+// A new curve and the summary it is logged with; `doubt`, when not empty,
+// is said in the log and asked about before the curve is offered for saving.
 struct Generated {
     CalCurve curve;
     std::string summary;
+    std::string doubt = {};
 };
+
+// The platinum line through (low, high) crosses 0 ohm somewhere: a resistance
+// at or below it is no sensor reading. Says how many points of `curve` came
+// out there and on which side of the crossing the line does not hold; "" when
+// none did.
+std::string NonpositiveDoubt(const CalCurve& curve, float slope, float offset) {
+    int count = 0;
+    for (const CalPoint& point : curve.points)
+        if (point.value <= 0.0f)
+            ++count;
+    if (count == 0)
+        return {};
+    std::string where = "at any temperature";
+    if (slope != 0.0f)
+        where = CFormat("%s %.2fK", slope > 0.0f ? "below" : "above",
+                        static_cast<double>(-offset / slope));
+    return CFormat("%d point%s of the new curve %s at or below 0 ohm: the line through the "
+                   "reference points does not hold %s.",
+                   count, count == 1 ? "" : "s", count == 1 ? "is" : "are", where.c_str());
+}
 
 // How a check's failure writes the range line into the log.
 enum class RangeLog { SixDecimals, TwoDecimals };
@@ -248,16 +270,23 @@ std::optional<Generated> CCalGenRun::Platinum(const ReferenceRow& low, const Ref
     curve.points.reserve(source_.curve.points.size());
     for (const CalPoint& point : source_.curve.points)
         curve.points.push_back({offset + slope * point.temperature, point.temperature});
+    std::string doubt = NonpositiveDoubt(curve, slope, offset);
     return Generated{
         std::move(curve),
         CFormat("Generate curve using %10.6fohm at %10.6fK \nand %10.6fohm at %10.6fK.\n",
                 static_cast<double>(high.value), static_cast<double>(high.temperature),
-                static_cast<double>(low.value), static_cast<double>(low.temperature))};
+                static_cast<double>(low.value), static_cast<double>(low.temperature)),
+        std::move(doubt)};
 }
 
 CalGenOutcome CCalGenRun::Finish(const Generated& generated) {
     log_.AppendLog(generated.summary);
     log_.AppendLog(FormatCalGenLog(generated.curve));
+    if (!generated.doubt.empty()) {
+        log_.AppendLog(generated.doubt + "\n");
+        if (!points_.KeepNonpositiveCurve(generated.doubt))
+            return CalGenOutcome::NotSaved;
+    }
     files_.ProposeSaveName(CalGenFileName(source_.fileName));
     auto fileName = files_.ChooseSaveFile("crv", "Curve Files (*.crv)|*.crv||");
     if (!fileName)

@@ -64,4 +64,9 @@ public:
     // Opens with the form's values; true on OK with the entered values in the
     // form's rows, each within its ranges; false on Cancel.
     virtual bool EnterReferencePoints(ReferenceForm& form) = 0;
+    // Asked before a new curve that holds values at or below 0 (a platinum
+    // line beyond its crossing) is offered for saving; `text` says how many
+    // and where. True goes on to the save dialog, false keeps the curve in
+    // the log only.
+    virtual bool KeepNonpositiveCurve(std::string_view text) = 0;
 };

@@ -252,10 +252,39 @@ TEST_F(CalGen, PlatinumDrawsTheLineThroughItsPointsWhateverTheSourceValues) {
               "180.000000 475.000000\n110.000000 300.000000\n70.000000 200.000000\n"
               "30.000000 100.000000\n20.800001 77.000000\n2.000000 30.000000\n;\n",
               fromA);
+    EXPECT_EQ("", dialog_.nonpositiveQuestion);
     const ReferenceForm& form = dialog_.opened[0];
     EXPECT_EQ(ReferenceDialogKind::TwoPoints, form.kind);
     EXPECT_EQ("Resistance:", form.valueLabel);
     EXPECT_EQ("Enter a reference point at HIGH temperature", form.rows[1].caption);
+}
+
+TEST_F(CalGen, APlatinumLineBelowZeroOhmIsSaidAndSavedOnlyWhenTheUserKeepsIt) {
+    // A platinum sensor down to 14 K; the line through 77 K / 20.5 ohm and
+    // 300 K / 110.5 ohm crosses 0 ohm at 26.21 K.
+    const std::string source =
+        Source({{0.2f, 14}, {0.5f, 20}, {3.6f, 30}, {20.4f, 77}, {110.3f, 300}, {150, 400}},
+               {"PT-100", "Platinum", "1.0", "Ohms"});
+    const std::string doubt = "2 points of the new curve are at or below 0 ohm: the line through "
+                              "the reference points does not hold below 26.21K.";
+    const std::vector<std::vector<GivenPoint>> points{{{77, 20.5f}, {300, 110.5f}}};
+    for (bool keep : {false, true}) {
+        ui_.Clear();
+        files_.saveAsked.clear();
+        dialog_.keepNonpositive = keep;
+        dialog_.nonpositiveQuestion.clear();
+        EXPECT_EQ(keep ? CalGenOutcome::Saved : CalGenOutcome::NotSaved,
+                  Run(CalGenOperation::Platinum, source, points));
+        EXPECT_EQ(doubt, dialog_.nonpositiveQuestion);
+        // Said in the log after the curve, before the save dialog.
+        EXPECT_NE(std::string::npos, ui_.Log().find("-4.926009     14.000000\n"
+                                                    "-2.504484     20.000000\n"))
+            << ui_.Log();
+        EXPECT_NE(std::string::npos, ui_.Log().find(";\n" + doubt + "\n")) << ui_.Log();
+        EXPECT_EQ(keep ? 1u : 0u, files_.saveAsked.size());
+        EXPECT_EQ(keep, Written());
+        EXPECT_TRUE(ui_.Boxes().empty());
+    }
 }
 
 TEST_F(CalGen, RefusedPointsAreReportedInTheirOrderWithTheirOwnRangeLines) {

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -239,4 +240,21 @@ TEST(ReferencePointDialogs, TheOperationBringsTheDialogBackWithTheValuesEntered)
     EXPECT_EQ(1, calculator.quillmereCloses);
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.Path()),
                                std::filesystem::directory_iterator()));
+}
+
+TEST(ReferencePointDialogs, ACurveBelowZeroIsSavedOnlyWhenTheUserSaysSo) {
+    TestUi ui;
+    Calculator calculator;
+    CReferencePointDialogs dialogs(ui, calculator.Actions(), nullptr);
+    const std::string doubt = "2 points of the new curve are at or below 0 ohm: the line through "
+                              "the reference points does not hold below 26.21K.";
+    for (bool save : {true, false}) {
+        QString shown;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            shown = box->text();
+            box->button(save ? QMessageBox::Save : QMessageBox::Cancel)->click();
+        });
+        EXPECT_EQ(save, dialogs.KeepNonpositiveCurve(doubt));
+        EXPECT_TRUE(shown.startsWith(QString::fromStdString(doubt))) << shown.toStdString();
+    }
 }
