@@ -86,6 +86,9 @@ private:
     IMessageLog& log_;
     CalGenSource source_;
     float v30_ = 0.0f;
+    // The field of the form's row that the last failed check found fault with.
+    const ReferenceRow* faultyRow_ = nullptr;
+    ReferenceField faultyField_ = ReferenceField::None;
 };
 
 CalGenOutcome CCalGenRun::Run(CalGenOperation operation) {
@@ -123,8 +126,13 @@ CalGenOutcome CCalGenRun::Run(CalGenOperation operation) {
     for (;;) {
         if (!points_.EnterReferencePoints(form))
             return CalGenOutcome::Cancelled;
+        faultyRow_ = nullptr;
+        faultyField_ = ReferenceField::None;
         if (auto generated = Generate(operation, form))
             return Finish(*generated);
+        form.faultyField = faultyField_;
+        form.faultyRow =
+            faultyRow_ != nullptr ? static_cast<std::size_t>(faultyRow_ - form.rows.data()) : 0;
     }
 }
 
@@ -144,6 +152,8 @@ bool CCalGenRun::CheckPoint(const ReferenceRow& row, const char* offBox, RangeLo
     const float v = row.value;
     const float s = InterpolateCurve(t, source_.curve);
     if (s < 0.0f) {
+        faultyRow_ = &row;
+        faultyField_ = ReferenceField::Temperature;
         boxes_.ShowMessage(
             CFormat("%10.6fK is not within the range of the source curve.", static_cast<double>(t)),
             MessageIcon::Stop);
@@ -158,6 +168,8 @@ bool CCalGenRun::CheckPoint(const ReferenceRow& row, const char* offBox, RangeLo
     const float difference = std::fabs(s - v);
     const bool off = s == 0.0f ? v != 0.0f : difference / s > MaxDifference;
     if (off) {
+        faultyRow_ = &row;
+        faultyField_ = ReferenceField::Value;
         boxes_.ShowMessage(offBox, MessageIcon::Stop);
         log_.AppendLog(
             CFormat("%10.6fV is more than 5%% difference from the source curve at %10.6fK.\n",

@@ -315,6 +315,16 @@ TEST_F(CalGen, RefusedPointsAreReportedInTheirOrderWithTheirOwnRangeLines) {
               ui_.Log());
     ASSERT_EQ(5u, dialog_.opened.size());
     EXPECT_EQ((std::vector<std::pair<float, float>>{{10, 0.5f}, {77, v77}, {200, v200}}), Shown(4));
+    // Each time the dialog comes back at the field the check refused.
+    using Field = std::pair<std::size_t, ReferenceField>;
+    const Field faulty[] = {{0, ReferenceField::None},
+                            {1, ReferenceField::Value},
+                            {2, ReferenceField::Temperature},
+                            {0, ReferenceField::Temperature},
+                            {0, ReferenceField::Value}};
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(faulty[i], Field(dialog_.opened[i].faultyRow, dialog_.opened[i].faultyField))
+            << "opening " << i;
     EXPECT_FALSE(Written());
     EXPECT_TRUE(files_.saveAsked.empty());
 

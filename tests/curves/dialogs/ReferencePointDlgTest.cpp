@@ -162,6 +162,30 @@ TEST(ReferencePointDialogs, TwoPointsTakeTheDiodeOrPlatinumSettings) {
         make);
 }
 
+TEST(ReferencePointDialogs, AfterAFailedCheckTheFieldAtFaultHasTheFocus) {
+    Calculator calculator;
+    TestUi ui;
+    struct Case {
+        std::size_t row;
+        ReferenceField field;
+    };
+    for (Case c : {Case{1, ReferenceField::Value}, Case{1, ReferenceField::Temperature},
+                   Case{0, ReferenceField::Value}}) {
+        ReferenceForm form = DiodeTwoPointsForm();
+        form.rows[1].value = 0.5f;
+        form.faultyRow = c.row;
+        form.faultyField = c.field;
+        CTWOPOINTS dialog(form, ui, calculator.Actions());
+        dialog.show();
+        QLineEdit* faulty = c.field == ReferenceField::Value
+                                ? dialog.ValueEdit(static_cast<int>(c.row))
+                                : dialog.TemperatureEdit(static_cast<int>(c.row));
+        EXPECT_EQ(faulty, dialog.focusWidget()) << c.row;
+        // Selected, so that typing replaces the value that was refused.
+        EXPECT_EQ(faulty->text(), faulty->selectedText());
+    }
+}
+
 TEST(ReferencePointDialogs, ThreePointsHaveTheirRowsAndRanges) {
     TestUi ui;
     Calculator calculator;
