@@ -368,3 +368,18 @@ TEST(CompareCurveLines, EachDifferenceIsLoggedAndCounted) {
                          "\"0.200100     300.000000\"\n"
                          "Verify: 3 entries sent, 2 read back\n");
 }
+
+TEST_F(CurveTransfer, EachUserCurveIsUploadedByItsOwnEntryCountQuery) {
+    Connect(PortLAN);
+    for (int n = 1; n <= 8; ++n) {
+        ui_.Clear();
+        numbers_.userCurve = n;
+        files_.saveAnswers = {dir_->File("each" + std::to_string(n) + ".crv")};
+        const std::size_t mark = Transcript().size();
+        UploadCurve(Context());
+        const std::vector<std::string> received = ReceivedSince(mark);
+        ASSERT_GE(received.size(), 10u) << n;
+        // "*IDN?", the eight user curves for the dialog, then the chosen one's entries.
+        EXPECT_EQ(received[9], "SENSORIX " + std::to_string(60 + n) + ":NENTRY?");
+    }
+}
