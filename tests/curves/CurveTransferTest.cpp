@@ -383,3 +383,25 @@ TEST_F(CurveTransfer, EachUserCurveIsUploadedByItsOwnEntryCountQuery) {
         EXPECT_EQ(received[9], "SENSORIX " + std::to_string(60 + n) + ":NENTRY?");
     }
 }
+
+TEST(LineTime, AnRs232LineCarriesTenBitsAByteAtItsRate) {
+    PtyPeer line;
+    CSettingsStore settings("");
+    TestUi ui;
+    CCommLink link(settings, ui, ui, ui);
+    struct Case {
+        int baudIndex; // 0 = 115200 .. 7 = 1200 baud
+        std::size_t bytes;
+        std::chrono::milliseconds time;
+    };
+    for (Case c : {Case{0, 11520, 1001ms}, Case{4, 960, 1001ms}, Case{4, 9600, 10001ms},
+                   Case{7, 12, 101ms}, Case{7, 0, 1ms}}) {
+        ASSERT_TRUE(link.UseSerialDevice(line.Device(), c.baudIndex));
+        EXPECT_EQ(c.time, LineTime(link, c.bytes)) << c.baudIndex << " " << c.bytes;
+    }
+    // A GPIB or LAN send ends when the instrument has the line.
+    link.UseGpibAddress(12);
+    EXPECT_EQ(0ms, LineTime(link, 9600));
+    link.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"), 5000);
+    EXPECT_EQ(0ms, LineTime(link, 9600));
+}
