@@ -220,3 +220,27 @@ TEST_F(PidTransfer, EveryTableThatDownloadsUploadsBackOnEveryTransport) {
     }
     EXPECT_TRUE(MutexFree());
 }
+
+TEST_F(PidTransfer, LinesTheLinkCannotSendAreMarkedAndTheRunEndsWithTheErrorBox) {
+    // A controller of its own whose GPIB device stops listening after two
+    // commands: "*IDN?" and "PIDT 2:table" reach it, the table's lines do not.
+    CSimulatorProcess gone;
+    ASSERT_TRUE(gone.Start(TUNDRIX_SIM_PROGRAM, {"--gpib", "--fault", "hangup:2"}, {"gpib"}))
+        << gone.Error();
+    ::setenv("TUNDRIX_SIM_GPIB", gone.Address("gpib").c_str(), 1);
+    Connect(PortGPIB);
+    files_.openAnswers = {Write("lost.pid", PidText(2) + ";\n")};
+    numbers_.pidTable = 2;
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::NotConfirmed);
+    // After the link's own line on the lost device.
+    EXPECT_NE(ui_.Log().find("\nCold head **ERROR**\n"
+                             "10.0 50 20.5 0 High **ERROR**\n"
+                             "20.0 51 20.5 0 High **ERROR**\n"
+                             "; **ERROR**\n"),
+              std::string::npos)
+        << ui_.Log();
+    ASSERT_FALSE(ui_.BoxTexts().empty());
+    EXPECT_EQ(ui_.BoxTexts().back(), ErrorsBox);
+    EXPECT_FALSE(ui_.ProgressOpen());
+    EXPECT_TRUE(MutexFree());
+}
