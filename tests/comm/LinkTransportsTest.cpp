@@ -106,6 +106,16 @@ TEST_F(LinkOnLan, ATableThatEndsShortReturnsWhatCameAndABrokenOneFails) {
     EXPECT_FALSE(ui_.ProgressOpen());
 }
 
+TEST_F(LinkOnLan, AnInstrumentThatClosedTheConnectionIsTheLanFailureWithItsBox) {
+    peer_.CloseClient();
+    const auto start = std::chrono::steady_clock::now();
+    std::string reply;
+    EXPECT_EQ(Link::LanFailure, link_.Transact("*IDN?", &reply));
+    // Seen as closed, not waited out as a silence.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, CTethraLink::ReadTimeout);
+    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+}
+
 TEST_F(LinkOnLan, ANulByteInsideAReplyDoesNotCutIt) {
     std::thread instrument([this] {
         peer_.Read();
