@@ -25,12 +25,25 @@ void CMessageLogStore::Append(std::string_view text) {
         }
         afterCarriageReturn_ = false;
         std::string& line = slots_[static_cast<std::size_t>(current_)];
-        if (line.size() >= LineLength) {
-            NewLine();
-            slots_[static_cast<std::size_t>(current_)] += c;
-        } else {
+        if (line.size() < LineLength) {
             line += c;
+            continue;
         }
+        // A full line breaks at its last blank, so that no word is split
+        // ("5% difference"); the blank the break takes is not kept. A line
+        // without a blank after its first word (an indent is none) breaks
+        // where it is full.
+        std::string carried;
+        if (c != ' ') {
+            const std::size_t blank = line.rfind(' ');
+            if (blank != std::string::npos && line.find_first_not_of(' ') < blank) {
+                carried = line.substr(blank + 1);
+                line.erase(blank);
+            }
+            carried += c;
+        }
+        NewLine();
+        slots_[static_cast<std::size_t>(current_)] = std::move(carried);
     }
     ++revision_;
 }

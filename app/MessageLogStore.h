@@ -9,8 +9,9 @@
 // The message log's text: a ring of 2048 line slots of at most 80 characters.
 // Text is split into lines as it is appended: a line feed or carriage return
 // starts a new line (a CR LF pair counts as one break), and a line that already
-// holds 80 characters continues on a new line. Once 2048 lines are in use the
-// oldest are overwritten. Safe to append from any thread.
+// holds 80 characters continues on a new line from its last blank on (a word
+// is kept whole; a line without a blank is cut). Once 2048 lines are in use
+// the oldest are overwritten. Safe to append from any thread.
 class CMessageLogStore {
 public:
     static constexpr int Capacity = 2048;

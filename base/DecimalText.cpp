@@ -82,6 +82,17 @@ bool ParseLeadingNumber(std::string_view text, float& value) {
     return ReadFloat(std::string(text), value, end);
 }
 
+bool ScanFloat(std::string_view text, float& value) {
+    const std::string copy(text);
+    char* stop = nullptr;
+    const float number =
+        CLocale() ? ::strtof_l(copy.c_str(), &stop, CLocale()) : std::strtof(copy.c_str(), &stop);
+    if (stop == copy.c_str())
+        return false;
+    value = number;
+    return true;
+}
+
 bool ParseLeadingInteger(std::string_view text, long& value) {
     std::string copy(text);
     char* stop = nullptr;

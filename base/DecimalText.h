@@ -22,6 +22,9 @@ std::optional<double> FieldNumber(std::string_view field);
 // text (after blanks); the rest is ignored.
 bool ParseNumber(std::string_view token, float& value);
 bool ParseLeadingNumber(std::string_view text, float& value);
+// What a "%f" scan reads, in the C locale: a number at the start of the text
+// (after white space), NaN and the infinities included; the rest is ignored.
+bool ScanFloat(std::string_view text, float& value);
 // A decimal integer at the start of the text (after blanks); the rest is ignored.
 bool ParseLeadingInteger(std::string_view text, long& value);
 // The decimal integer at the start of `text` as atoi reads it (blanks, one

@@ -50,6 +50,7 @@ int RunCalGenCommand(const CalGenOptions& options) {
                                    (chosen->points == 1 ? " --point" : " --point options"));
 
     CGivenReferencePoints dialog;
+    dialog.keepNonpositive = options.allowNonpositive;
     dialog.answers.emplace_back();
     for (std::size_t i = 0; i < options.points.size(); ++i) {
         GivenPoint point;
@@ -74,6 +75,11 @@ int RunCalGenCommand(const CalGenOptions& options) {
     }
     if (outcome == CalGenOutcome::Saved)
         return 0;
+    if (!dialog.nonpositiveQuestion.empty() && !options.allowNonpositive) {
+        std::fprintf(stderr, "tundrix-cli: calgen: %s --allow-nonpositive writes it all the same\n",
+                     dialog.nonpositiveQuestion.c_str());
+        return ExitFailed;
+    }
     // The boxes have said why; the dialog would now be shown again.
     if (dialog.opened.size() > 1)
         std::fprintf(stderr, "tundrix-cli: calgen: the reference points were refused\n");

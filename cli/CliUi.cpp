@@ -5,6 +5,8 @@
 
 void CCliUi::ShowMessage(std::string_view text, MessageIcon icon) {
     std::lock_guard lock(mutex_);
+    if (noticesLogged_ && icon == MessageIcon::Information)
+        return;
     const char* kind = icon == MessageIcon::Stop      ? "error"
                        : icon == MessageIcon::Warning ? "warning"
                                                       : "note";

@@ -11,6 +11,9 @@
 class CCliUi : public IMessageBoxes, public IMessageLog, public ITransferProgress {
 public:
     void SetLogStream(std::FILE* stream) { logStream_ = stream; }
+    // For a command whose every notice (an information box) is also a line of
+    // its log: the notices are not printed, so each is said once.
+    void SetNoticesLogged(bool logged) { noticesLogged_ = logged; }
 
     void ShowMessage(std::string_view text, MessageIcon icon) override;
     void AppendLog(std::string_view text) override;
@@ -24,4 +27,5 @@ private:
     std::string caption_;
     int percent_ = -1;
     bool progressShown_ = false;
+    bool noticesLogged_ = false;
 };

@@ -6,6 +6,7 @@
 #include "base/AbsolutePath.h"
 #include "base/GivenFiles.h"
 #include "cli/CliUi.h"
+#include "cli/ExitStatus.h"
 #include "cmdfile/CommandFileRunner.h"
 #include "cmdfile/StandardOutput.h"
 
@@ -17,5 +18,7 @@ int RunCommandFile(CVantorCore& core, CCliUi& ui, const std::string& fileName,
     CommandFileContext context{core.Link(), core.TransactionMutex(), ui, standardOutput, file};
     context.errorLogPath = errorLogPath;
     const CommandFileResult result = CCommandFileRunner(context).Run();
-    return result.outcome == CommandFileOutcome::Completed ? 0 : 1;
+    if (result.outcome != CommandFileOutcome::Completed)
+        return ExitFailed;
+    return result.errors == 0 ? 0 : ExitChecksFailed;
 }

@@ -62,6 +62,8 @@ int RunCurveConvert(const CurveConvertOptions& options) {
     if (const std::string refusal = GiveCurveHeader(options.header, header); !refusal.empty())
         return Usage("curve convert", refusal);
     CCliUi ui;
+    // "Converted Sensor Curve saved" and its like are box and log line at once.
+    ui.SetNoticesLogged(true);
     CGivenFiles files(options.input, options.output);
     ConvertOutcome outcome;
     {

@@ -117,6 +117,8 @@ int main(int argc, char** argv) {
                      "T,V: a temperature and the sensor's value there, one per dialog row")
         ->allow_extra_args(false)
         ->required();
+    calGenCommand->add_flag("--allow-nonpositive", calGen.allowNonpositive,
+                            "write a platinum curve even where its line gives 0 ohm or less");
 
     CurveDownloadOptions download;
     auto* curveDownload = curve->add_subcommand(
@@ -150,6 +152,9 @@ int main(int argc, char** argv) {
         "run-commands", "run an XML command file against the instrument, checking its replies");
     runCommands->add_option("FILE", commandFile, "the command file")->required();
     runCommands->add_option("--error-log", errorLog, "the error log (default ErrorLog.txt)");
+    runCommands->footer("Exit status: 0 when the run completed with no error logged; 3 when it\n"
+                        "completed with errors logged (a reply failed its check); 1 when it was\n"
+                        "aborted or the command file could not be opened.");
 
     LogOptions logOptions;
     auto* log = app.add_subcommand(

@@ -35,6 +35,14 @@ std::chrono::milliseconds PauseLength(const std::string& text) {
     return std::chrono::milliseconds(std::max(0, LeadingInteger(text)));
 }
 
+// A reply as the logs show it: without the line end the instrument ended it
+// with, so that each "Received:" stays one line for a script reading the logs.
+std::string WithoutLineEnd(std::string reply) {
+    while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n'))
+        reply.pop_back();
+    return reply;
+}
+
 } // namespace
 
 CommandFileResult CCommandFileRunner::Run() {
@@ -173,7 +181,7 @@ CCommandFileRunner::Step CCommandFileRunner::Query() {
     if (reply_.empty())
         return Abort("Error:No returned string from device for \"" + Where(":tag ") + query_ +
                      "\" from target\n");
-    Log("Received:" + reply_ + "\n");
+    Log("Received:" + WithoutLineEnd(reply_) + "\n");
 
     item_ = Upper(reader_.ReadTag());
     ++tagNumber_;
@@ -193,14 +201,14 @@ void CCommandFileRunner::CheckFloatResponse() {
     item_ = expected;
     Log("Expected:" + expected + "\n");
     float received = 0.0f;
-    if (std::sscanf(reply_.c_str(), "%f", &received) != 1) {
+    if (!ScanFloat(reply_, received)) {
         ReportMismatch("Error:Unable to convert the response to float \"" + Where(":tag ") +
                            query_ + "\"\n",
                        expected);
         return;
     }
     float wanted = 0.0f;
-    if (std::sscanf(expected.c_str(), "%f", &wanted) != 1)
+    if (!ScanFloat(expected, wanted))
         wanted = 0.0f;
     const float difference = std::fabs(wanted - received);
     if (!(static_cast<double>(difference) <= 0.05 * std::fabs(static_cast<double>(wanted))))
@@ -229,7 +237,7 @@ void CCommandFileRunner::CheckResponse() {
 
 void CCommandFileRunner::ReportMismatch(const std::string& errorLine, const std::string& expected) {
     ToBothLogs(errorLine);
-    ToBothLogs("Received:" + reply_ + ",Expected:" + expected + "\n");
+    ToBothLogs("Received:" + WithoutLineEnd(reply_) + ",Expected:" + expected + "\n");
     ++errors_;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "base/AbsolutePath.h"
 #include "base/AtomicFile.h"
 #include "base/DecimalText.h"
 #include "base/FileChooser.h"
@@ -18,15 +19,42 @@ namespace {
 constexpr float Split = 30.0f;
 constexpr float MaxDifference = 0.05f;
 
-// A correction needs its anchors 10 K apart; without a curve the user is asked again.
-constexpr char AnchorsTooClose[] = "The reference points must be at least 10 K apart.";
-constexpr char TooCloseTo30K[] = "The reference point must be at least 10 K away from 30K.";
+// A correction needs its anchors 10 K apart, one of them 30 K for all but the
+// 77 K to 300 K correction; the box names the rule that the entered point
+// broke, and the user is asked again.
+constexpr char Point300KTooLow[] = "The 300K reference point must be at or above 40K.";
+constexpr char Point4K2TooHigh[] = "The 4.2K reference point must be at or below 20K.";
+constexpr char Point77KTooLow[] = "The 77K reference point must be at or above 40K.";
+constexpr char Points77And300TooClose[] =
+    "The 77K and 300K reference points must be at least 10 K apart.";
 
-// A new curve and the summary it is logged with.
+// A new curve and the summary it is logged with; `doubt`, when not empty,
+// is said in the log and asked about before the curve is offered for saving.
 struct Generated {
     CalCurve curve;
     std::string summary;
+    std::string doubt = {};
 };
+
+// The platinum line through (low, high) crosses 0 ohm somewhere: a resistance
+// at or below it is no sensor reading. Says how many points of `curve` came
+// out there and on which side of the crossing the line does not hold; "" when
+// none did.
+std::string NonpositiveDoubt(const CalCurve& curve, float slope, float offset) {
+    int count = 0;
+    for (const CalPoint& point : curve.points)
+        if (point.value <= 0.0f)
+            ++count;
+    if (count == 0)
+        return {};
+    std::string where = "at any temperature";
+    if (slope != 0.0f)
+        where = CFormat("%s %.2fK", slope > 0.0f ? "below" : "above",
+                        static_cast<double>(-offset / slope));
+    return CFormat("%d point%s of the new curve %s at or below 0 ohm: the line through the "
+                   "reference points does not hold %s.",
+                   count, count == 1 ? "" : "s", count == 1 ? "is" : "are", where.c_str());
+}
 
 // How a check's failure writes the range line into the log.
 enum class RangeLog { SixDecimals, TwoDecimals };
@@ -58,6 +86,9 @@ private:
     IMessageLog& log_;
     CalGenSource source_;
     float v30_ = 0.0f;
+    // The field of the form's row that the last failed check found fault with.
+    const ReferenceRow* faultyRow_ = nullptr;
+    ReferenceField faultyField_ = ReferenceField::None;
 };
 
 CalGenOutcome CCalGenRun::Run(CalGenOperation operation) {
@@ -95,8 +126,13 @@ CalGenOutcome CCalGenRun::Run(CalGenOperation operation) {
     for (;;) {
         if (!points_.EnterReferencePoints(form))
             return CalGenOutcome::Cancelled;
+        faultyRow_ = nullptr;
+        faultyField_ = ReferenceField::None;
         if (auto generated = Generate(operation, form))
             return Finish(*generated);
+        form.faultyField = faultyField_;
+        form.faultyRow =
+            faultyRow_ != nullptr ? static_cast<std::size_t>(faultyRow_ - form.rows.data()) : 0;
     }
 }
 
@@ -116,6 +152,8 @@ bool CCalGenRun::CheckPoint(const ReferenceRow& row, const char* offBox, RangeLo
     const float v = row.value;
     const float s = InterpolateCurve(t, source_.curve);
     if (s < 0.0f) {
+        faultyRow_ = &row;
+        faultyField_ = ReferenceField::Temperature;
         boxes_.ShowMessage(
             CFormat("%10.6fK is not within the range of the source curve.", static_cast<double>(t)),
             MessageIcon::Stop);
@@ -130,6 +168,8 @@ bool CCalGenRun::CheckPoint(const ReferenceRow& row, const char* offBox, RangeLo
     const float difference = std::fabs(s - v);
     const bool off = s == 0.0f ? v != 0.0f : difference / s > MaxDifference;
     if (off) {
+        faultyRow_ = &row;
+        faultyField_ = ReferenceField::Value;
         boxes_.ShowMessage(offBox, MessageIcon::Stop);
         log_.AppendLog(
             CFormat("%10.6fV is more than 5%% difference from the source curve at %10.6fK.\n",
@@ -167,7 +207,7 @@ std::optional<Generated> CCalGenRun::OnePoint300K(const ReferenceRow& row) {
         return std::nullopt;
     auto curve = CorrectCurve(source_.curve, 0, row.temperature, row.value, Split, v30_);
     if (!curve)
-        return Refuse(TooCloseTo30K);
+        return Refuse(Point300KTooLow);
     return Generated{std::move(*curve),
                      CFormat("New Curve generated using %10.6fV at %10.6fK.\n",
                              static_cast<double>(row.value), static_cast<double>(row.temperature))};
@@ -178,7 +218,7 @@ std::optional<Generated> CCalGenRun::OnePoint4K2(const ReferenceRow& row) {
         return std::nullopt;
     auto curve = CorrectCurve(source_.curve, 3, Split, v30_, row.temperature, row.value);
     if (!curve)
-        return Refuse(TooCloseTo30K);
+        return Refuse(Point4K2TooHigh);
     return Generated{std::move(*curve),
                      CFormat("New Curve generated using %10.6fV at %10.6fK.\n",
                              static_cast<double>(row.value), static_cast<double>(row.temperature))};
@@ -191,10 +231,10 @@ std::optional<Generated> CCalGenRun::TwoPoints(const ReferenceRow& low, const Re
     const float s30 = InterpolateCurve(Split, source_.curve);
     auto first = CorrectCurve(source_.curve, 1, low.temperature, low.value, Split, s30);
     if (!first)
-        return Refuse(TooCloseTo30K);
+        return Refuse(Point77KTooLow);
     auto curve = CorrectCurve(*first, 1, high.temperature, high.value, low.temperature, low.value);
     if (!curve)
-        return Refuse(AnchorsTooClose);
+        return Refuse(Points77And300TooClose);
     return Generated{std::move(*curve),
                      CFormat("Generate curve using %10.6fV at %10.6fK \nand %10.6fV at %10.6fK.\n",
                              static_cast<double>(high.value), static_cast<double>(high.temperature),
@@ -212,11 +252,12 @@ std::optional<Generated> CCalGenRun::ThreePoints(const ReferenceRow& r4k2, const
     auto first =
         CorrectCurve(source_.curve, 2, r300.temperature, r300.value, r77.temperature, r77.value);
     if (!first)
-        return Refuse(AnchorsTooClose);
+        return Refuse(Points77And300TooClose);
     const float a30 = InterpolateCurve(Split, *first);
+    // Out of reach of the dialog, which holds this point at 15 K or below.
     auto curve = CorrectCurve(*first, 2, Split, a30, r4k2.temperature, r4k2.value);
     if (!curve)
-        return Refuse(AnchorsTooClose);
+        return Refuse(Point4K2TooHigh);
     const auto point = [](const ReferenceRow& row) {
         return CFormat("%10.6fV at %10.6fK", static_cast<double>(row.value),
                        static_cast<double>(row.temperature));
@@ -241,16 +282,23 @@ std::optional<Generated> CCalGenRun::Platinum(const ReferenceRow& low, const Ref
     curve.points.reserve(source_.curve.points.size());
     for (const CalPoint& point : source_.curve.points)
         curve.points.push_back({offset + slope * point.temperature, point.temperature});
+    std::string doubt = NonpositiveDoubt(curve, slope, offset);
     return Generated{
         std::move(curve),
         CFormat("Generate curve using %10.6fohm at %10.6fK \nand %10.6fohm at %10.6fK.\n",
                 static_cast<double>(high.value), static_cast<double>(high.temperature),
-                static_cast<double>(low.value), static_cast<double>(low.temperature))};
+                static_cast<double>(low.value), static_cast<double>(low.temperature)),
+        std::move(doubt)};
 }
 
 CalGenOutcome CCalGenRun::Finish(const Generated& generated) {
     log_.AppendLog(generated.summary);
     log_.AppendLog(FormatCalGenLog(generated.curve));
+    if (!generated.doubt.empty()) {
+        log_.AppendLog(generated.doubt + "\n");
+        if (!points_.KeepNonpositiveCurve(generated.doubt))
+            return CalGenOutcome::NotSaved;
+    }
     files_.ProposeSaveName(CalGenFileName(source_.fileName));
     auto fileName = files_.ChooseSaveFile("crv", "Curve Files (*.crv)|*.crv||");
     if (!fileName)
@@ -263,6 +311,7 @@ CalGenOutcome CCalGenRun::Finish(const Generated& generated) {
         log_.AppendLog("Failed to create file " + error + "\n");
         return CalGenOutcome::WriteFailed;
     }
+    log_.AppendLog("New curve saved in " + AbsolutePath(*fileName) + "\n");
     return CalGenOutcome::Saved;
 }
 

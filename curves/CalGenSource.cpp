@@ -52,7 +52,7 @@ SourceRead ReadCalGenSource(IFileChooser& files, IMessageBoxes& boxes, IMessageL
     if (!ReadCounted(*fileName, check, source)) {
         // Changed or removed since the check.
         boxes.ShowMessage("File Syntax Error", MessageIcon::Stop);
-        log.AppendLog("Syntax error in " + *fileName + " file");
+        log.AppendLog("Syntax error in " + *fileName + " file\n");
         return SourceRead::Refused;
     }
     return SourceRead::Read;

@@ -40,7 +40,7 @@ private:
         return {};
     }
     CrvCheck SyntaxError() {
-        return Refuse("File Syntax Error", "Syntax error in " + fileName_ + " file");
+        return Refuse("File Syntax Error", "Syntax error in " + fileName_ + " file\n");
     }
     CrvCheck Unreadable() {
         log_.AppendLog("Cannot open input file\n");
@@ -94,9 +94,10 @@ CrvCheck CChecker::Run() {
     const std::string limit = std::to_string(SensorCurve::MaxEntries);
     if (count > SensorCurve::MaxEntries)
         return Refuse("More than " + limit + " entries",
-                      "More than " + limit + " curve entries in " + fileName_ + " file");
+                      "More than " + limit + " curve entries in " + fileName_ + " file\n");
     if (count < MinEntries)
-        return Refuse("Not enough curve entry", "Not enough curve entry in " + fileName_ + " file");
+        return Refuse("Not enough curve entry",
+                      "Not enough curve entry in " + fileName_ + " file\n");
     return {count, firstEntry - 1};
 }
 

@@ -30,7 +30,7 @@ ConvertOutcome ConvertCurve(IFileChooser& files, ICurveHeaderDialog& headerDialo
     }
     if (curve.count < MinPoints) {
         boxes.ShowMessage("Not enough points to form a curve", MessageIcon::Stop);
-        log.AppendLog("Not enough points in " + *fileName + " file");
+        log.AppendLog("Not enough points in " + *fileName + " file\n");
         return ConvertOutcome::TooFewPoints;
     }
 

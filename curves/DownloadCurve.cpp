@@ -35,7 +35,7 @@ bool ReadCurveToSend(const TransferContext& context, const std::string& fileName
         if (curve.count >= MinPoints)
             return true;
         context.boxes.ShowMessage("Not enough points to form a curve", MessageIcon::Stop);
-        context.log.AppendLog("Not enough points in " + fileName + " file");
+        context.log.AppendLog("Not enough points in " + fileName + " file\n");
         return false;
     case CurveRead::FormatError:
         context.boxes.ShowMessage(

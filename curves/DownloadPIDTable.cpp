@@ -43,7 +43,7 @@ bool Accepted(const TransferContext& context, const PidTableFile& file,
     if (!file.reason.empty())
         log += ": " + file.reason;
     context.boxes.ShowMessage(box, MessageIcon::Stop);
-    context.log.AppendLog(log);
+    context.log.AppendLog(log + "\n");
     return false;
 }
 

@@ -30,3 +30,8 @@ bool CGivenReferencePoints::EnterReferencePoints(ReferenceForm& form) {
     }
     return true;
 }
+
+bool CGivenReferencePoints::KeepNonpositiveCurve(std::string_view text) {
+    nonpositiveQuestion = std::string(text);
+    return keepNonpositive;
+}

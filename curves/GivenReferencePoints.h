@@ -27,5 +27,11 @@ public:
     int refusedRow = 0;
     std::string refusal;
 
+    // The answer to a curve with values at or below 0, and the text it was
+    // asked with ("" when it was not asked).
+    bool keepNonpositive = false;
+    std::string nonpositiveQuestion;
+
     bool EnterReferencePoints(ReferenceForm& form) override;
+    bool KeepNonpositiveCurve(std::string_view text) override;
 };

@@ -29,14 +29,24 @@ enum class ReferenceDialogKind {
     ThreePoints, // CThreePoints, "Enter three reference points"
 };
 
+// A field of a reference-point dialog's row.
+enum class ReferenceField {
+    None,
+    Temperature,
+    Value,
+};
+
 // What a reference-point dialog is opened with and gives back: its rows, top
 // to bottom, and the label and unit of the value fields ("Voltage:", "V" or
-// "Resistance:", "ohm").
+// "Resistance:", "ohm"). After a failed check the dialog opens again with the
+// focus in the field the check found fault with.
 struct ReferenceForm {
     ReferenceDialogKind kind = ReferenceDialogKind::OnePoint;
     std::string valueLabel = "Voltage:";
     std::string unitLabel = "V";
     std::vector<ReferenceRow> rows;
+    std::size_t faultyRow = 0;
+    ReferenceField faultyField = ReferenceField::None;
 };
 
 // The forms of the CalGen operations, with their captions and ranges; every
@@ -64,4 +74,9 @@ public:
     // Opens with the form's values; true on OK with the entered values in the
     // form's rows, each within its ranges; false on Cancel.
     virtual bool EnterReferencePoints(ReferenceForm& form) = 0;
+    // Asked before a new curve that holds values at or below 0 (a platinum
+    // line beyond its crossing) is offered for saving; `text` says how many
+    // and where. True goes on to the save dialog, false keeps the curve in
+    // the log only.
+    virtual bool KeepNonpositiveCurve(std::string_view text) = 0;
 };

@@ -1,6 +1,9 @@
 #include "curves/dialogs/ReferencePointDialogs.h"
 
+#include <QMessageBox>
 #include <memory>
+
+#include "base/ui/UiText.h"
 
 #include "curves/dialogs/OnePoint.h"
 #include "curves/dialogs/TWOPOINTS.h"
@@ -23,4 +26,13 @@ bool CReferencePointDialogs::EnterReferencePoints(ReferenceForm& form) {
         return false;
     form = dialog->Form();
     return true;
+}
+
+bool CReferencePointDialogs::KeepNonpositiveCurve(std::string_view text) {
+    const QString title = parent_ != nullptr ? parent_->window()->windowTitle() : QString();
+    QMessageBox box(QMessageBox::Warning, title,
+                    FromCoreText(text) + QStringLiteral("\n\nSave it all the same?"),
+                    QMessageBox::Save | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Save;
 }

@@ -14,6 +14,7 @@ public:
         : boxes_(boxes), actions_(std::move(actions)), parent_(parent) {}
 
     bool EnterReferencePoints(ReferenceForm& form) override;
+    bool KeepNonpositiveCurve(std::string_view text) override;
 
 private:
     IMessageBoxes& boxes_;

@@ -80,6 +80,15 @@ void CReferencePointDlg::Arrange(bool valueFirst) {
     layout->addSpacing(12);
     layout->addLayout(buttons);
     MakeFixedSize(*this);
+
+    // Shown again after a failed check: the field at fault takes the focus.
+    if (form_.faultyField != ReferenceField::None && form_.faultyRow < rows_.size()) {
+        const Row& faulty = rows_[form_.faultyRow];
+        QLineEdit* edit =
+            form_.faultyField == ReferenceField::Value ? faulty.value : faulty.temperature;
+        edit->setFocus();
+        edit->selectAll();
+    }
 }
 
 void CReferencePointDlg::reject() {

@@ -11,11 +11,16 @@
 #include "base/DecimalText.h"
 #include "base/GivenFiles.h"
 #include "base/SettingsStore.h"
+#include "base/TransactionMutex.h"
+#include "cmdfile/CommandFileRunner.h"
+#include "comm/CommLink.h"
+#include "comm/MyIPAddr.h"
 #include "curves/ConvertCurve.h"
 #include "curves/GivenCurveHeader.h"
 #include "curves/ReadCrvFile.h"
 #include "logging/StripChartScale.h"
 #include "support/DecimalCommaLocale.h"
+#include "support/TcpResponder.h"
 #include "support/TestUi.h"
 #include "support/WholeFile.h"
 
@@ -127,4 +132,36 @@ TEST_F(DecimalComma, CurveFilesAreConvertedReadAndWrittenWithAPoint) {
     EXPECT_TRUE(ParseNumber("1.25", value));
     EXPECT_EQ(1.25f, value);
     EXPECT_FALSE(ParseNumber("1,25", value));
+}
+
+TEST_F(DecimalComma, FloatResponsesAreReadWithAPoint) {
+    // Each query is answered with its own number after the "Q".
+    TcpResponder instrument(
+        [](const std::string& line) { return line.substr(1, line.size() - 2) + "\r\n"; });
+    CSettingsStore settings("");
+    CCommLink link(settings, ui_, ui_, ui_);
+    link.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"), instrument.Port());
+    ASSERT_EQ(1, link.ConnectLAN());
+    CGivenFiles file(dir_.File("float.xml"));
+    CTransactionMutex mutex;
+    TestUi standardOutput;
+    CommandFileContext context{link, mutex, ui_, standardOutput, file};
+    context.errorLogPath = dir_.File("ErrorLog.txt");
+    // Read in the locale, "0.9" would be 0 and pass an expected 0.02; "284.9"
+    // would be 284 against 300.0 and "0.93" would be 0 against 0.9.
+    WriteFile(dir_.File("float.xml"), "<G><QUERY>Q0.9?</QUERY><FLOATRESPONSE>0.02</FLOATRESPONSE>"
+                                      "<QUERY>Q284.9?</QUERY><FLOATRESPONSE>300.0</FLOATRESPONSE>"
+                                      "<QUERY>Q0.93?</QUERY><FLOATRESPONSE>0.9</FLOATRESPONSE>"
+                                      "<QUERY>Q1,5?</QUERY><FLOATRESPONSE>1.5</FLOATRESPONSE></G>");
+    const CommandFileResult result = CCommandFileRunner(context).Run();
+    EXPECT_EQ(CommandFileOutcome::Completed, result.outcome);
+    EXPECT_EQ("Error:The return string for query \"G: tag 2: Q0.9?\"\n"
+              "Received:0.9,Expected:0.02\n"
+              "Error:The return string for query \"G: tag 4: Q284.9?\"\n"
+              "Received:284.9,Expected:300.0\n"
+              "Error:The return string for query \"G: tag 8: Q1,5?\"\n"
+              "Received:1,5,Expected:1.5\n"
+              "Command language test completed.\n"
+              "3 Errors logged in the ErrorLog.txt\n",
+              ReadFile(dir_.File("ErrorLog.txt")));
 }

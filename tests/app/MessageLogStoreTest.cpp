@@ -17,6 +17,31 @@ TEST(MessageLog, LongTextIsCutInto80CharacterLines) {
     EXPECT_EQ(40u, lines[2].size());
 }
 
+TEST(MessageLog, AFullLineBreaksAtItsLastBlank) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> lines;
+    };
+    const std::string word60(60, 'w');
+    const Case cases[] = {
+        {"  1.500000V is more than 5% difference from the source curve at 300.000000K and more\n",
+         {"  1.500000V is more than 5% difference from the source curve at 300.000000K and", "more",
+          ""}},
+        // The blank that falls on the break is not carried to the next line.
+        {word60 + " " + std::string(19, 'a') + " b", {word60 + " " + std::string(19, 'a'), "b"}},
+        {word60 + " " + std::string(30, 'c'), {word60, std::string(30, 'c')}},
+        // Blanks only at the start are no place to break.
+        {" " + std::string(85, 'd'), {" " + std::string(79, 'd'), std::string(6, 'd')}},
+        {std::string(21, ' ') + std::string(65, 'e'),
+         {std::string(21, ' ') + std::string(59, 'e'), std::string(6, 'e')}},
+    };
+    for (const Case& c : cases) {
+        CMessageLogStore log;
+        log.Append(c.text);
+        EXPECT_EQ(c.lines, log.Lines()) << c.text;
+    }
+}
+
 TEST(MessageLog, LineEndsStartLinesAndAreNotStored) {
     CMessageLogStore log;
     log.Append("\nquery:*IDN?");

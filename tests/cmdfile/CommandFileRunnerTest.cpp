@@ -66,7 +66,7 @@ TEST(CommandFileRunner, KeywordsInAnyCaseAndATagWithAnAttributeStartsAGroup) {
     EXPECT_EQ(Lines({"INP A:UNIT K", "INP A:UNIT?"}), lan.Received());
     EXPECT_EQ(std::string("SETUP: Command:INP A:UNIT K\n"
                           "COMMAND X=\"1\": Query:INP A:UNIT?\n"
-                          "Received:K\r\n\n") +
+                          "Received:K\n") +
                   Completed0,
               lan.run.log.Log());
     // The expected text goes to standard output only, as written in the file.
@@ -89,14 +89,14 @@ TEST(CommandFileRunner, ResponseIgnoresCaseTheReplysSpacesAndLineEndButNotTheExp
     EXPECT_EQ(Lines({" *CLS", "A?", "B?", "C?"}), lan.Received());
     // The group tag is tag 0, " *CLS" tag 1, each query and its response the next two.
     const std::string mismatch = "Error:The returned string for query \"T: tag 7: C?\"\n"
-                                 "Received:K K\r\n,Expected:K K\n"
+                                 "Received:K K,Expected:K K\n"
                                  "Command language test completed.\n"
                                  "1 Errors logged in the ErrorLog.txt\n";
     EXPECT_EQ(mismatch, lan.run.ErrorLog());
     EXPECT_EQ("T: Command: *CLS\n"
-              "T: Query:A?\nReceived:k\r\n\n"
-              "T: Query:B?\nReceived: K \r\n\n"
-              "T: Query:C?\nReceived:K K\r\n\n" +
+              "T: Query:A?\nReceived:k\n"
+              "T: Query:B?\nReceived: K \n"
+              "T: Query:C?\nReceived:K K\n" +
                   mismatch,
               lan.run.log.Log());
     EXPECT_EQ("Expected:K\nExpected:K\nExpected:K K\n", lan.run.standardOutput.Log());
@@ -134,11 +134,11 @@ TEST(CommandFileRunner, FloatResponseWithinFivePercentOfTheExpectedMagnitude) {
         if (!cases[i].passes)
             errorLog += "Error:The return string for query \"F: tag " + std::to_string(2 * i + 2) +
                         ": Q" + std::to_string(i) + "?\"\nReceived:" + cases[i].reply +
-                        "\r\n,Expected:" + cases[i].expected + "\n";
+                        ",Expected:" + cases[i].expected + "\n";
     EXPECT_EQ(errorLog + "Command language test completed.\n5 Errors logged in the ErrorLog.txt\n",
               lan.run.ErrorLog());
     // FLOATRESPONSE shows the expected text in the log, not on standard output.
-    EXPECT_NE(std::string::npos, lan.run.log.Log().find("F: Query:Q2?\nReceived:284.9\r\n\n"
+    EXPECT_NE(std::string::npos, lan.run.log.Log().find("F: Query:Q2?\nReceived:284.9\n"
                                                         "Expected:300\n"));
     EXPECT_EQ("", lan.run.standardOutput.Log());
 }
@@ -150,7 +150,7 @@ TEST(CommandFileRunner, AReplyWithoutANumberCountsOneConversionError) {
     EXPECT_EQ(CommandFileOutcome::Completed, result.outcome);
     EXPECT_EQ(1, result.errors);
     EXPECT_EQ("Error:Unable to convert the response to float \"G:tag 2: INP A:NAME?\"\n"
-              "Received:Input A\r\n,Expected:300\n"
+              "Received:Input A,Expected:300\n"
               "Command language test completed.\n"
               "1 Errors logged in the ErrorLog.txt\n",
               lan.run.ErrorLog());
@@ -162,7 +162,7 @@ TEST(CommandFileRunner, AQueryFollowedByACommandLogsTheReplyAndRunsTheCommand) {
                                            "<CALCUR>CALC 1</CALCUR><MODEL>TX-28</MODEL>");
     EXPECT_EQ(CommandFileOutcome::Completed, result.outcome);
     EXPECT_EQ(Lines({"*IDN?", "*CLS", "CALC 1"}), lan.Received());
-    EXPECT_EQ(std::string("G: Query:*IDN?\nReceived:ARKTRONIC,TX-28\r\n\n"
+    EXPECT_EQ(std::string("G: Query:*IDN?\nReceived:ARKTRONIC,TX-28\n"
                           "G: Command:*CLS\n"
                           "G: CalCur:CALC 1\n"
                           "Command for Model TX-28\n") +
@@ -216,7 +216,7 @@ TEST(CommandFileRunner, AQueryWithoutQuestionMarkIsCheckedAgainstTheReplyBefore)
     EXPECT_EQ(Lines({"A?", "B", "C"}), lan.Received());
     // The reply was upper-cased by the first check.
     EXPECT_EQ("Error:The returned string for query \"G: tag 6: C\"\n"
-              "Received:X\r\n,Expected:Y\n"
+              "Received:X,Expected:Y\n"
               "Command language test completed.\n"
               "1 Errors logged in the ErrorLog.txt\n",
               lan.run.ErrorLog());
@@ -245,7 +245,7 @@ TEST(CommandFileRunner, ASendFailureAbortsWithTheCountOfEarlierErrors) {
     EXPECT_EQ(1, result.errors);
     EXPECT_EQ(Lines({"A?"}), lan.Received());
     EXPECT_EQ("Error:The returned string for query \"G: tag 2: A?\"\n"
-              "Received:1\r\n,Expected:2\n"
+              "Received:1,Expected:2\n"
               "Error:Not able to send \"G:tag 3: " +
                   longCommand +
                   "\" command \n"
@@ -293,9 +293,9 @@ TEST(CommandFileRunner, AnErrorLogThatCannotBeCreatedIsReportedAndTheRunGoesOn) 
                   ": No such file or directory\n"
                   "G: Command:A\n"
                   "G: Query:A?\n"
-                  "Received:1\r\n\n"
+                  "Received:1\n"
                   "Error:The returned string for query \"G: tag 3: A?\"\n"
-                  "Received:1\r\n,Expected:2\n"
+                  "Received:1,Expected:2\n"
                   "Command language test completed.\n"
                   "1 Errors, not logged: " +
                   lan.run.errorLogPath + " could not be written\n",

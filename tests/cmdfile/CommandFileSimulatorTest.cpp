@@ -49,17 +49,16 @@ TEST_P(CommandFileOnTransport, ChecksRepliesAsTheyArriveAndLogsEachStep) {
     EXPECT_TRUE(std::regex_match(
         run.ErrorLog(),
         std::regex("Error:The returned string for query \"INPUTA: tag 3: INP A:NAME\\?\"\n"
-                   "Received:STAGE (RS232|GPIB|LAN)\r\n,Expected:STAGE \\1\n"
+                   "Received:STAGE (RS232|GPIB|LAN),Expected:STAGE \\1\n"
                    "Error:The return string for query \"INPUTA: tag 7: INP A:TEMP\\?\"\n"
-                   "Received:7[67]\\.[0-9]+\r\n,Expected:300\n"
+                   "Received:7[67]\\.[0-9]+,Expected:300\n"
                    "Command language test completed.\n"
                    "2 Errors logged in the ErrorLog.txt\n")))
         << run.ErrorLog();
-    EXPECT_NE(
-        std::string::npos,
-        run.log.Log().find("IDENTIFY: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\r\n\n"
-                           "INPUTA: Command:INP A:NAME " +
-                           name + "\n"));
+    EXPECT_NE(std::string::npos,
+              run.log.Log().find("IDENTIFY: Query:*IDN?\nReceived:ARKTRONIC,TX-28,SN280417,1.4.2\n"
+                                 "INPUTA: Command:INP A:NAME " +
+                                 name + "\n"));
     EXPECT_EQ("Expected:ARKTRONIC,TX-28,SN280417,1.4.2\nExpected:" + name + "\n",
               run.standardOutput.Log());
     EXPECT_TRUE(ui.Boxes().empty());

@@ -106,6 +106,16 @@ TEST_F(LinkOnLan, ATableThatEndsShortReturnsWhatCameAndABrokenOneFails) {
     EXPECT_FALSE(ui_.ProgressOpen());
 }
 
+TEST_F(LinkOnLan, AnInstrumentThatClosedTheConnectionIsTheLanFailureWithItsBox) {
+    peer_.CloseClient();
+    const auto start = std::chrono::steady_clock::now();
+    std::string reply;
+    EXPECT_EQ(Link::LanFailure, link_.Transact("*IDN?", &reply));
+    // Seen as closed, not waited out as a silence.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, CTethraLink::ReadTimeout);
+    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+}
+
 TEST_F(LinkOnLan, ANulByteInsideAReplyDoesNotCutIt) {
     std::thread instrument([this] {
         peer_.Read();
@@ -158,6 +168,40 @@ TEST_F(LinkOnLan, ALateReplyIsDiscardedBeforeTheNextQueryAndSaidSo) {
     instrument.join();
     EXPECT_EQ("second\r\n", reply);
     EXPECT_EQ("Late reply discarded (it came after its query had timed out): first\n", ui_.Log());
+}
+
+TEST(LinkOnLanLateReply, TheLogShowsSixtyCharactersOfItAndMarksTheCut) {
+    struct Case {
+        std::string late;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {std::string(60, 'a') + "\r\n", std::string(60, 'a')},
+        {"\x07" + std::string(64, 'b') + "\r\n", "?" + std::string(59, 'b') + "..."},
+    };
+    for (const Case& c : cases) {
+        TcpPeer peer;
+        CSettingsStore settings("");
+        TestUi ui;
+        // A tenth of the waits: the read gives up after 300 ms.
+        CCommLink link(settings, ui, ui, ui, LinkTimeouts::Divided(10));
+        link.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"), peer.Port());
+        ASSERT_EQ(1, link.ConnectLAN());
+        ASSERT_TRUE(peer.Accept());
+        std::thread instrument([&] {
+            peer.Read();
+            std::this_thread::sleep_for(link.Timeouts().lanRead + 200ms);
+            peer.Write(c.late);
+            peer.Read(50ms, 3000ms);
+            peer.Write("second\r\n");
+        });
+        std::string reply;
+        EXPECT_EQ(Link::LanFailure, link.TransactQuiet("INP A:NAME?", &reply));
+        EXPECT_EQ(Link::Success, link.TransactQuiet("INP B:NAME?", &reply));
+        instrument.join();
+        EXPECT_EQ("Late reply discarded (it came after its query had timed out): " + c.shown + "\n",
+                  ui.Log());
+    }
 }
 
 TEST_F(LinkOnLan, ADoubledReplyNeverAnswersTheQueryThatFollowsAtOnce) {

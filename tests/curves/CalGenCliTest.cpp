@@ -35,7 +35,9 @@ TEST_F(CalGenCli, WritesTheCurveAndLogsItOnStandardOutput) {
     EXPECT_EQ(0u, run.out.find("New Curve generated using   0.810000V at 300.000000K.\n"
                                "0.291481     475.000000\n0.810000     300.000000\n"))
         << run.out;
-    EXPECT_EQ(";\n", run.out.substr(run.out.size() - 2));
+    // Where the curve went closes the log.
+    const std::string saved = ";\nNew curve saved in " + out_ + "\n";
+    EXPECT_EQ(saved, run.out.substr(run.out.size() - saved.size()));
     const std::string file = ReadFile(out_);
     EXPECT_EQ("Standard diode\nDiode\n1.0\nVolts\n0.291481 475.000000\n", FirstLines(file, 5));
 
@@ -46,6 +48,32 @@ TEST_F(CalGenCli, WritesTheCurveAndLogsItOnStandardOutput) {
     EXPECT_EQ(0u, run.out.find("Generate new curve using   0.790000V at 300.000000K,\n"
                                "                     and   1.470000V at  77.000000K,\n"
                                "                     and   1.690000V at   4.200000K.\n"));
+}
+
+TEST_F(CalGenCli, APlatinumCurveBelowZeroOhmIsWrittenOnlyWhenAllowed) {
+    // A platinum sensor down to 14 K; the line through 77 K / 20.5 ohm and
+    // 300 K / 110.5 ohm gives -4.9 ohm there.
+    const std::string source = WriteFile(
+        dir_.File("pt.crv"),
+        CrvText({"PT-100", "Platinum", "1.0", "Ohms"},
+                {{150, 400}, {110.3f, 300}, {20.4f, 77}, {3.6f, 30}, {0.5f, 20}, {0.2f, 14}}));
+    const std::vector<std::string> args{"platinum", source,    out_,       "--point",
+                                        "77,20.5",  "--point", "300,110.5"};
+    const std::string doubt = "2 points of the new curve are at or below 0 ohm: the line through "
+                              "the reference points does not hold below 26.21K.";
+    auto refused = Cli(args);
+    EXPECT_EQ(1, refused.exitCode);
+    EXPECT_NE(std::string::npos, refused.out.find(";\n" + doubt + "\n")) << refused.out;
+    EXPECT_EQ("tundrix-cli: calgen: " + doubt + " --allow-nonpositive writes it all the same\n",
+              refused.err);
+    EXPECT_FALSE(std::filesystem::exists(out_));
+
+    std::vector<std::string> allowed = args;
+    allowed.push_back("--allow-nonpositive");
+    auto written = Cli(allowed);
+    EXPECT_EQ(0, written.exitCode) << written.err;
+    EXPECT_EQ("", written.err);
+    EXPECT_NE(std::string::npos, ReadFile(out_).find("\n-4.926009 14.000000\n;\n"));
 }
 
 TEST_F(CalGenCli, RefusesWhereTheDialogWouldAskAgainAndWritesNothing) {

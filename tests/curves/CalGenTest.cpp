@@ -169,13 +169,14 @@ TEST_F(CalGen, The300KOperationKeepsTheCurveBelow30KAndWritesTheSourceHeaderAndO
             EXPECT_NE(std::string::npos, text.find(F("%f ", v) + F("%f\n", t))) << t;
         }
 
-    // The log: the summary, the points as in the file with five blanks between, ";".
+    // The log: the summary, the points as in the file with five blanks between,
+    // ";", and where the curve was saved.
     std::string logged = "New Curve generated using   0.820000V at 300.000000K.\n";
     std::istringstream lines(text.substr(FirstLines(text, 4).size()));
     std::string line;
     while (std::getline(lines, line) && line != ";")
         logged += line.replace(line.find(' '), 1, "     ") + "\n";
-    EXPECT_EQ(logged + ";\n", ui_.Log());
+    EXPECT_EQ(logged + ";\nNew curve saved in " + Output() + "\n", ui_.Log());
 
     ASSERT_EQ(1u, files_.openAsked.size());
     EXPECT_EQ(std::make_pair(std::string("crv"),
@@ -251,10 +252,39 @@ TEST_F(CalGen, PlatinumDrawsTheLineThroughItsPointsWhateverTheSourceValues) {
               "180.000000 475.000000\n110.000000 300.000000\n70.000000 200.000000\n"
               "30.000000 100.000000\n20.800001 77.000000\n2.000000 30.000000\n;\n",
               fromA);
+    EXPECT_EQ("", dialog_.nonpositiveQuestion);
     const ReferenceForm& form = dialog_.opened[0];
     EXPECT_EQ(ReferenceDialogKind::TwoPoints, form.kind);
     EXPECT_EQ("Resistance:", form.valueLabel);
     EXPECT_EQ("Enter a reference point at HIGH temperature", form.rows[1].caption);
+}
+
+TEST_F(CalGen, APlatinumLineBelowZeroOhmIsSaidAndSavedOnlyWhenTheUserKeepsIt) {
+    // A platinum sensor down to 14 K; the line through 77 K / 20.5 ohm and
+    // 300 K / 110.5 ohm crosses 0 ohm at 26.21 K.
+    const std::string source =
+        Source({{0.2f, 14}, {0.5f, 20}, {3.6f, 30}, {20.4f, 77}, {110.3f, 300}, {150, 400}},
+               {"PT-100", "Platinum", "1.0", "Ohms"});
+    const std::string doubt = "2 points of the new curve are at or below 0 ohm: the line through "
+                              "the reference points does not hold below 26.21K.";
+    const std::vector<std::vector<GivenPoint>> points{{{77, 20.5f}, {300, 110.5f}}};
+    for (bool keep : {false, true}) {
+        ui_.Clear();
+        files_.saveAsked.clear();
+        dialog_.keepNonpositive = keep;
+        dialog_.nonpositiveQuestion.clear();
+        EXPECT_EQ(keep ? CalGenOutcome::Saved : CalGenOutcome::NotSaved,
+                  Run(CalGenOperation::Platinum, source, points));
+        EXPECT_EQ(doubt, dialog_.nonpositiveQuestion);
+        // Said in the log after the curve, before the save dialog.
+        EXPECT_NE(std::string::npos, ui_.Log().find("-4.926009     14.000000\n"
+                                                    "-2.504484     20.000000\n"))
+            << ui_.Log();
+        EXPECT_NE(std::string::npos, ui_.Log().find(";\n" + doubt + "\n")) << ui_.Log();
+        EXPECT_EQ(keep ? 1u : 0u, files_.saveAsked.size());
+        EXPECT_EQ(keep, Written());
+        EXPECT_TRUE(ui_.Boxes().empty());
+    }
 }
 
 TEST_F(CalGen, RefusedPointsAreReportedInTheirOrderWithTheirOwnRangeLines) {
@@ -285,6 +315,16 @@ TEST_F(CalGen, RefusedPointsAreReportedInTheirOrderWithTheirOwnRangeLines) {
               ui_.Log());
     ASSERT_EQ(5u, dialog_.opened.size());
     EXPECT_EQ((std::vector<std::pair<float, float>>{{10, 0.5f}, {77, v77}, {200, v200}}), Shown(4));
+    // Each time the dialog comes back at the field the check refused.
+    using Field = std::pair<std::size_t, ReferenceField>;
+    const Field faulty[] = {{0, ReferenceField::None},
+                            {1, ReferenceField::Value},
+                            {2, ReferenceField::Temperature},
+                            {0, ReferenceField::Temperature},
+                            {0, ReferenceField::Value}};
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(faulty[i], Field(dialog_.opened[i].faultyRow, dialog_.opened[i].faultyField))
+            << "opening " << i;
     EXPECT_FALSE(Written());
     EXPECT_TRUE(files_.saveAsked.empty());
 
@@ -319,8 +359,10 @@ TEST_F(CalGen, RefusedPointsAreReportedInTheirOrderWithTheirOwnRangeLines) {
 TEST_F(CalGen, PointsThatLeaveNoCorrectionOrNoLineAreRefusedAndAskedAgain) {
     const std::string source = Source(LinePoints(Temperatures));
     const auto at = [](float t) { return Off(t, 0); };
-    const char* from30 = "The reference point must be at least 10 K away from 30K.";
-    const char* apart = "The reference points must be at least 10 K apart.";
+    const char* above40 = "The 300K reference point must be at or above 40K.";
+    const char* below20 = "The 4.2K reference point must be at or below 20K.";
+    const char* point77 = "The 77K reference point must be at or above 40K.";
+    const char* apart = "The 77K and 300K reference points must be at least 10 K apart.";
     struct Case {
         CalGenOperation operation;
         std::vector<GivenPoint> refused;
@@ -328,9 +370,12 @@ TEST_F(CalGen, PointsThatLeaveNoCorrectionOrNoLineAreRefusedAndAskedAgain) {
         const char* box;
     };
     const Case cases[] = {
-        {CalGenOperation::Diode300K, {at(39)}, {at(40)}, from30},
-        {CalGenOperation::Diode4K2, {at(21)}, {at(20)}, from30},
-        {CalGenOperation::DiodeTwoPoints, {at(35), at(300)}, {at(40), at(300)}, from30},
+        {CalGenOperation::Diode300K, {at(39)}, {at(40)}, above40},
+        {CalGenOperation::Diode300K, {at(20)}, {at(300)}, above40},
+        {CalGenOperation::Diode4K2, {at(21)}, {at(20)}, below20},
+        {CalGenOperation::Diode4K2, {at(45)}, {at(4.2f)}, below20},
+        {CalGenOperation::DiodeTwoPoints, {at(35), at(300)}, {at(40), at(300)}, point77},
+        {CalGenOperation::DiodeTwoPoints, {at(10), at(300)}, {at(77), at(300)}, point77},
         {CalGenOperation::DiodeTwoPoints, {at(170), at(177)}, {at(167), at(177)}, apart},
         {CalGenOperation::DiodeThreePoints,
          {at(4.2f), at(170), at(177)},

@@ -106,7 +106,8 @@ TEST_F(Conversion, RefusedFilesEndBeforeTheHeaderDialog) {
     file = Published340();
     file.points = DiodePoints(3);
     EXPECT_EQ(ConvertOutcome::TooFewPoints, Convert(file));
-    ExpectOutcome("Not enough points to form a curve", "Not enough points in " + source_ + " file");
+    ExpectOutcome("Not enough points to form a curve",
+                  "Not enough points in " + source_ + " file\n");
     EXPECT_EQ(0, header_.runs);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("out.crv")));
 

@@ -274,12 +274,12 @@ TEST_F(CurveFiles, CheckerCountsEntriesAndHeaderLines) {
 
 TEST_F(CurveFiles, CheckerRefusesWithItsMessages) {
     const std::string path = dir_.File("check.crv");
-    const std::string syntax = "Syntax error in " + path + " file";
+    const std::string syntax = "Syntax error in " + path + " file\n";
     const std::pair<std::string, std::pair<std::string, std::string>> cases[] = {
         {CrvText(ProbeHeader, DiodePoints(2)),
-         {"Not enough curve entry", "Not enough curve entry in " + path + " file"}},
+         {"Not enough curve entry", "Not enough curve entry in " + path + " file\n"}},
         {CrvText(ProbeHeader, DiodePoints(201)),
-         {"More than 200 entries", "More than 200 curve entries in " + path + " file"}},
+         {"More than 200 entries", "More than 200 curve entries in " + path + " file\n"}},
         {CrvText({"Probe"}, DiodePoints(4)), {"File Syntax Error", syntax}},
         {CrvText({"Probe", "Diode", "1.0", "Volts", "extra"}, DiodePoints(4)),
          {"File Syntax Error", syntax}},

@@ -128,7 +128,7 @@ TEST_F(CurveTransfer, FourEntriesDownloadAndThreeAreRefusedBeforeAnythingIsSent)
     std::size_t mark = Transcript().size();
     EXPECT_EQ(DownloadCurve(Context()), TransferOutcome::FileRefused);
     EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Not enough points to form a curve"});
-    EXPECT_EQ(ui_.Log(), "Not enough points in " + three + " file");
+    EXPECT_EQ(ui_.Log(), "Not enough points in " + three + " file\n");
     EXPECT_EQ(header_.runs, 0);
     EXPECT_TRUE(ReceivedSince(mark).empty());
 
@@ -367,4 +367,41 @@ TEST(CompareCurveLines, EachDifferenceIsLoggedAndCounted) {
                          "Verify: entry 2 differs: sent \"0.200000     300.000000\", read back "
                          "\"0.200100     300.000000\"\n"
                          "Verify: 3 entries sent, 2 read back\n");
+}
+
+TEST_F(CurveTransfer, EachUserCurveIsUploadedByItsOwnEntryCountQuery) {
+    Connect(PortLAN);
+    for (int n = 1; n <= 8; ++n) {
+        ui_.Clear();
+        numbers_.userCurve = n;
+        files_.saveAnswers = {dir_->File("each" + std::to_string(n) + ".crv")};
+        const std::size_t mark = Transcript().size();
+        UploadCurve(Context());
+        const std::vector<std::string> received = ReceivedSince(mark);
+        ASSERT_GE(received.size(), 10u) << n;
+        // "*IDN?", the eight user curves for the dialog, then the chosen one's entries.
+        EXPECT_EQ(received[9], "SENSORIX " + std::to_string(60 + n) + ":NENTRY?");
+    }
+}
+
+TEST(LineTime, AnRs232LineCarriesTenBitsAByteAtItsRate) {
+    PtyPeer line;
+    CSettingsStore settings("");
+    TestUi ui;
+    CCommLink link(settings, ui, ui, ui);
+    struct Case {
+        int baudIndex; // 0 = 115200 .. 7 = 1200 baud
+        std::size_t bytes;
+        std::chrono::milliseconds time;
+    };
+    for (Case c : {Case{0, 11520, 1001ms}, Case{4, 960, 1001ms}, Case{4, 9600, 10001ms},
+                   Case{7, 12, 101ms}, Case{7, 0, 1ms}}) {
+        ASSERT_TRUE(link.UseSerialDevice(line.Device(), c.baudIndex));
+        EXPECT_EQ(c.time, LineTime(link, c.bytes)) << c.baudIndex << " " << c.bytes;
+    }
+    // A GPIB or LAN send ends when the instrument has the line.
+    link.UseGpibAddress(12);
+    EXPECT_EQ(0ms, LineTime(link, 9600));
+    link.UseLanAddress(*MyIPAddr::Parse("127.0.0.1"), 5000);
+    EXPECT_EQ(0ms, LineTime(link, 9600));
 }

@@ -107,7 +107,7 @@ TEST_F(PidTransfer, FilesThatFailTheCheckAreRefusedBeforeAnythingIsSent) {
         const std::size_t mark = Transcript().size();
         EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::FileRefused);
         EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{c.box});
-        EXPECT_EQ(ui_.Log(), std::string(c.log) + " in " + file + " file" + c.reason);
+        EXPECT_EQ(ui_.Log(), std::string(c.log) + " in " + file + " file" + c.reason + "\n");
         EXPECT_TRUE(ReceivedSince(mark).empty());
         EXPECT_TRUE(MutexFree());
     }
@@ -218,5 +218,29 @@ TEST_F(PidTransfer, EveryTableThatDownloadsUploadsBackOnEveryTransport) {
             EXPECT_EQ(lines, PidText(entries) + (transport == PortGPIB ? "" : ";\n"));
         }
     }
+    EXPECT_TRUE(MutexFree());
+}
+
+TEST_F(PidTransfer, LinesTheLinkCannotSendAreMarkedAndTheRunEndsWithTheErrorBox) {
+    // A controller of its own whose GPIB device stops listening after two
+    // commands: "*IDN?" and "PIDT 2:table" reach it, the table's lines do not.
+    CSimulatorProcess gone;
+    ASSERT_TRUE(gone.Start(TUNDRIX_SIM_PROGRAM, {"--gpib", "--fault", "hangup:2"}, {"gpib"}))
+        << gone.Error();
+    ::setenv("TUNDRIX_SIM_GPIB", gone.Address("gpib").c_str(), 1);
+    Connect(PortGPIB);
+    files_.openAnswers = {Write("lost.pid", PidText(2) + ";\n")};
+    numbers_.pidTable = 2;
+    EXPECT_EQ(DownloadPIDTable(Context()), TransferOutcome::NotConfirmed);
+    // After the link's own line on the lost device.
+    EXPECT_NE(ui_.Log().find("\nCold head **ERROR**\n"
+                             "10.0 50 20.5 0 High **ERROR**\n"
+                             "20.0 51 20.5 0 High **ERROR**\n"
+                             "; **ERROR**\n"),
+              std::string::npos)
+        << ui_.Log();
+    ASSERT_FALSE(ui_.BoxTexts().empty());
+    EXPECT_EQ(ui_.BoxTexts().back(), ErrorsBox);
+    EXPECT_FALSE(ui_.ProgressOpen());
     EXPECT_TRUE(MutexFree());
 }

@@ -71,7 +71,7 @@ TEST_F(TransferCli, EveryFailureEndsWithANonZeroStatus) {
     auto refused = Cli({"curve", "download", three, "--curve", "1"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err, "tundrix-cli: error: Not enough points to form a curve\n");
-    EXPECT_EQ(refused.out, "Not enough points in " + three + " file");
+    EXPECT_EQ(refused.out, "Not enough points in " + three + " file\n");
 
     auto unwritable = Cli({"curve", "upload", "1", dir_.Path()});
     EXPECT_EQ(unwritable.exitCode, 1);

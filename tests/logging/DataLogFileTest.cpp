@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "logging/DataLogFile.h"
 #include "logging/LoggingHarness.h"
@@ -71,6 +75,45 @@ TEST(DataLogFile, AFullDiskKeepsTheRowInsteadOfHalfWritingIt) {
     EXPECT_NE(std::string::npos, ui.Log().find("(No space left on device)")) << ui.Log();
     EXPECT_EQ(11u, file.DropPending());
     EXPECT_EQ(0u, file.PendingBytes());
+}
+
+TEST(DataLogFile, ARowTheFileSystemTakesOnlyPartOfIsCutBackAndKept) {
+    TempDir dir;
+    const std::string path = dir.File("log.csv");
+    // In a child process, whose file size limit lets 5 bytes of the row in:
+    // the file system takes part of the write and refuses the rest.
+    const pid_t child = ::fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        TestUi ui;
+        CDataLogFile file(ui);
+        int fault = 0;
+        if (!file.Create(path, "Time,A\n"))
+            fault = 10;
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 8 + 5;
+        if (fault == 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            fault = 11;
+        if (fault == 0 && file.Append("1:2:3,4.5\n"))
+            fault = 12;
+        if (fault == 0 && file.PendingBytes() != 11)
+            fault = 13;
+        if (fault == 0 && ReadFile(path) != "Time,A\r\n")
+            fault = 14;
+        // Room again: the kept row is written whole, once.
+        limit.rlim_cur = limit.rlim_max;
+        if (fault == 0 && (::setrlimit(RLIMIT_FSIZE, &limit) != 0 || !file.Append("5:6:7,8\n")))
+            fault = 15;
+        ::_exit(fault);
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    // 14: the part of the row that was taken stayed in the file.
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_EQ("Time,A\r\n1:2:3,4.5\r\n5:6:7,8\r\n", ReadFile(path));
 }
 
 TEST(DataLogFile, KeptTextIsBoundedAndTheLossSaidOnce) {

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -161,6 +162,30 @@ TEST(ReferencePointDialogs, TwoPointsTakeTheDiodeOrPlatinumSettings) {
         make);
 }
 
+TEST(ReferencePointDialogs, AfterAFailedCheckTheFieldAtFaultHasTheFocus) {
+    Calculator calculator;
+    TestUi ui;
+    struct Case {
+        std::size_t row;
+        ReferenceField field;
+    };
+    for (Case c : {Case{1, ReferenceField::Value}, Case{1, ReferenceField::Temperature},
+                   Case{0, ReferenceField::Value}}) {
+        ReferenceForm form = DiodeTwoPointsForm();
+        form.rows[1].value = 0.5f;
+        form.faultyRow = c.row;
+        form.faultyField = c.field;
+        CTWOPOINTS dialog(form, ui, calculator.Actions());
+        dialog.show();
+        QLineEdit* faulty = c.field == ReferenceField::Value
+                                ? dialog.ValueEdit(static_cast<int>(c.row))
+                                : dialog.TemperatureEdit(static_cast<int>(c.row));
+        EXPECT_EQ(faulty, dialog.focusWidget()) << c.row;
+        // Selected, so that typing replaces the value that was refused.
+        EXPECT_EQ(faulty->text(), faulty->selectedText());
+    }
+}
+
 TEST(ReferencePointDialogs, ThreePointsHaveTheirRowsAndRanges) {
     TestUi ui;
     Calculator calculator;
@@ -239,4 +264,21 @@ TEST(ReferencePointDialogs, TheOperationBringsTheDialogBackWithTheValuesEntered)
     EXPECT_EQ(1, calculator.quillmereCloses);
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.Path()),
                                std::filesystem::directory_iterator()));
+}
+
+TEST(ReferencePointDialogs, ACurveBelowZeroIsSavedOnlyWhenTheUserSaysSo) {
+    TestUi ui;
+    Calculator calculator;
+    CReferencePointDialogs dialogs(ui, calculator.Actions(), nullptr);
+    const std::string doubt = "2 points of the new curve are at or below 0 ohm: the line through "
+                              "the reference points does not hold below 26.21K.";
+    for (bool save : {true, false}) {
+        QString shown;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            shown = box->text();
+            box->button(save ? QMessageBox::Save : QMessageBox::Cancel)->click();
+        });
+        EXPECT_EQ(save, dialogs.KeepNonpositiveCurve(doubt));
+        EXPECT_TRUE(shown.startsWith(QString::fromStdString(doubt))) << shown.toStdString();
+    }
 }
