@@ -331,6 +331,71 @@ TEST_F(LoggingRunTest, TheWorkerThreadSamplesOnEveryTickUntilTheStop) {
     EXPECT_EQ("Number of entries = " + std::to_string(entries), lines[lines.size() - 2]);
 }
 
+// An operation of the user holds the link for longer than a worker waits (a
+// datalog upload): the sample waits for it and its row comes late, with the
+// time its values were read; the run goes on and no link is reported lost.
+TEST_F(LoggingRunTest, ASampleWaitsForAnOperationThatHoldsTheLinkAndWritesItsRowLate) {
+    StartSimulator(28);
+    StartRun(ChannelA | ChannelB, 0.1);
+    std::unique_lock operation(h_.mutex);
+    std::atomic<bool> sampled{false};
+    std::thread worker([&] {
+        h_.worker.TakeSample();
+        sampled = true;
+    });
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_FALSE(sampled.load());
+    EXPECT_EQ(0, h_.run.State().Entries());
+    const auto released = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    operation.unlock();
+    worker.join();
+
+    EXPECT_TRUE(h_.active);
+    EXPECT_EQ(1, h_.run.State().Entries());
+    EXPECT_EQ("1", h_.progress.fields.entries);
+    EXPECT_EQ(0, h_.events.commErrors);
+    EXPECT_TRUE(h_.events.Disconnects().empty());
+    EXPECT_TRUE(h_.ui.Boxes().empty());
+    h_.run.Stop();
+
+    const auto lines = FileLines(dir_.File("run.csv"));
+    ASSERT_EQ(10u, lines.size());
+    const auto row = Fields(lines[7]);
+    ASSERT_EQ(3u, row.size());
+    // Stamped once the link was free, not when the sample began waiting.
+    std::tm local{};
+    localtime_r(&released, &local);
+    int h = -1, m = -1, sec = -1;
+    ASSERT_EQ(3, std::sscanf(row[0].c_str(), "%d:%d:%d", &h, &m, &sec));
+    const int stamped = (h * 60 + m) * 60 + sec;
+    const int free = (local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec;
+    EXPECT_GE((stamped - free + 86400) % 86400, 0);
+    EXPECT_LE((stamped - free + 86400) % 86400, 1);
+    EXPECT_EQ("Number of entries = 1", lines[8]);
+}
+
+// The user stops the run while its sample waits for the link: the sample is
+// dropped without a row, an error or a lost link, within one wait.
+TEST_F(LoggingRunTest, AStopWhileASampleWaitsForTheLinkDropsTheSample) {
+    StartSimulator(28);
+    StartRun(ChannelA, 0.1);
+    std::unique_lock operation(h_.mutex);
+    std::thread worker([&] { h_.worker.TakeSample(); });
+    std::this_thread::sleep_for(300ms);
+    h_.run.Stop();
+    const auto stopped = std::chrono::steady_clock::now();
+    worker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1500ms);
+    operation.unlock();
+
+    EXPECT_EQ(0, h_.run.State().Entries());
+    EXPECT_EQ(0, h_.events.commErrors);
+    EXPECT_TRUE(h_.events.Disconnects().empty());
+    const auto lines = FileLines(dir_.File("run.csv"));
+    ASSERT_EQ(7u, lines.size());
+    EXPECT_EQ("Number of entries = 0", lines[5]);
+}
+
 // RS232: a fake instrument on a real pseudo-terminal answers as the test says.
 class LoggingRunSerialTest : public ::testing::Test {
 protected:
