@@ -278,32 +278,33 @@ TEST_F(LoggingRunTest, DialogsCancelledStoreTheIntervalAndStartNothing) {
     EXPECT_TRUE(h_.ui.Boxes().empty());
 }
 
-TEST_F(LoggingRunTest, AStartDuringARunEndsTheRunningFileAndBeginsANewOne) {
+// The shortcut bar's "Data Logging" and the menu's "Start" during a run: the
+// run's progress window comes back; no dialog, no new file, the run goes on.
+TEST_F(LoggingRunTest, AStartDuringARunBringsBackItsProgressWindowAndStartsNothing) {
     StartSimulator(28);
     StartRun(ChannelA, 0.1, "first.csv");
     h_.worker.TakeSample();
+    h_.progress.shown = false; // closed, and kept running in the background
     StartRun(ChannelB | Heater1, 120000, "second.csv");
+    EXPECT_TRUE(h_.progress.shown);
     EXPECT_TRUE(h_.active);
-    EXPECT_EQ(2, h_.timer.sets);
-    EXPECT_EQ(std::chrono::milliseconds(120000000), h_.timer.period);
-    EXPECT_EQ("Channel B", h_.progress.fields.sources[0]);
-    EXPECT_EQ("", h_.progress.fields.sources[1]);
-    EXPECT_EQ("0", h_.progress.fields.entries);
+    EXPECT_EQ(1, h_.setup.runs);
+    EXPECT_EQ(1, h_.files.asked);
+    EXPECT_EQ(1, h_.timer.sets);
+    EXPECT_EQ(std::chrono::milliseconds(100), h_.timer.period);
+    EXPECT_EQ("Channel A", h_.progress.fields.sources[0]);
+    EXPECT_EQ("1", h_.progress.fields.entries);
+    EXPECT_EQ("0.100000", h_.settings.GetString("LOG", "INTERVAL", ""));
     h_.worker.TakeSample();
     h_.run.Stop();
 
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("second.csv")));
     const auto first = FileLines(dir_.File("first.csv"));
-    ASSERT_EQ(8u, first.size());
+    ASSERT_EQ(9u, first.size());
     EXPECT_EQ("Entry Number,Channel A", first[3]);
-    EXPECT_EQ(2u, Fields(first[5]).size());
-    EXPECT_EQ("Number of entries = 1", first[6]);
-    EXPECT_TRUE(std::regex_match(first[7], Terminated)) << first[7];
-    const auto second = FileLines(dir_.File("second.csv"));
-    ASSERT_EQ(10u, second.size());
-    EXPECT_EQ("Sampling interval:120000.0 seconds", second[4]);
-    EXPECT_EQ("Entry Number,Channel B,Heater 1,RANGE", second[5]);
-    EXPECT_EQ(4u, Fields(second[7]).size());
-    EXPECT_EQ("Number of entries = 1", second[8]);
+    EXPECT_EQ(2u, Fields(first[6]).size());
+    EXPECT_EQ("Number of entries = 2", first[7]);
+    EXPECT_TRUE(std::regex_match(first[8], Terminated)) << first[8];
 }
 
 TEST_F(LoggingRunTest, TheWorkerThreadSamplesOnEveryTickUntilTheStop) {
