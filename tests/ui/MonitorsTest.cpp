@@ -173,3 +173,39 @@ TEST(MonitorsTest, AnUploadHoldingTheLinkLeavesTheLinkAndTheMonitorsAlone) {
     EXPECT_EQ(1u, run.Boxes().size());
     EXPECT_EQ("Connected", run.View().ShortcutBar()->StatusText());
 }
+
+// A box belongs to the window that raised it: the monitor's own range check
+// sits over the monitor, not over the main window; a worker's box, about the
+// link the main window owns, sits over the main window.
+TEST(MonitorsTest, AMonitorsBoxSitsOverTheMonitorAndAWorkersOverTheMainWindow) {
+    TempDir dir;
+    ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
+    ASSERT_NE(nullptr, run.View().Monitors());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&run.Frame(), 2000));
+    run.View().Monitors()->Open(2);
+    CStripChart& c = *run.View().Monitors()->Window(2);
+    // The user clicks into the monitor.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&c, 2000));
+    QTest::qWait(50);
+    c.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &c; }, 2000));
+    for (QPushButton* button : c.findChildren<QPushButton*>())
+        if (button->text() == "Manual")
+            button->click();
+    c.MaxField()->setText("10");
+    c.MinField()->setText("10");
+    c.ApplyButton()->click();
+    ASSERT_EQ(1u, run.Boxes().size());
+    EXPECT_EQ("Max value must be bigger than the min value", run.Boxes().back().first);
+    EXPECT_EQ(&c, run.View().MessageBoxes().LastParent());
+
+    std::atomic<bool> shown{false};
+    std::thread worker([&] {
+        run.View().MessageBoxes().ShowMessage("Communication Error", MessageIcon::Stop);
+        shown = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown.load(); }, 2000));
+    worker.join();
+    ASSERT_EQ(2u, run.Boxes().size());
+    EXPECT_EQ(&run.Frame(), run.View().MessageBoxes().LastParent());
+}
