@@ -10,6 +10,7 @@
 #include "app/ui/CommandFileCommand.h"
 #include "app/ui/DatalogUploadCommand.h"
 #include "app/ui/MessageLogView.h"
+#include "app/ui/OperationContext.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
 #include "app/ui/TransferCommands.h"
@@ -87,10 +88,10 @@ CommandContext CVantorView::Context() const {
 void CVantorView::OnCommand(MenuCommand command) {
     switch (command) {
     case MenuCommand::UploadInternalDataLog:
-        UploadInternalDatalog(*this);
+        UploadInternalDatalog(Operations());
         break;
     case MenuCommand::SendCommandFile:
-        SendCommandFile(*this);
+        SendCommandFile(Operations());
         break;
     case MenuCommand::Connect:
         core_->Connect();
@@ -129,7 +130,7 @@ void CVantorView::OnCommand(MenuCommand command) {
     case MenuCommand::CurveUpload:
     case MenuCommand::PidDownload:
     case MenuCommand::PidUpload:
-        RunTransferCommand(command, *this);
+        RunTransferCommand(command, Operations());
         break;
     case MenuCommand::DataLoggingStart:
         StartLogging();
@@ -140,6 +141,10 @@ void CVantorView::OnCommand(MenuCommand command) {
         // The frame's own commands, and operations that are not in the program yet.
         break;
     }
+}
+
+OperationContext CVantorView::Operations() {
+    return {*core_, boxes_, *this, progress_, this};
 }
 
 void CVantorView::StartCalGen(CalGenOperation operation) {

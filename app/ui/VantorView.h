@@ -24,6 +24,7 @@ class CSettingsStore;
 class CShortCutButtons;
 class CVantorCore;
 class CVantorDoc;
+struct OperationContext;
 
 // The main frame's client area and the command hub. It shows the document's
 // message log and holds the core, which owns the link, the transaction mutex,
@@ -98,6 +99,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // What the operation commands use of the view.
+    OperationContext Operations();
     void OnInitialUpdate();
     void CreateShortcutBar();
     void PlaceShortcutBar();
