@@ -10,6 +10,7 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/SelectCalGenType.h"
 #include "app/ui/ShortCutButtons.h"
+#include "app/ui/ShortcutDock.h"
 #include "app/ui/VantorView.h"
 #include "base/ui/WindowPlacement.h"
 #include "support/TempDir.h"
@@ -42,7 +43,9 @@ TEST(ShortCutButtonsTest, BeforeConnectShowsNotConnectedNoDeviceAndTheGreyLamp) 
     EXPECT_TRUE(run.Boxes().empty());
     EXPECT_TRUE(bar.isVisible());
     EXPECT_EQ(bar.windowTitle(), "Short Cuts");
-    EXPECT_TRUE(bar.windowFlags() & Qt::Tool);
+    // In a dock beside the log, not a window of its own.
+    EXPECT_FALSE(bar.isWindow());
+    EXPECT_TRUE(run.View().ShortcutDock()->isAncestorOf(&bar));
     QStringList texts;
     for (int i = 0; i < ShortcutButtonCount; ++i)
         texts << bar.Button(static_cast<ShortcutButton>(i))->text();
@@ -61,11 +64,8 @@ TEST(ShortCutButtonsTest, BeforeConnectShowsNotConnectedNoDeviceAndTheGreyLamp) 
     EXPECT_EQ(LampHue(bar.Lamp()), Hue::Grey);
     EXPECT_EQ(bar.Lamp().toImage().pixelColor(0, 0).alpha(), 0);
 
-    // Beside the main window: narrower than it, so inside its top-right corner.
-    const QRect frame = run.Frame().frameGeometry();
-    ASSERT_LT(bar.frameGeometry().width(), frame.width());
-    EXPECT_EQ(bar.frameGeometry().right(), frame.right());
-    EXPECT_EQ(bar.frameGeometry().top(), frame.top());
+    // Docked on the main window's right, beside the log.
+    EXPECT_EQ(Qt::RightDockWidgetArea, run.Frame().dockWidgetArea(run.View().ShortcutDock()));
 }
 
 TEST(ShortCutButtonsTest, FollowsStateChangesFromAnyThread) {
