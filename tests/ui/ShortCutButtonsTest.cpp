@@ -12,7 +12,6 @@
 #include "app/ui/ShortCutButtons.h"
 #include "app/ui/ShortcutDock.h"
 #include "app/ui/VantorView.h"
-#include "base/ui/WindowPlacement.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
 #include "ui/UiTestHelpers.h"
@@ -152,25 +151,6 @@ TEST(ShortCutButtonsTest, CalGenDialogOffersPointsOnlyForADiodeAndAcceptHandsOnT
     ASSERT_EQ(calGen.count(), 2);
     EXPECT_EQ(calGen[0], (QList<QVariant>{0, 3}));
     EXPECT_EQ(calGen[1], (QList<QVariant>{2, 1}));
-}
-
-TEST(ShortCutButtonsTest, PlacedBesideTheMainWindowOrCentredNearTheScreenEdge) {
-    const QRect screen(0, 0, 1280, 1024);
-    const QSize bar(200, 300);
-    // Narrower than the main window: inside its top-right corner.
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 80, 700, 500), screen), QPoint(600, 80));
-    // As wide or wider: just right of it.
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 80, 200, 500), screen), QPoint(300, 80));
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 80, 150, 500), screen), QPoint(250, 80));
-    // The place must lie more than 50 pixels inside the screen's width and height.
-    const QPoint centre(540, 362);
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(1029, 80, 200, 500), screen), QPoint(1229, 80));
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(1030, 80, 200, 500), screen), centre);
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 973, 700, 40), screen), QPoint(600, 973));
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 974, 700, 40), screen), centre);
-    // A second screen to the right counts from its own edges.
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(1400, 80, 700, 500), QRect(1280, 0, 1280, 1024)),
-              QPoint(1900, 80));
 }
 
 } // namespace
