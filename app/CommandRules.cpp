@@ -43,8 +43,10 @@ bool IsCommandEnabled(MenuCommand command, const CommandContext& c) {
     case MenuCommand::CurveDownload:
     case MenuCommand::CurveUpload:
     case MenuCommand::SendCommandFile:
-    case MenuCommand::DataLoggingStart:
         return ruleG;
+    // During a run it brings back the run's progress window, which may have been closed.
+    case MenuCommand::DataLoggingStart:
+        return ruleG || c.loggingActive;
     case MenuCommand::PidDownload:
     case MenuCommand::PidUpload:
         return ruleP;

@@ -58,5 +58,6 @@ struct CommandContext {
 // Whether a command is enabled. Rule G: no data logging run is active and the
 // instrument model is known; rule P: G and model class 2; rule M: that monitor
 // is closed, the model is known and the monitor worker runs, plus the
-// monitor's own feature condition.
+// monitor's own feature condition. Data Logging "Start" follows rule G, but
+// stays enabled during a run, to bring back its progress window.
 bool IsCommandEnabled(MenuCommand command, const CommandContext& context);

@@ -9,6 +9,7 @@
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
 #include "comm/CommandLine.h"
+#include "comm/ConnectionFailedBox.h"
 #include "comm/ReplyShapes.h"
 #include "comm/SerialPort.h"
 #include "curves/TransferContext.h"
@@ -20,7 +21,7 @@ void ShowCommunicationError(const TransferContext& context) {
 }
 
 void ShowConnectionFailed(const TransferContext& context) {
-    context.boxes.ShowMessage("Communication connection failed", MessageIcon::Stop);
+    ShowConnectionFailedBox(context.boxes);
     if (context.showRS232Hints)
         context.showRS232Hints();
 }

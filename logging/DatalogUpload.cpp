@@ -16,6 +16,7 @@
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
 #include "comm/CommandLine.h"
+#include "comm/ConnectionFailedBox.h"
 #include "comm/ReplyShapes.h"
 
 namespace {
@@ -144,7 +145,7 @@ DatalogUploadOutcome UploadDatalog(const DatalogUploadContext& context) {
         link.RefuseReply(why);
     if (!read || !why.empty()) {
         file.Discard();
-        context.boxes.ShowMessage("Communication connection failed", MessageIcon::Information);
+        ShowConnectionFailedBox(context.boxes);
         if (context.showRS232Hints)
             context.showRS232Hints();
         outcome = DatalogUploadOutcome::ReadFailed;

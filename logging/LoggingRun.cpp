@@ -32,6 +32,11 @@ constexpr std::size_t MaxIdnLength = 64;
 void CLoggingRun::Start() {
     if (ui_ == nullptr)
         return;
+    // A run is reached again through its window, whose close box only hides it.
+    if (state_.IsActive()) {
+        ui_->progress.ShowProgress();
+        return;
+    }
     DataLogSetupData setup;
     setup.interval = context_.loggingInterval.load();
     setup.enableFlags = SourceEnableFlags(context_.features);
@@ -46,11 +51,6 @@ void CLoggingRun::Begin(const DataLogSetupData& setup) {
     const std::optional<std::string> path = ui_->files.ChooseSaveFile(CsvExtension, CsvFilter);
     if (!path)
         return;
-    // A start during a run (the shortcut bar's button stays enabled) replaces
-    // it: the running file gets its trailer before the new file is begun.
-    if (state_.IsActive())
-        ui_->progress.PressStop();
-
     LogSourceFlags sources;
     DataLoggingFields fields;
     std::array<int, 3> nextSlot = LogSourceGroupStart;

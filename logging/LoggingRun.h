@@ -38,8 +38,8 @@ public:
     // The windows and the timer of the front end; without them Start does nothing.
     void AttachUi(const LoggingUi* ui) { ui_ = ui; }
 
-    // "Start" and UM_START_LOGGING. Also while a run is active: once the new
-    // file is chosen, the running one is stopped with its trailer first.
+    // "Start" and UM_START_LOGGING. While a run is active they show its
+    // progress window again and start nothing.
     void Start();
     // UM_STOP_LOGGING: the timer is killed and the trailer written; nothing
     // happens when no run is active.

@@ -96,6 +96,10 @@ MonitorQuery QueryMonitor(CCommLink& link, CTransactionMutex& transactionMutex, 
 
 void CMonitorWorker::Query(int index) {
     MonitorQuery query = QueryMonitor(context_.link, context_.transactionMutex, index);
+    // A link held beyond the wait belongs to an operation of the user (an
+    // upload, a transfer): this slot is skipped, the link is not lost.
+    if (!query.locked)
+        return;
     if (query.Succeeded())
         events_.MonitorReadingArrived(index, query.reading);
     else

@@ -70,7 +70,8 @@ int OpenMonitorCount(const CMonitorFlags& flags);
 
 // The monitor worker: every slot it moves on to the next of the twelve
 // monitors and, when that one is open, queries it and hands the reading to the
-// view. A failed query reports a lost connection (status 2).
+// view. A failed query reports a lost connection (status 2); a slot whose
+// link stays busy beyond the wait is skipped.
 class CMonitorWorker {
 public:
     CMonitorWorker(const MonitorWorkerContext& context, IWorkerEvents& events)

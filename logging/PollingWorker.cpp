@@ -31,29 +31,53 @@ void CPollingWorker::TakeSample() {
     context_.sampleEvent.Reset();
     if (!context_.state.IsSampling())
         return;
-    const std::string timeOfDay = TimeOfDayField(LocalNow());
     const std::vector<SampleBatch> batches = SampleBatches(context_.state.Sources());
+    // The row's time is when the instrument is first asked: a sample that
+    // waited for an operation of the user carries the time its values are from.
+    std::string timeOfDay;
     std::string collected;
     for (std::size_t i = 0; i < batches.size(); ++i) {
         std::string reply;
         // A batch sent before the last source reports the lost link before the
         // error path does; the one sent at the end leaves it to the error path.
-        if (!Send(batches[i].command, reply, batches[i].semicolonAfter))
+        switch (Send(batches[i].command, reply, batches[i].semicolonAfter, timeOfDay)) {
+        case BatchResult::Answered:
+            break;
+        case BatchResult::Abandoned:
+            return;
+        case BatchResult::Failed:
             return ErrorPath();
+        }
         collected += reply;
         if (batches[i].semicolonAfter)
             collected += ';';
     }
+    if (timeOfDay.empty())
+        timeOfDay = TimeOfDayField(LocalNow());
     context_.state.CommitRow(BuildRow(timeOfDay, collected));
     events_.LogCountChanged();
 }
 
-bool CPollingWorker::Send(const std::string& command, std::string& reply, bool reportLoss) {
+bool CPollingWorker::LockLink(std::unique_lock<CTransactionMutex>& lock) {
+    // A link held beyond the wait belongs to an operation of the user (a
+    // datalog upload, a transfer), which ends in its own time: the sample waits
+    // for it, a wait at a time, and the row is written late rather than lost.
+    // It gives up only when the run stops or the program ends.
+    while (!lock.try_lock_for(TransactionLockWait))
+        if (!context_.state.IsSampling() || context_.stopEvent.IsSet())
+            return false;
+    return true;
+}
+
+CPollingWorker::BatchResult CPollingWorker::Send(const std::string& command, std::string& reply,
+                                                 bool reportLoss, std::string& timeOfDay) {
     LinkResult result = Link::Success;
     {
         std::unique_lock lock(context_.transactionMutex, std::defer_lock);
-        if (!lock.try_lock_for(TransactionLockWait))
-            return false;
+        if (!LockLink(lock))
+            return BatchResult::Abandoned;
+        if (timeOfDay.empty())
+            timeOfDay = TimeOfDayField(LocalNow());
         result = context_.link.Query(command, reply);
         // A value per query, each a number: a reply that lost a ";" or a digit
         // would put its values under the wrong columns.
@@ -63,7 +87,7 @@ bool CPollingWorker::Send(const std::string& command, std::string& reply, bool r
     }
     if (result != Link::Success && reportLoss)
         events_.Disconnected(StatusError);
-    return result == Link::Success;
+    return result == Link::Success ? BatchResult::Answered : BatchResult::Failed;
 }
 
 void CPollingWorker::ErrorPath() {

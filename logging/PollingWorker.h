@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 
 class CCommLink;
@@ -27,7 +28,8 @@ struct PollingWorkerContext {
 // row and hands it to the state, then tells the view (UM_LOG_COUNT). A failed
 // batch, or one whose reply is not a number for each of its queries, tells
 // the view (UM_COMM_ERROR, which stops the run) and reports the lost
-// connection, and the file gets "Exit due to Communication Error.".
+// connection, and the file gets "Exit due to Communication Error.". A link
+// held by an operation of the user is no failure: the sample waits for it.
 class CPollingWorker {
 public:
     CPollingWorker(const PollingWorkerContext& context, IWorkerEvents& events)
@@ -39,8 +41,17 @@ public:
     void TakeSample();
 
 private:
-    // One batch under the mutex: false on a time-out or a failed transaction.
-    bool Send(const std::string& command, std::string& reply, bool reportLoss);
+    enum class BatchResult {
+        Answered,
+        Failed,    // the transaction failed or its reply had the wrong shape
+        Abandoned, // the run stopped or the program ended while the link was busy
+    };
+    // One batch under the mutex; `timeOfDay` is stamped when still empty, as
+    // soon as the mutex is held.
+    BatchResult Send(const std::string& command, std::string& reply, bool reportLoss,
+                     std::string& timeOfDay);
+    // Waits for the mutex for as long as the run samples and the program runs.
+    bool LockLink(std::unique_lock<CTransactionMutex>& lock);
     void ErrorPath();
 
     PollingWorkerContext context_;

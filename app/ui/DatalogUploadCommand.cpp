@@ -1,13 +1,13 @@
 #include "app/ui/DatalogUploadCommand.h"
 
 #include "app/VantorCore.h"
-#include "app/ui/VantorView.h"
+#include "app/ui/OperationContext.h"
 #include "base/ui/FileChooser.h"
 #include "logging/DatalogUpload.h"
 
-void UploadInternalDatalog(CVantorView& view) {
-    CVantorCore& core = view.Core();
-    CFileChooser files(&view);
-    UploadDatalog({core.Link(), core.TransactionMutex(), view.MessageBoxes(), view, files,
+void UploadInternalDatalog(const OperationContext& view) {
+    CVantorCore& core = view.core;
+    CFileChooser files(view.dialogParent);
+    UploadDatalog({core.Link(), core.TransactionMutex(), view.boxes, view.log, files,
                    [&core] { core.ShowRS232Hints(); }});
 }

@@ -162,5 +162,6 @@ void CMainFrame::SavePlacement() {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     SavePlacement();
+    view_->SaveShortcutBarPlace();
     QMainWindow::closeEvent(event);
 }

@@ -1,7 +1,9 @@
 #include "app/ui/MessageBoxes.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QSpacerItem>
+#include <QThread>
 #include <QWidget>
 
 #include "app/ui/Titles.h"
@@ -41,18 +43,25 @@ QMessageBox::Icon CMessageBoxes::ToQtIcon(MessageIcon icon) {
 }
 
 void CMessageBoxes::ShowMessage(std::string_view text, MessageIcon icon) {
+    // On the GUI thread a box answers what the user just did, in the window
+    // where it was done; a worker's box concerns the link, which the main window owns.
+    const bool fromGuiThread = QThread::currentThread() == thread();
     CallOnGuiThread(*this, abandon_.load(),
-                    [this, message = FromCoreText(text), qtIcon = ToQtIcon(icon)] {
-                        Present(message, qtIcon);
+                    [this, message = FromCoreText(text), qtIcon = ToQtIcon(icon), fromGuiThread] {
+                        QWidget* active = fromGuiThread ? QApplication::activeWindow() : nullptr;
+                        Present(message, qtIcon,
+                                active != nullptr && active->isVisible() ? active
+                                                                         : owner_.window());
                     });
 }
 
-void CMessageBoxes::Present(const QString& text, QMessageBox::Icon icon) {
+void CMessageBoxes::Present(const QString& text, QMessageBox::Icon icon, QWidget* parent) {
+    lastParent_ = parent;
     if (presenter_) {
         presenter_(text, icon);
         return;
     }
-    QMessageBox box(icon, QString::fromLatin1(AppTitle), text, QMessageBox::Ok, owner_.window());
+    QMessageBox box(icon, QString::fromLatin1(AppTitle), text, QMessageBox::Ok, parent);
     KeepTitleVisible(box);
     box.exec();
 }

@@ -77,7 +77,6 @@ void CMessageLogView::Refresh() {
 }
 
 void CMessageLogView::TakeLineHeight() {
-    setMaximumWidth(FullLineWidth());
     lineHeight_ = std::max(1, fontMetrics().lineSpacing());
     horizontalScrollBar()->setSingleStep(std::max(1, fontMetrics().averageCharWidth()));
     UpdateScrollBars();

@@ -10,7 +10,6 @@
 
 #include "app/ui/SelectCalGenType.h"
 #include "base/UserInterface.h"
-#include "base/ui/FixedSizeWindow.h"
 #include "base/ui/UiText.h"
 
 namespace {
@@ -52,9 +51,8 @@ struct CShortCutButtons::Observer {
 
 CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxes, QWidget* parent,
                                    const QImage& lampStrip)
-    : QWidget(parent, Qt::Tool), state_(state), commType_(new QLabel), lamp_(new QLabel),
-      status_(new QLabel), model_(new QLabel), version_(new QLabel),
-      observer_(std::make_shared<Observer>()) {
+    : QWidget(parent), state_(state), commType_(new QLabel), lamp_(new QLabel), status_(new QLabel),
+      model_(new QLabel), version_(new QLabel), observer_(std::make_shared<Observer>()) {
     setWindowTitle(QStringLiteral("Short Cuts"));
 
     auto* layout = new QVBoxLayout(this);
@@ -100,7 +98,6 @@ CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxe
     versionRow->addStretch();
     layout->addLayout(versionRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    RemoveMaximizeButton(*this);
 
     lamps_ = CutLamps(lampStrip);
     if (!lamps_) {

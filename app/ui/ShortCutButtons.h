@@ -14,8 +14,8 @@ class IMessageBoxes;
 class QLabel;
 class QPushButton;
 
-// "Short Cuts": a tool window beside the main window with buttons for the most
-// used operations and the connection state (transport, status with its lamp,
+// "Short Cuts": the panel in a dock beside the message log (CShortcutDock) with
+// buttons for the most used operations and the connection state (transport, status with its lamp,
 // model and version). It does no work itself: each button asks the view through
 // a signal. It shows what the core's CShortcutBarState holds and follows every
 // change of it, from whichever thread it comes.

@@ -1,7 +1,7 @@
 #include "app/ui/TransferCommands.h"
 
 #include "app/VantorCore.h"
-#include "app/ui/VantorView.h"
+#include "app/ui/OperationContext.h"
 #include "base/ui/FileChooser.h"
 #include "curves/DownloadCurve.h"
 #include "curves/DownloadPIDTable.h"
@@ -11,7 +11,7 @@
 #include "curves/dialogs/CurveHeaderDialog.h"
 #include "curves/dialogs/TableNumberDialogs.h"
 
-void RunTransferCommand(MenuCommand command, CVantorView& view) {
+void RunTransferCommand(MenuCommand command, const OperationContext& view) {
     TransferOutcome (*transfer)(const TransferContext&) = nullptr;
     switch (command) {
     case MenuCommand::CurveDownload:
@@ -29,15 +29,15 @@ void RunTransferCommand(MenuCommand command, CVantorView& view) {
     default:
         return;
     }
-    CVantorCore& core = view.Core();
-    CFileChooser files(&view);
-    CCurveHeaderDialog header(view.MessageBoxes(), &view);
-    CTableNumberDialogs numbers(view.MessageBoxes(), &view);
+    CVantorCore& core = view.core;
+    CFileChooser files(view.dialogParent);
+    CCurveHeaderDialog header(view.boxes, view.dialogParent);
+    CTableNumberDialogs numbers(view.boxes, view.dialogParent);
     const TransferContext context{core.Link(),
                                   core.TransactionMutex(),
-                                  view.MessageBoxes(),
-                                  view,
-                                  view.TransferProgress(),
+                                  view.boxes,
+                                  view.log,
+                                  view.progress,
                                   files,
                                   header,
                                   numbers,

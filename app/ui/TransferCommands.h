@@ -2,10 +2,10 @@
 
 #include "app/CommandRules.h"
 
-class CVantorView;
+struct OperationContext;
 
 // The curve and PID table transfers of the main view (Sensor Curve
 // "&Download"/"&Upload", PID Table "&Download"/"&Upload"), run on the GUI
 // thread with the real dialogs over the view, the view's boxes, log and
 // progress box, and the user options as stored. Other commands do nothing.
-void RunTransferCommand(MenuCommand command, CVantorView& view);
+void RunTransferCommand(MenuCommand command, const OperationContext& view);

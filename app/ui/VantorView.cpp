@@ -1,6 +1,6 @@
 #include "app/ui/VantorView.h"
 
-#include <QScreen>
+#include <QMainWindow>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -10,13 +10,14 @@
 #include "app/ui/CommandFileCommand.h"
 #include "app/ui/DatalogUploadCommand.h"
 #include "app/ui/MessageLogView.h"
+#include "app/ui/OperationContext.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
+#include "app/ui/ShortcutDock.h"
 #include "app/ui/TransferCommands.h"
 #include "base/BusyWait.h"
 #include "base/ui/GuiThreadCall.h"
 #include "base/ui/UiText.h"
-#include "base/ui/WindowPlacement.h"
 #include "curves/dialogs/CalGenRun.h"
 #include "curves/dialogs/CurveConversion.h"
 #include "logging/ui/DataLoggingInProcMessage.h"
@@ -48,7 +49,8 @@ CVantorView::~CVantorView() {
     monitors_.reset();
     core_->LoggingRun().AttachUi(nullptr);
     delete loggingProgress_;
-    delete shortcutBar_;
+    // The dock takes the bar with it.
+    delete shortcutDock_;
     delete terminal_;
     core_.reset();
     boxes_.SetAbandonEvent(nullptr);
@@ -87,10 +89,10 @@ CommandContext CVantorView::Context() const {
 void CVantorView::OnCommand(MenuCommand command) {
     switch (command) {
     case MenuCommand::UploadInternalDataLog:
-        UploadInternalDatalog(*this);
+        UploadInternalDatalog(Operations());
         break;
     case MenuCommand::SendCommandFile:
-        SendCommandFile(*this);
+        SendCommandFile(Operations());
         break;
     case MenuCommand::Connect:
         core_->Connect();
@@ -129,7 +131,7 @@ void CVantorView::OnCommand(MenuCommand command) {
     case MenuCommand::CurveUpload:
     case MenuCommand::PidDownload:
     case MenuCommand::PidUpload:
-        RunTransferCommand(command, *this);
+        RunTransferCommand(command, Operations());
         break;
     case MenuCommand::DataLoggingStart:
         StartLogging();
@@ -140,6 +142,10 @@ void CVantorView::OnCommand(MenuCommand command) {
         // The frame's own commands, and operations that are not in the program yet.
         break;
     }
+}
+
+OperationContext CVantorView::Operations() {
+    return {*core_, boxes_, *this, progress_, this};
 }
 
 void CVantorView::StartCalGen(CalGenOperation operation) {
@@ -253,25 +259,22 @@ void CVantorView::CreateShortcutBar() {
     connect(shortcutBar_, &CShortCutButtons::StartLoggingRequested, this,
             &CVantorView::StartLogging, Qt::QueuedConnection);
 
-    shortcutBar_->adjustSize();
-    PlaceShortcutBar();
-    shortcutBar_->show();
-    // The window frame's size is known once the bar is on screen.
-    PlaceShortcutBar();
+    // A dock beside the log, which keeps the rest of the client area.
+    shortcutDock_ =
+        new CShortcutDock(settings_, shortcutBar_, qobject_cast<QMainWindow*>(window()));
+    shortcutDock_->show();
+}
+
+void CVantorView::SaveShortcutBarPlace() {
+    if (shortcutDock_ != nullptr)
+        shortcutDock_->SavePlace();
 }
 
 QSize CVantorView::FirstRunSize() const {
-    // The frames the window manager puts round the bar, with room to spare.
+    // The dock's margins and the separator beside it, with room to spare.
     constexpr int BarFrames = 16;
     constexpr int Height = 480;
     return {logView_->FullLineWidth() + CShortCutButtons::PreferredWidth() + BarFrames, Height};
-}
-
-void CVantorView::PlaceShortcutBar() {
-    const QWidget* frame = window();
-    const QRect screen = frame->screen()->geometry();
-    shortcutBar_->move(
-        ShortcutBarPlace(shortcutBar_->frameGeometry().size(), frame->frameGeometry(), screen));
 }
 
 void CVantorView::ShowTerminal() {
@@ -281,10 +284,11 @@ void CVantorView::ShowTerminal() {
 }
 
 void CVantorView::ShowShortcutBar() {
-    if (shortcutBar_ == nullptr)
+    if (shortcutDock_ == nullptr)
         return;
     shortcutBar_->show();
-    shortcutBar_->raise();
+    shortcutDock_->show();
+    shortcutDock_->raise();
 }
 
 void CVantorView::OnTerminalCommand(const QString& command) {

@@ -22,15 +22,18 @@ class CMonitorWindows;
 class CSerialTerminal;
 class CSettingsStore;
 class CShortCutButtons;
+class CShortcutDock;
 class CVantorCore;
 class CVantorDoc;
+struct OperationContext;
 
 // The main frame's client area and the command hub. It shows the document's
 // message log and holds the core, which owns the link, the transaction mutex,
 // the events, the workers and the program-wide flags; it gives the core its
 // message boxes, log, progress box and connection dialogs and takes the
 // workers' messages. Its
-// first show starts the workers and opens the terminal and the shortcut bar.
+// first show starts the workers and opens the terminal and the shortcut bar,
+// which is docked beside the log.
 class CVantorView : public QWidget,
                     public IMessageLog,
                     public IWorkerEvents,
@@ -49,6 +52,10 @@ public:
     // Both null before the first show.
     CSerialTerminal* Terminal() const { return terminal_; }
     CShortCutButtons* ShortcutBar() const { return shortcutBar_; }
+    // The dock that holds the bar; null before the first show.
+    CShortcutDock* ShortcutDock() const { return shortcutDock_; }
+    // Remembers where the user put the shortcut bar; the frame calls it as it closes.
+    void SaveShortcutBarPlace();
     CDataLoggingInProcMessage* LoggingProgress() const { return loggingProgress_; }
     // Null before the first show, and when the monitor worker did not start.
     CMonitorWindows* Monitors() const { return monitors_.get(); }
@@ -59,7 +66,7 @@ public:
     QString LogText() const;
 
     // The main window's size on a first run: a full line of the log and the
-    // shortcut bar in the window's top-right corner side by side.
+    // shortcut bar's dock side by side.
     QSize FirstRunSize() const;
 
     // True once the first-show steps have run.
@@ -98,9 +105,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // What the operation commands use of the view.
+    OperationContext Operations();
     void OnInitialUpdate();
     void CreateShortcutBar();
-    void PlaceShortcutBar();
     void ShowTerminal();
     void ShowShortcutBar();
     void OnTerminalCommand(const QString& command);
@@ -118,6 +126,7 @@ private:
     std::unique_ptr<CVantorCore> core_;
     CSerialTerminal* terminal_ = nullptr;
     CShortCutButtons* shortcutBar_ = nullptr;
+    CShortcutDock* shortcutDock_ = nullptr;
     CDataLoggingInProcMessage* loggingProgress_ = nullptr;
     CLoggingDialogs loggingDialogs_;
     CFileChooser fileChooser_;

@@ -38,18 +38,6 @@ QRect CentredOnScreen(const QSize& size) {
     return rect;
 }
 
-QPoint ShortcutBarPlace(const QSize& bar, const QRect& mainWindow, const QRect& screen) {
-    constexpr int Inside = 50;
-    const int mainRight = mainWindow.x() + mainWindow.width();
-    const QPoint place(bar.width() < mainWindow.width() ? mainRight - bar.width() : mainRight,
-                       mainWindow.y());
-    if (place.x() - screen.x() < screen.width() - Inside &&
-        place.y() - screen.y() < screen.height() - Inside)
-        return place;
-    return {screen.x() + (screen.width() - bar.width()) / 2,
-            screen.y() + (screen.height() - bar.height()) / 2};
-}
-
 QPoint BesidePlace(const QSize& window, const QRect& mainWindow, const QRect& available) {
     const int w = window.width();
     const int h = window.height();

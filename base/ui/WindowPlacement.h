@@ -24,13 +24,6 @@ bool IsOnAnyScreen(const QRect& rect);
 // screen; at most that area less a few pixels for the window's frame.
 QRect CentredOnScreen(const QSize& size);
 
-// Where the shortcut bar of this size goes beside the main window (both as
-// frame rectangles): narrower than the main window, inside its top-right corner;
-// otherwise just right of it; tops equal. A place whose left edge or top lies
-// 50 pixels or less inside the screen's width or height gives way to the
-// screen's centre. Returns the bar's top-left corner.
-QPoint ShortcutBarPlace(const QSize& bar, const QRect& mainWindow, const QRect& screen);
-
 // Where a window of this size goes beside the main window (both as frame
 // rectangles) so that it covers none of it, on the screen area `available`:
 // right of it, tops equal; else left of it; else below it, left edges equal;

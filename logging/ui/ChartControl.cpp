@@ -181,6 +181,10 @@ void CChartControl::ShowStripLabels() {
         // The axis holds each text once; empty labels show nothing anyway.
         if (!labels_[i].isEmpty() && !xCategoryAxis_->categoriesLabels().contains(labels_[i]))
             xCategoryAxis_->append(labels_[i], static_cast<double>(i));
+    // An axis without a category is laid out without its labels' row, and its
+    // title ends up above the plot: until the first time comes, a blank one.
+    if (xCategoryAxis_->categoriesLabels().isEmpty() && count > 0)
+        xCategoryAxis_->append(QStringLiteral(" "), static_cast<double>(count - 1));
 }
 
 int CChartControl::LabelRoom() const {

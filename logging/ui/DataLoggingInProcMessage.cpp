@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -115,7 +116,23 @@ QString CDataLoggingInProcMessage::EntriesText() const {
 }
 
 void CDataLoggingInProcMessage::reject() {
-    hide();
+    if (AskOnClose() == CloseChoice::StopLogging)
+        OnStop();
+    else
+        hide();
+}
+
+CDataLoggingInProcMessage::CloseChoice CDataLoggingInProcMessage::AskOnClose() {
+    if (closeQuestion_)
+        return closeQuestion_();
+    QMessageBox box(QMessageBox::Question, windowTitle(), QString::fromLatin1(CloseQuestionText),
+                    QMessageBox::NoButton, this);
+    QPushButton* stop = box.addButton(QStringLiteral("Stop Logging"), QMessageBox::DestructiveRole);
+    QPushButton* keep = box.addButton(QStringLiteral("Keep Running"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == stop ? CloseChoice::StopLogging : CloseChoice::KeepRunning;
 }
 
 void CDataLoggingInProcMessage::OnStop() {

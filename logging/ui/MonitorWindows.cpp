@@ -29,6 +29,9 @@ void CMonitorWindows::Create() {
         window->SetPointCount(PointCount);
         window->Create();
         window->setWindowTitle(FromCoreText(monitor.title));
+        // An output's unit is always "%"; a channel's comes with its first reading.
+        window->SetWaitingTitles(std::string(monitor.title),
+                                 monitor.isChannel ? std::string() : std::string("%"));
         window->SetPlacementSaver([this](const QString& title, const WindowRect& rect) {
             SaveMonitorPlacement(settings_, flags_, ToCoreText(title), rect);
         });

@@ -11,6 +11,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <ctime>
+#include <utility>
 
 #include "base/UserInterface.h"
 #include "base/ui/FieldWidth.h"
@@ -101,6 +102,13 @@ void CStripChart::Create() {
     FlushRedraw();
 }
 
+void CStripChart::SetWaitingTitles(const std::string& title, const std::string& unit) {
+    waitingTitle_ = title;
+    waitingUnit_ = unit;
+    waiting_ = true;
+    ScheduleRedraw(true);
+}
+
 void CStripChart::AddPoint(float value) {
     if (chart_ == nullptr) {
         boxes_.ShowMessage("NULL Chart handle", MessageIcon::Stop);
@@ -114,7 +122,9 @@ void CStripChart::AddPoint(float value) {
         scale_.AddPoint(value, CStripChartScale::TimeLabel(std::time(nullptr)));
     if (redraw == StripRedraw::Rebuild)
         ShowRange();
-    ScheduleRedraw(redraw == StripRedraw::Rebuild);
+    // The first point takes the waiting titles down.
+    const bool firstPoint = std::exchange(waiting_, false);
+    ScheduleRedraw(redraw == StripRedraw::Rebuild || firstPoint);
 }
 
 void CStripChart::Clear() {
@@ -201,8 +211,15 @@ void CStripChart::Redraw() {
     QStringList labels;
     if (pendingRebuild_) {
         ++rebuildCount_;
-        chart_->SetTitles(Shown(name_), QStringLiteral("Time"),
-                          QStringLiteral(" (%1)").arg(Shown(unit_)));
+        if (waiting_)
+            chart_->SetTitles(
+                Shown(waitingTitle_) + QStringLiteral(": waiting for the first reading"),
+                QStringLiteral("Time"),
+                waitingUnit_.empty() ? QString()
+                                     : QStringLiteral(" (%1)").arg(Shown(waitingUnit_)));
+        else
+            chart_->SetTitles(Shown(name_), QStringLiteral("Time"),
+                              QStringLiteral(" (%1)").arg(Shown(unit_)));
         chart_->SetValueRange(scale_.Min(), scale_.Max());
         if (!scale_.HasStorage())
             boxes_.ShowMessage("NUL data pinters", MessageIcon::Stop);

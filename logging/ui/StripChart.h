@@ -46,6 +46,11 @@ public:
     void SetUnit(const std::string& unit) { unit_ = unit; }
     const std::string& Name() const { return name_; }
     const std::string& Unit() const { return unit_; }
+    // What the chart shows until its first point: `title` with "waiting for
+    // the first reading", and `unit` beside the value axis when it is known
+    // beforehand (empty: no unit shown, rather than an empty "()").
+    void SetWaitingTitles(const std::string& title, const std::string& unit);
+    bool IsWaitingForFirstPoint() const { return waiting_; }
 
     // One point stamped with the current local time.
     void AddPoint(float value);
@@ -88,6 +93,9 @@ private:
     CStripChartScale scale_;
     std::string name_;
     std::string unit_;
+    std::string waitingTitle_;
+    std::string waitingUnit_;
+    bool waiting_ = false;
     bool created_ = false;
     CChartControl* chart_ = nullptr;
     QPushButton* auto_;

@@ -38,8 +38,7 @@ const MenuCommand AlwaysEnabled[] = {
     MenuCommand::Exit,
 };
 const MenuCommand RuleG[] = {MenuCommand::Interact, MenuCommand::CurveDownload,
-                             MenuCommand::CurveUpload, MenuCommand::SendCommandFile,
-                             MenuCommand::DataLoggingStart};
+                             MenuCommand::CurveUpload, MenuCommand::SendCommandFile};
 const MenuCommand RuleP[] = {MenuCommand::PidDownload, MenuCommand::PidUpload};
 
 } // namespace
@@ -49,6 +48,7 @@ TEST_F(Rules, BeforeConnectOnlyTheAlwaysCommandsAreEnabled) {
         EXPECT_TRUE(Enabled(c)) << static_cast<int>(c);
     for (MenuCommand c : RuleG)
         EXPECT_FALSE(Enabled(c)) << static_cast<int>(c);
+    EXPECT_FALSE(Enabled(MenuCommand::DataLoggingStart));
     for (MenuCommand c : RuleP)
         EXPECT_FALSE(Enabled(c));
     for (int m = 0; m < MonitorCount; ++m)
@@ -62,6 +62,7 @@ TEST_F(Rules, Model28EnablesEverythingOfClass2WithTwoAnalogOutputs) {
     features_.ApplyModel(28);
     for (MenuCommand c : RuleG)
         EXPECT_TRUE(Enabled(c));
+    EXPECT_TRUE(Enabled(MenuCommand::DataLoggingStart));
     for (MenuCommand c : RuleP)
         EXPECT_TRUE(Enabled(c));
     EXPECT_TRUE(Enabled(MenuCommand::UploadInternalDataLog));
@@ -100,6 +101,12 @@ TEST_F(Rules, LoggingAnOpenMonitorAndAStoppedWorkerDisableTheirCommands) {
         EXPECT_FALSE(Enabled(c));
     for (MenuCommand c : RuleP)
         EXPECT_FALSE(Enabled(c));
+    // It brings back the run's progress window; without a model, too, since
+    // the run goes on until it is stopped.
+    EXPECT_TRUE(Enabled(MenuCommand::DataLoggingStart));
+    features_.ClearFeatures();
+    EXPECT_TRUE(Enabled(MenuCommand::DataLoggingStart));
+    features_.ApplyModel(28);
     EXPECT_TRUE(Enabled(MenuCommand::UploadInternalDataLog));
     EXPECT_TRUE(Enabled(MenuCommand::MonitorChannelB));
     workerRunning_ = false;

@@ -111,6 +111,7 @@ TEST_F(UnansweredTransfer, AGpibPidTableNeverSentWritesNoFile) {
     numbers_.pidTable = 1;
     EXPECT_EQ(UploadPIDTable(Context()), TransferOutcome::CommunicationFailed);
     EXPECT_EQ(ui_.BoxTexts(), std::vector<std::string>{"Communication connection failed"});
+    EXPECT_EQ(MessageIcon::Stop, ui_.Boxes().back().icon);
     EXPECT_EQ(ReadFile(earlier), "an earlier table\n");
     EXPECT_TRUE(MutexFree());
     ::unsetenv("TUNDRIX_SIM_GPIB");

@@ -284,7 +284,8 @@ TEST(DatalogUpload, AFailedReadIsSaidInItsBox) {
     EXPECT_EQ(DatalogUploadOutcome::ReadFailed, instrument.Run());
     const auto boxes = instrument.upload.ui.Boxes();
     EXPECT_EQ(Lines({"Communication Error", "Communication connection failed"}), Texts(boxes));
-    EXPECT_EQ(MessageIcon::Information, boxes.back().icon);
+    // The same stop icon as after a curve or PID table read that failed.
+    EXPECT_EQ(MessageIcon::Stop, boxes.back().icon);
     EXPECT_EQ(1, instrument.upload.hints);
 }
 

@@ -278,32 +278,33 @@ TEST_F(LoggingRunTest, DialogsCancelledStoreTheIntervalAndStartNothing) {
     EXPECT_TRUE(h_.ui.Boxes().empty());
 }
 
-TEST_F(LoggingRunTest, AStartDuringARunEndsTheRunningFileAndBeginsANewOne) {
+// The shortcut bar's "Data Logging" and the menu's "Start" during a run: the
+// run's progress window comes back; no dialog, no new file, the run goes on.
+TEST_F(LoggingRunTest, AStartDuringARunBringsBackItsProgressWindowAndStartsNothing) {
     StartSimulator(28);
     StartRun(ChannelA, 0.1, "first.csv");
     h_.worker.TakeSample();
+    h_.progress.shown = false; // closed, and kept running in the background
     StartRun(ChannelB | Heater1, 120000, "second.csv");
+    EXPECT_TRUE(h_.progress.shown);
     EXPECT_TRUE(h_.active);
-    EXPECT_EQ(2, h_.timer.sets);
-    EXPECT_EQ(std::chrono::milliseconds(120000000), h_.timer.period);
-    EXPECT_EQ("Channel B", h_.progress.fields.sources[0]);
-    EXPECT_EQ("", h_.progress.fields.sources[1]);
-    EXPECT_EQ("0", h_.progress.fields.entries);
+    EXPECT_EQ(1, h_.setup.runs);
+    EXPECT_EQ(1, h_.files.asked);
+    EXPECT_EQ(1, h_.timer.sets);
+    EXPECT_EQ(std::chrono::milliseconds(100), h_.timer.period);
+    EXPECT_EQ("Channel A", h_.progress.fields.sources[0]);
+    EXPECT_EQ("1", h_.progress.fields.entries);
+    EXPECT_EQ("0.100000", h_.settings.GetString("LOG", "INTERVAL", ""));
     h_.worker.TakeSample();
     h_.run.Stop();
 
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("second.csv")));
     const auto first = FileLines(dir_.File("first.csv"));
-    ASSERT_EQ(8u, first.size());
+    ASSERT_EQ(9u, first.size());
     EXPECT_EQ("Entry Number,Channel A", first[3]);
-    EXPECT_EQ(2u, Fields(first[5]).size());
-    EXPECT_EQ("Number of entries = 1", first[6]);
-    EXPECT_TRUE(std::regex_match(first[7], Terminated)) << first[7];
-    const auto second = FileLines(dir_.File("second.csv"));
-    ASSERT_EQ(10u, second.size());
-    EXPECT_EQ("Sampling interval:120000.0 seconds", second[4]);
-    EXPECT_EQ("Entry Number,Channel B,Heater 1,RANGE", second[5]);
-    EXPECT_EQ(4u, Fields(second[7]).size());
-    EXPECT_EQ("Number of entries = 1", second[8]);
+    EXPECT_EQ(2u, Fields(first[6]).size());
+    EXPECT_EQ("Number of entries = 2", first[7]);
+    EXPECT_TRUE(std::regex_match(first[8], Terminated)) << first[8];
 }
 
 TEST_F(LoggingRunTest, TheWorkerThreadSamplesOnEveryTickUntilTheStop) {
@@ -329,6 +330,71 @@ TEST_F(LoggingRunTest, TheWorkerThreadSamplesOnEveryTickUntilTheStop) {
     EXPECT_LE(entries, ticks);
     ASSERT_EQ(static_cast<std::size_t>(11 + entries), lines.size());
     EXPECT_EQ("Number of entries = " + std::to_string(entries), lines[lines.size() - 2]);
+}
+
+// An operation of the user holds the link for longer than a worker waits (a
+// datalog upload): the sample waits for it and its row comes late, with the
+// time its values were read; the run goes on and no link is reported lost.
+TEST_F(LoggingRunTest, ASampleWaitsForAnOperationThatHoldsTheLinkAndWritesItsRowLate) {
+    StartSimulator(28);
+    StartRun(ChannelA | ChannelB, 0.1);
+    std::unique_lock operation(h_.mutex);
+    std::atomic<bool> sampled{false};
+    std::thread worker([&] {
+        h_.worker.TakeSample();
+        sampled = true;
+    });
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_FALSE(sampled.load());
+    EXPECT_EQ(0, h_.run.State().Entries());
+    const auto released = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    operation.unlock();
+    worker.join();
+
+    EXPECT_TRUE(h_.active);
+    EXPECT_EQ(1, h_.run.State().Entries());
+    EXPECT_EQ("1", h_.progress.fields.entries);
+    EXPECT_EQ(0, h_.events.commErrors);
+    EXPECT_TRUE(h_.events.Disconnects().empty());
+    EXPECT_TRUE(h_.ui.Boxes().empty());
+    h_.run.Stop();
+
+    const auto lines = FileLines(dir_.File("run.csv"));
+    ASSERT_EQ(10u, lines.size());
+    const auto row = Fields(lines[7]);
+    ASSERT_EQ(3u, row.size());
+    // Stamped once the link was free, not when the sample began waiting.
+    std::tm local{};
+    localtime_r(&released, &local);
+    int h = -1, m = -1, sec = -1;
+    ASSERT_EQ(3, std::sscanf(row[0].c_str(), "%d:%d:%d", &h, &m, &sec));
+    const int stamped = (h * 60 + m) * 60 + sec;
+    const int free = (local.tm_hour * 60 + local.tm_min) * 60 + local.tm_sec;
+    EXPECT_GE((stamped - free + 86400) % 86400, 0);
+    EXPECT_LE((stamped - free + 86400) % 86400, 1);
+    EXPECT_EQ("Number of entries = 1", lines[8]);
+}
+
+// The user stops the run while its sample waits for the link: the sample is
+// dropped without a row, an error or a lost link, within one wait.
+TEST_F(LoggingRunTest, AStopWhileASampleWaitsForTheLinkDropsTheSample) {
+    StartSimulator(28);
+    StartRun(ChannelA, 0.1);
+    std::unique_lock operation(h_.mutex);
+    std::thread worker([&] { h_.worker.TakeSample(); });
+    std::this_thread::sleep_for(300ms);
+    h_.run.Stop();
+    const auto stopped = std::chrono::steady_clock::now();
+    worker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1500ms);
+    operation.unlock();
+
+    EXPECT_EQ(0, h_.run.State().Entries());
+    EXPECT_EQ(0, h_.events.commErrors);
+    EXPECT_TRUE(h_.events.Disconnects().empty());
+    const auto lines = FileLines(dir_.File("run.csv"));
+    ASSERT_EQ(7u, lines.size());
+    EXPECT_EQ("Number of entries = 0", lines[5]);
 }
 
 // RS232: a fake instrument on a real pseudo-terminal answers as the test says.

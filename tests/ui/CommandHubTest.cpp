@@ -13,6 +13,7 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/SerialTerminal.h"
 #include "app/ui/ShortCutButtons.h"
+#include "app/ui/ShortcutDock.h"
 #include "app/ui/VantorView.h"
 #include "support/PtyPeer.h"
 #include "support/TempDir.h"
@@ -224,7 +225,8 @@ TEST(CommandHubTest, ShortcutCommandShowsTheBarOnlyWhileItIsHidden) {
     ASSERT_TRUE(bar.isVisible());
     EXPECT_FALSE(run.Offered(MenuCommand::Shortcut));
 
-    bar.close();
+    // The dock's close box.
+    run.View().ShortcutDock()->close();
     EXPECT_FALSE(bar.isVisible());
     ASSERT_TRUE(run.Offered(MenuCommand::Shortcut));
     run.Frame().CommandAction(MenuCommand::Shortcut)->trigger();

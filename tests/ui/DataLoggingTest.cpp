@@ -2,6 +2,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <chrono>
@@ -85,7 +86,8 @@ TEST_F(DataLoggingTest, MenuStartRunsThroughTheRealDialogsUntilStop) {
     EXPECT_EQ("Heater1", Progress().SourceLabel(8)->text());
     EXPECT_EQ("     0.5", Progress().IntervalText());
     EXPECT_EQ(QString::fromStdString(path), Progress().OutputFileText());
-    EXPECT_FALSE(run_->Offered(MenuCommand::DataLoggingStart));
+    // It stays offered, to bring back this window.
+    EXPECT_TRUE(run_->Offered(MenuCommand::DataLoggingStart));
     EXPECT_FALSE(run_->Offered(MenuCommand::Interact));
 
     ASSERT_TRUE(WaitForEntries(2));
@@ -111,29 +113,56 @@ TEST_F(DataLoggingTest, MenuStartRunsThroughTheRealDialogsUntilStop) {
     EXPECT_TRUE(run_->Boxes().empty());
 }
 
-TEST_F(DataLoggingTest, TheShortcutBarStartsANewRunEvenWhileOneIsActive) {
-    const std::string first = dir_.File("first.csv"), second = dir_.File("second.csv");
+// A run whose progress window was closed and kept in the background: the
+// shortcut bar's "Data Logging" and the menu's "Start" bring the window back
+// (no new run, no new file), and closing it again can stop the run.
+TEST_F(DataLoggingTest, ARunWhoseWindowWasClosedIsReachedAgainAndStoppedFromIt) {
+    const std::string path = dir_.File("background.csv");
     QPushButton* button = View().ShortcutBar()->Button(ShortcutButton::DataLogging);
-    AnswerStart({1}, "0.2", first);
+    AnswerStart({1}, "0.2", path);
     button->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return View().Core().LoggingActive() == 1; }, 5000));
     ASSERT_TRUE(WaitForEntries(1));
 
-    // The menu item is disabled now; the button is not.
-    EXPECT_FALSE(run_->Offered(MenuCommand::DataLoggingStart));
-    EXPECT_TRUE(button->isEnabled());
-    AnswerStart({0, 12}, "1", second);
-    button->click();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return View().Core().LoggingRun().State().Path() == second; }, 5000));
+    auto answer = [](const char* choice) {
+        WhenModal<QMessageBox>([choice](QMessageBox* question) {
+            for (QAbstractButton* b : question->buttons())
+                if (b->text() == choice)
+                    b->click();
+        });
+    };
+    answer("Keep Running");
+    Progress().close();
+    EXPECT_FALSE(Progress().isVisible());
     EXPECT_EQ(1, View().Core().LoggingActive());
-    EXPECT_EQ("Loop1 Setpoint", Progress().SourceLabel(12)->text());
-    EXPECT_EQ("", Progress().SourceLabel(1)->text());
+    const int before = View().Core().LoggingRun().State().Entries();
+    ASSERT_TRUE(WaitForEntries(before + 1));
 
-    const std::string ended = ReadFile(first);
-    EXPECT_NE(std::string::npos, ended.find("Data logging terminated at ")) << ended;
-    EXPECT_NE(std::string::npos, ReadFile(second).find("Entry Number,Channel A,Loop1 Setpoint"));
-    Progress().PressStop();
+    button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Progress().isVisible(); }, 2000));
+    EXPECT_EQ(path, View().Core().LoggingRun().State().Path());
+    answer("Keep Running");
+    QTest::keyClick(&Progress(), Qt::Key_Escape);
+    EXPECT_FALSE(Progress().isVisible());
+
+    EXPECT_TRUE(run_->Offered(MenuCommand::DataLoggingStart));
+    EXPECT_FALSE(run_->Offered(MenuCommand::Interact));
+    run_->Frame().CommandAction(MenuCommand::DataLoggingStart)->trigger();
+    EXPECT_TRUE(Progress().isVisible());
+    EXPECT_EQ(1, View().Core().LoggingActive());
+
+    answer("Stop Logging");
+    Progress().close();
+    EXPECT_FALSE(Progress().isVisible());
+    EXPECT_EQ(0, View().Core().LoggingActive());
+    EXPECT_FALSE(View().LoggingTimerActive());
+    const std::string text = ReadFile(path);
+    const int entries = View().Core().LoggingRun().State().Entries();
+    EXPECT_EQ(entries, CountRows(text)) << text;
+    EXPECT_NE(std::string::npos,
+              text.find("\r\nNumber of entries = " + std::to_string(entries) + "\r\n"));
+    EXPECT_NE(std::string::npos, text.find("Data logging terminated at ")) << text;
+    EXPECT_TRUE(run_->Boxes().empty());
 }
 
 TEST_F(DataLoggingTest, ClosingTheWindowDuringARunEndsItPromptlyWithItsTrailer) {

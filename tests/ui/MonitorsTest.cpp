@@ -3,7 +3,13 @@
 // lost connection.
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -17,6 +23,8 @@
 #include "logging/ui/MonitorWindows.h"
 #include "logging/ui/StripChart.h"
 #include "support/TempDir.h"
+#include "support/WholeFile.h"
+#include "support/ui/QtDialogs.h"
 #include "ui/UiTestHelpers.h"
 
 namespace {
@@ -127,4 +135,77 @@ TEST(MonitorsTest, AReadingSentFromAnotherThreadReachesItsWindow) {
     EXPECT_EQ("Analog 1", analog.Chart()->Title());
     // It waits for its window, hidden or not.
     EXPECT_FALSE(analog.isVisible());
+}
+
+// "Upload Internal DataLog" holds the link for longer than the monitor worker
+// waits for it (the user takes 2.5 s over the save dialog): the open monitor
+// skips its turns, the link is not declared lost, and the monitor goes on.
+TEST(MonitorsTest, AnUploadHoldingTheLinkLeavesTheLinkAndTheMonitorsAlone) {
+    auto simulator = StartSimulator(28);
+    TempDir dir;
+    ProgramRun run(MonitorSettings(dir.File("Tundrix.INI"), *simulator));
+    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+    ASSERT_EQ("Connected", run.View().ShortcutBar()->StatusText());
+    ASSERT_TRUE(run.Offered(MenuCommand::MonitorChannelA));
+    run.Frame().CommandAction(MenuCommand::MonitorChannelA)->trigger();
+    CStripChart& a = *run.View().Monitors()->Window(0);
+    ASSERT_TRUE(HasReading(a));
+
+    const std::string path = dir.File("upload.csv");
+    WhenModal<QFileDialog>([path](QFileDialog* save) {
+        QTimer::singleShot(2500, save, [save, path] {
+            save->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
+            static_cast<QDialog*>(save)->accept();
+        });
+    });
+    ASSERT_TRUE(run.Offered(MenuCommand::UploadInternalDataLog));
+    run.Frame().CommandAction(MenuCommand::UploadInternalDataLog)->trigger();
+
+    EXPECT_EQ(0u, ReadFile(path).find("TX-28 Internal Data Log\r\n"));
+    ASSERT_EQ(1u, run.Boxes().size());
+    EXPECT_EQ("Upload Complete", run.Boxes()[0].first);
+    EXPECT_EQ("Connected", run.View().ShortcutBar()->StatusText());
+    EXPECT_TRUE(run.View().Core().Features().IsModelKnown());
+    EXPECT_TRUE(run.Offered(MenuCommand::UploadInternalDataLog));
+    EXPECT_TRUE(run.View().ShortcutBar()->Button(ShortcutButton::UploadDataLog)->isEnabled());
+    a.Clear();
+    EXPECT_TRUE(HasReading(a));
+    EXPECT_EQ(1u, run.Boxes().size());
+    EXPECT_EQ("Connected", run.View().ShortcutBar()->StatusText());
+}
+
+// A box belongs to the window that raised it: the monitor's own range check
+// sits over the monitor, not over the main window; a worker's box, about the
+// link the main window owns, sits over the main window.
+TEST(MonitorsTest, AMonitorsBoxSitsOverTheMonitorAndAWorkersOverTheMainWindow) {
+    TempDir dir;
+    ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
+    ASSERT_NE(nullptr, run.View().Monitors());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&run.Frame(), 2000));
+    run.View().Monitors()->Open(2);
+    CStripChart& c = *run.View().Monitors()->Window(2);
+    // The user clicks into the monitor.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&c, 2000));
+    QTest::qWait(50);
+    c.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &c; }, 2000));
+    for (QPushButton* button : c.findChildren<QPushButton*>())
+        if (button->text() == "Manual")
+            button->click();
+    c.MaxField()->setText("10");
+    c.MinField()->setText("10");
+    c.ApplyButton()->click();
+    ASSERT_EQ(1u, run.Boxes().size());
+    EXPECT_EQ("Max value must be bigger than the min value", run.Boxes().back().first);
+    EXPECT_EQ(&c, run.View().MessageBoxes().LastParent());
+
+    std::atomic<bool> shown{false};
+    std::thread worker([&] {
+        run.View().MessageBoxes().ShowMessage("Communication Error", MessageIcon::Stop);
+        shown = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown.load(); }, 2000));
+    worker.join();
+    ASSERT_EQ(2u, run.Boxes().size());
+    EXPECT_EQ(&run.Frame(), run.View().MessageBoxes().LastParent());
 }

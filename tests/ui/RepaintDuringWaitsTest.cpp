@@ -204,6 +204,34 @@ TEST_F(SimulatedRunOn, AGpibReadAndAWaitForTheLinkKeepTheWindowsPainted) {
     ::unsetenv("TUNDRIX_GPIB_LIBRARY");
 }
 
+// Over GPIB each "SENSORIX?" before the user curve dialog ends with a read
+// time-out: seconds in all, under the busy cursor, which goes once the
+// program waits for the user instead.
+TEST_F(SimulatedRunOn, OverGpibTheQueriesBeforeTheUserCurveDialogShowTheBusyCursor) {
+    auto run = Start(PortGPIB);
+    run->View().Core().Features().ApplyModel(28);
+    ASSERT_TRUE(run->Offered(MenuCommand::CurveUpload));
+    RepaintProbe probe;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&probe));
+    bool busyAtDialog = true;
+    Clock::time_point asked{};
+    WhenModal<CCalTblNumReq>(
+        [&](CCalTblNumReq* number) {
+            asked = Clock::now();
+            busyAtDialog = QGuiApplication::overrideCursor() != nullptr;
+            number->reject();
+        },
+        12000);
+    const auto start = Clock::now();
+    run->Frame().CommandAction(MenuCommand::CurveUpload)->trigger();
+    ASSERT_NE(Clock::time_point{}, asked);
+    EXPECT_GE(asked - start, 900ms);
+    EXPECT_TRUE(probe.SawBusyCursor());
+    EXPECT_FALSE(busyAtDialog) << "the dialog waits for the user, not the program";
+    EXPECT_TRUE(QTest::qWaitFor([] { return QGuiApplication::overrideCursor() == nullptr; }));
+    ::unsetenv("TUNDRIX_GPIB_LIBRARY");
+}
+
 TEST_F(SimulatedRunOn, ACurveUploadKeepsTheWindowsPaintedThroughItsWaits) {
     auto run = Start(PortRS232);
     run->Frame().CommandAction(MenuCommand::Connect)->trigger();

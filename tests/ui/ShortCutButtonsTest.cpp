@@ -10,8 +10,8 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/SelectCalGenType.h"
 #include "app/ui/ShortCutButtons.h"
+#include "app/ui/ShortcutDock.h"
 #include "app/ui/VantorView.h"
-#include "base/ui/WindowPlacement.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
 #include "ui/UiTestHelpers.h"
@@ -42,7 +42,9 @@ TEST(ShortCutButtonsTest, BeforeConnectShowsNotConnectedNoDeviceAndTheGreyLamp) 
     EXPECT_TRUE(run.Boxes().empty());
     EXPECT_TRUE(bar.isVisible());
     EXPECT_EQ(bar.windowTitle(), "Short Cuts");
-    EXPECT_TRUE(bar.windowFlags() & Qt::Tool);
+    // In a dock beside the log, not a window of its own.
+    EXPECT_FALSE(bar.isWindow());
+    EXPECT_TRUE(run.View().ShortcutDock()->isAncestorOf(&bar));
     QStringList texts;
     for (int i = 0; i < ShortcutButtonCount; ++i)
         texts << bar.Button(static_cast<ShortcutButton>(i))->text();
@@ -61,11 +63,8 @@ TEST(ShortCutButtonsTest, BeforeConnectShowsNotConnectedNoDeviceAndTheGreyLamp) 
     EXPECT_EQ(LampHue(bar.Lamp()), Hue::Grey);
     EXPECT_EQ(bar.Lamp().toImage().pixelColor(0, 0).alpha(), 0);
 
-    // Beside the main window: narrower than it, so inside its top-right corner.
-    const QRect frame = run.Frame().frameGeometry();
-    ASSERT_LT(bar.frameGeometry().width(), frame.width());
-    EXPECT_EQ(bar.frameGeometry().right(), frame.right());
-    EXPECT_EQ(bar.frameGeometry().top(), frame.top());
+    // Docked on the main window's right, beside the log.
+    EXPECT_EQ(Qt::RightDockWidgetArea, run.Frame().dockWidgetArea(run.View().ShortcutDock()));
 }
 
 TEST(ShortCutButtonsTest, FollowsStateChangesFromAnyThread) {
@@ -152,25 +151,6 @@ TEST(ShortCutButtonsTest, CalGenDialogOffersPointsOnlyForADiodeAndAcceptHandsOnT
     ASSERT_EQ(calGen.count(), 2);
     EXPECT_EQ(calGen[0], (QList<QVariant>{0, 3}));
     EXPECT_EQ(calGen[1], (QList<QVariant>{2, 1}));
-}
-
-TEST(ShortCutButtonsTest, PlacedBesideTheMainWindowOrCentredNearTheScreenEdge) {
-    const QRect screen(0, 0, 1280, 1024);
-    const QSize bar(200, 300);
-    // Narrower than the main window: inside its top-right corner.
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 80, 700, 500), screen), QPoint(600, 80));
-    // As wide or wider: just right of it.
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 80, 200, 500), screen), QPoint(300, 80));
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 80, 150, 500), screen), QPoint(250, 80));
-    // The place must lie more than 50 pixels inside the screen's width and height.
-    const QPoint centre(540, 362);
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(1029, 80, 200, 500), screen), QPoint(1229, 80));
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(1030, 80, 200, 500), screen), centre);
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 973, 700, 40), screen), QPoint(600, 973));
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(100, 974, 700, 40), screen), centre);
-    // A second screen to the right counts from its own edges.
-    EXPECT_EQ(ShortcutBarPlace(bar, QRect(1400, 80, 700, 500), QRect(1280, 0, 1280, 1024)),
-              QPoint(1900, 80));
 }
 
 } // namespace

@@ -2,15 +2,18 @@
 #include <QApplication>
 #include <QLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/VantorCore.h"
 #include "app/ui/AboutDlg.h"
+#include "app/ui/MainFrame.h"
 #include "app/ui/MessageBoxes.h"
 #include "app/ui/MessageLogView.h"
 #include "app/ui/SelectCalGenType.h"
 #include "app/ui/ShortCutButtons.h"
+#include "app/ui/ShortcutDock.h"
 #include "app/ui/TfrDlg.h"
 #include "base/SettingsStore.h"
 #include "base/WindowRect.h"
@@ -32,6 +35,12 @@
 #include "ui/UiTestHelpers.h"
 
 namespace {
+
+int StoredInt(const std::string& path, const char* section, const char* key) {
+    CSettingsStore settings(path);
+    settings.Load();
+    return settings.GetInt(section, key, -1);
+}
 
 QRect OnScreen(const QWidget& widget) {
     return QRect(widget.mapToGlobal(QPoint(0, 0)), widget.size());
@@ -56,10 +65,66 @@ TEST(WindowHabits, AtTheFirstRunSizeAFullLogLineAndTheShortcutBarStandSideBySide
     const CMessageLogView& log = run.View().LogView();
     const CShortCutButtons& bar = *run.View().ShortcutBar();
     // The log is as wide as a full line and its scroll bar, and the bar covers none of it.
-    EXPECT_EQ(log.width(), log.FullLineWidth());
-    EXPECT_FALSE(OnScreen(log).intersects(bar.frameGeometry()))
-        << "log right " << OnScreen(log).right() << ", bar left " << bar.frameGeometry().left();
-    EXPECT_TRUE(run.Frame().frameGeometry().contains(bar.frameGeometry()));
+    EXPECT_GE(log.width(), log.FullLineWidth());
+    EXPECT_FALSE(OnScreen(log).intersects(OnScreen(bar)))
+        << "log right " << OnScreen(log).right() << ", bar left " << OnScreen(bar).left();
+    EXPECT_TRUE(run.Frame().geometry().contains(OnScreen(bar)));
+}
+
+// A large window: the log fills the client area but for the shortcut bar's
+// dock on the right. The bar docked on the left, or floated and moved, is
+// found there again on the next run.
+TEST(WindowHabits, TheLogFillsALargeWindowAndTheShortcutBarStaysWhereItWasPut) {
+    TempDir dir;
+    const std::string path = WriteQuietSettings(dir.File("Tundrix.INI"));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect large(screen.left(), screen.top() + 30, screen.width(), screen.height() - 40);
+    {
+        CSettingsStore settings(path);
+        settings.Load();
+        WriteWindowRect(settings, "MAINVIEWPOS", ToWindowRect(large));
+    }
+    {
+        ProgramRun run(path);
+        CMainFrame& frame = run.Frame();
+        ASSERT_GE(frame.width(), large.width() - 10);
+        const CMessageLogView& log = run.View().LogView();
+        CShortcutDock& dock = *run.View().ShortcutDock();
+        EXPECT_EQ(Qt::RightDockWidgetArea, frame.dockWidgetArea(&dock));
+        EXPECT_FALSE(dock.isFloating());
+        // Everything the dock leaves, up to the right edge of the dock's separator.
+        EXPECT_EQ(run.View().size(), log.size());
+        EXPECT_EQ(frame.centralWidget(), &run.View());
+        EXPECT_GT(log.width(), log.FullLineWidth());
+        EXPECT_LT(OnScreen(log).right(), OnScreen(dock).left());
+        EXPECT_GE(OnScreen(dock).right() + 1, frame.geometry().right() - 1);
+
+        frame.addDockWidget(Qt::LeftDockWidgetArea, &dock);
+        EXPECT_EQ(Qt::LeftDockWidgetArea, frame.dockWidgetArea(&dock));
+        frame.close();
+    }
+    EXPECT_EQ(Qt::LeftDockWidgetArea, StoredInt(path, "SHORTCUTPOS", "DockArea"));
+    EXPECT_EQ(0, StoredInt(path, "SHORTCUTPOS", "Floating"));
+    QRect floated;
+    {
+        ProgramRun run(path);
+        CShortcutDock& dock = *run.View().ShortcutDock();
+        EXPECT_EQ(Qt::LeftDockWidgetArea, run.Frame().dockWidgetArea(&dock));
+        EXPECT_LT(OnScreen(dock).right(), OnScreen(run.View().LogView()).left());
+        dock.setFloating(true);
+        dock.move(screen.left() + 40, screen.top() + 50);
+        floated = dock.geometry();
+        run.Frame().close();
+    }
+    EXPECT_EQ(1, StoredInt(path, "SHORTCUTPOS", "Floating"));
+    EXPECT_EQ(ToWindowRect(floated), StoredRect(path, "SHORTCUTPOS"));
+    ProgramRun run(path);
+    CShortcutDock& dock = *run.View().ShortcutDock();
+    EXPECT_TRUE(dock.isFloating());
+    EXPECT_EQ(floated, dock.geometry());
+    EXPECT_TRUE(dock.isVisible());
+    // Floating, the bar leaves the whole client area to the log.
+    EXPECT_EQ(run.Frame().centralWidget()->size(), run.View().LogView().size());
 }
 
 TEST(WindowHabits, AWindowGoesBesideTheMainWindowWhereItFits) {
@@ -124,8 +189,13 @@ TEST(WindowHabits, DialogsOfAFixedSizeHaveNoMaximizeButton) {
 
     TempDir dir;
     ProgramRun run(WriteQuietSettings(dir.File("Tundrix.INI")));
-    ExpectFixedWithoutMaximize(*run.View().ShortcutBar(), "Short Cuts");
-    EXPECT_TRUE(run.View().ShortcutBar()->windowFlags().testFlag(Qt::Tool));
+    // The bar keeps its size in a dock that can be moved, floated and closed.
+    ASSERT_NE(nullptr, run.View().ShortcutBar()->layout());
+    EXPECT_EQ(run.View().ShortcutBar()->layout()->sizeConstraint(), QLayout::SetFixedSize);
+    const CShortcutDock& dock = *run.View().ShortcutDock();
+    EXPECT_EQ("Short Cuts", dock.windowTitle());
+    EXPECT_EQ(dock.features(), QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                                   QDockWidget::DockWidgetFloatable);
 }
 
 TEST(WindowHabits, TheTransferCalGenAndLoggingDialogsAreFixedWithoutMaximizeShowingTheirTitles) {
@@ -198,10 +268,12 @@ TEST(WindowHabits, CtrlQEndsTheProgramFromAnyOfItsWindows) {
     EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     EXPECT_EQ(exit->shortcutContext(), Qt::ApplicationShortcut);
 
-    CShortCutButtons& bar = *run.View().ShortcutBar();
-    bar.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &bar; }));
-    QTest::keyClick(&bar, Qt::Key_Q, Qt::ControlModifier);
+    // The shortcut bar floating on its own.
+    CShortcutDock& dock = *run.View().ShortcutDock();
+    dock.setFloating(true);
+    dock.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &dock; }));
+    QTest::keyClick(&dock, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(run.Frame().isVisible());
 }
 

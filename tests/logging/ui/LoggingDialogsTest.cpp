@@ -5,8 +5,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "logging/ui/DataLogSetup.h"
@@ -204,28 +206,69 @@ TEST(DataLoggingInProcMessage, ShowsPlaceholdersInGroupsTwoARow) {
     EXPECT_EQ("42", box.EntriesText());
 }
 
-TEST(DataLoggingInProcMessage, StopHidesAndStopsEscAndTheCloseBoxOnlyHide) {
-    TestUi ui;
-    CDataLoggingInProcMessage box(ui);
-    int stops = 0;
-    box.SetStopHandler([&] { ++stops; });
-    DataLoggingFields fields;
-    fields.outputFile = "/tmp/run.csv";
-    box.SetFields(fields);
+// "Stop" stops; Esc and the close box ask, and the run stops only when the
+// user says so: otherwise the window hides and the run goes on.
+TEST(DataLoggingInProcMessage, StopStopsAndClosingAsksWhetherToStopOrKeepRunning) {
+    using Choice = CDataLoggingInProcMessage::CloseChoice;
+    struct Row {
+        const char* how;
+        std::function<void(CDataLoggingInProcMessage&)> close;
+        Choice answer;
+        int stops;
+    };
+    const Row rows[] = {
+        {"Esc, kept", [](auto& box) { QTest::keyClick(&box, Qt::Key_Escape); }, Choice::KeepRunning,
+         0},
+        {"close box, kept", [](auto& box) { box.close(); }, Choice::KeepRunning, 0},
+        {"Esc, stopped", [](auto& box) { QTest::keyClick(&box, Qt::Key_Escape); },
+         Choice::StopLogging, 1},
+        {"close box, stopped", [](auto& box) { box.close(); }, Choice::StopLogging, 1},
+        {"Stop", [](auto& box) { box.StopButton()->click(); }, Choice::KeepRunning, 1},
+    };
+    for (const Row& row : rows) {
+        TestUi ui;
+        CDataLoggingInProcMessage box(ui);
+        int stops = 0, asked = 0;
+        box.SetStopHandler([&] { ++stops; });
+        box.SetCloseQuestion([&] {
+            ++asked;
+            return row.answer;
+        });
+        DataLoggingFields fields;
+        fields.outputFile = "/tmp/run.csv";
+        box.SetFields(fields);
+        box.ShowProgress();
+        row.close(box);
+        EXPECT_FALSE(box.isVisible()) << row.how;
+        EXPECT_EQ(row.stops, stops) << row.how;
+        EXPECT_EQ(std::string(row.how) == "Stop" ? 0 : 1, asked) << row.how;
+        EXPECT_TRUE(ui.Boxes().empty()) << row.how;
+    }
+}
 
-    box.ShowProgress();
-    QTest::keyClick(&box, Qt::Key_Escape);
-    EXPECT_FALSE(box.isVisible());
-    box.ShowProgress();
-    box.close();
-    EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(0, stops);
-
-    box.ShowProgress();
-    box.StopButton()->click();
-    EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(1, stops);
-    EXPECT_TRUE(ui.Boxes().empty());
+// The question itself, over the progress window, answered by its buttons.
+TEST(DataLoggingInProcMessage, TheCloseQuestionSitsOverTheWindowWithItsTwoAnswers) {
+    for (const char* answer : {"Keep Running", "Stop Logging"}) {
+        TestUi ui;
+        CDataLoggingInProcMessage box(ui);
+        int stops = 0;
+        box.SetStopHandler([&] { ++stops; });
+        box.ShowProgress();
+        QString text;
+        QWidget* parent = nullptr;
+        WhenModal<QMessageBox>([&](QMessageBox* question) {
+            text = question->text();
+            parent = question->parentWidget();
+            for (QAbstractButton* button : question->buttons())
+                if (button->text() == answer)
+                    button->click();
+        });
+        box.close();
+        EXPECT_TRUE(text.startsWith("Data logging is still running.")) << text.toStdString();
+        EXPECT_EQ(&box, parent);
+        EXPECT_EQ(std::string(answer) == "Stop Logging" ? 1 : 0, stops) << answer;
+        EXPECT_FALSE(box.isVisible());
+    }
 }
 
 TEST(DataLoggingInProcMessage, AnOutputPathOver100CharactersStaysShownButStillStops) {

@@ -96,6 +96,41 @@ TEST_F(MonitorWindowsTest, OpeningAMonitorShowsThatWindow) {
         EXPECT_EQ(i == 9 || i == 11 ? 1 : 0, flags_.Get(i)) << i;
 }
 
+// Until its first reading a monitor says what it is and that it waits: its
+// title, an output's unit, never an empty "()".
+TEST_F(MonitorWindowsTest, AMonitorWithoutAReadingShowsItsTitleAndWaits) {
+    CMonitorWindows monitors(settings_, flags_, ui_, nullptr);
+    monitors.Create();
+    const struct {
+        int index;
+        const char* title;
+        const char* unitAxis;
+    } rows[] = {
+        {0, "Channel A: waiting for the first reading", ""},
+        {7, "Channel H: waiting for the first reading", ""},
+        {8, "Heater 1: waiting for the first reading", " (%)"},
+        {11, "Analog 2: waiting for the first reading", " (%)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.index);
+        monitors.Open(row.index);
+        CStripChart& window = *monitors.Window(row.index);
+        window.FlushRedraw();
+        EXPECT_EQ(row.title, window.Chart()->Title());
+        EXPECT_EQ(row.unitAxis, window.Chart()->YAxisTitle());
+        EXPECT_EQ("Time", window.Chart()->XAxisTitle());
+    }
+    monitors.ShowReading(0, {"4.2", "K", "Cold stage\r\n"});
+    Plotted(*monitors.Window(0));
+    EXPECT_EQ("Cold stage", monitors.Window(0)->Chart()->Title());
+    EXPECT_EQ(" (K)", monitors.Window(0)->Chart()->YAxisTitle());
+    // A reading with the name and unit the window already holds still ends the wait.
+    monitors.ShowReading(8, {"45.0", "", ""});
+    Plotted(*monitors.Window(8));
+    EXPECT_FALSE(monitors.Window(8)->Chart()->Title().contains("waiting"));
+    EXPECT_TRUE(ui_.Boxes().empty());
+}
+
 TEST_F(MonitorWindowsTest, AReadingPlotsItsValueUnderItsNameAndANewUnitClearsFirst) {
     CMonitorWindows monitors(settings_, flags_, ui_, nullptr);
     monitors.Create();

@@ -13,13 +13,13 @@
 // Helpers for driving modal dialogs in offscreen GUI tests.
 
 // Acts on the next modal window of type T once it shows; gives up after 5 s.
-template <class T> void WhenModal(std::function<void(T*)> act) {
+template <class T> void WhenModal(std::function<void(T*)> act, int boundMs = 5000) {
     auto* timer = new QTimer;
     auto* waited = new QElapsedTimer;
     waited->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, waited, act] {
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, act, boundMs] {
         auto* window = dynamic_cast<T*>(QApplication::activeModalWidget());
-        if (!window && waited->elapsed() < 5000)
+        if (!window && waited->elapsed() < boundMs)
             return;
         timer->stop();
         timer->deleteLater();
