@@ -113,7 +113,7 @@ TEST_F(LinkOnLan, AnInstrumentThatClosedTheConnectionIsTheLanFailureWithItsBox) 
     EXPECT_EQ(Link::LanFailure, link_.Transact("*IDN?", &reply));
     // Seen as closed, not waited out as a silence.
     EXPECT_LT(std::chrono::steady_clock::now() - start, CTethraLink::ReadTimeout);
-    EXPECT_EQ(CommunicationErrorBox, ui_.BoxTexts());
+    EXPECT_EQ(LinkErrorBox, ui_.BoxTexts());
 }
 
 TEST_F(LinkOnLan, ANulByteInsideAReplyDoesNotCutIt) {

@@ -48,6 +48,18 @@ bool HasReading(CStripChart& window) {
         5000);
 }
 
+// Connects and opens the monitor of input A; gives it once it has a reading,
+// else null.
+CStripChart* ConnectAndOpenMonitorA(ProgramRun& run) {
+    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
+    EXPECT_EQ("Connected", run.View().ShortcutBar()->StatusText());
+    if (!run.Offered(MenuCommand::MonitorChannelA))
+        return nullptr;
+    run.Frame().CommandAction(MenuCommand::MonitorChannelA)->trigger();
+    CStripChart* a = run.View().Monitors()->Window(0);
+    return HasReading(*a) ? a : nullptr;
+}
+
 } // namespace
 
 TEST(MonitorsTest, ViewMenuOpensAMonitorThatFillsFromTheInstrumentAndRemembersItsPlace) {
@@ -99,12 +111,9 @@ TEST(MonitorsTest, AFailedQueryDisconnectsAndLeavesTheMonitorOpen) {
     auto simulator = StartSimulator(28);
     TempDir dir;
     ProgramRun run(MonitorSettings(dir.File("Tundrix.INI"), *simulator));
-    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
-    ASSERT_EQ("Connected", run.View().ShortcutBar()->StatusText());
-    ASSERT_TRUE(run.Offered(MenuCommand::MonitorChannelA));
-    run.Frame().CommandAction(MenuCommand::MonitorChannelA)->trigger();
-    CStripChart& a = *run.View().Monitors()->Window(0);
-    ASSERT_TRUE(HasReading(a));
+    CStripChart* opened = ConnectAndOpenMonitorA(run);
+    ASSERT_NE(nullptr, opened);
+    CStripChart& a = *opened;
     EXPECT_EQ("Input A", a.Chart()->Title());
     EXPECT_EQ(" (K)", a.Chart()->YAxisTitle());
 
@@ -144,12 +153,9 @@ TEST(MonitorsTest, AnUploadHoldingTheLinkLeavesTheLinkAndTheMonitorsAlone) {
     auto simulator = StartSimulator(28);
     TempDir dir;
     ProgramRun run(MonitorSettings(dir.File("Tundrix.INI"), *simulator));
-    run.Frame().CommandAction(MenuCommand::Connect)->trigger();
-    ASSERT_EQ("Connected", run.View().ShortcutBar()->StatusText());
-    ASSERT_TRUE(run.Offered(MenuCommand::MonitorChannelA));
-    run.Frame().CommandAction(MenuCommand::MonitorChannelA)->trigger();
-    CStripChart& a = *run.View().Monitors()->Window(0);
-    ASSERT_TRUE(HasReading(a));
+    CStripChart* opened = ConnectAndOpenMonitorA(run);
+    ASSERT_NE(nullptr, opened);
+    CStripChart& a = *opened;
 
     const std::string path = dir.File("upload.csv");
     WhenModal<QFileDialog>([path](QFileDialog* save) {
