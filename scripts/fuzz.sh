@@ -18,15 +18,36 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
 cmake --build "$build" --target fuzz-read-crv fuzz-read-colon fuzz-check-crv fuzz-command-file
 
 mkdir -p "$build/artifacts"
-for run in fuzz-read-crv:crv:curves fuzz-read-colon:colon:curves fuzz-check-crv:crv:curves \
-           fuzz-command-file:cmdfile:cmdfile; do
-  IFS=: read -r target seeds dict <<<"$run"
-  seeds=fuzz/corpus/$seeds
+# One fuzzer a core at a time, each for the whole SECONDS; each one's output is
+# printed when it ends.
+fuzz_one() {
+  local target=$1 seeds=fuzz/corpus/$2 dict=$3
   # New inputs go to the build folder's corpus; the seeds in the repository stay as they are.
-  corpus="$build/corpus/$target"
+  local corpus="$build/corpus/$target"
   mkdir -p "$corpus"
-  printf '\n== %s: %s s ==\n' "$target" "$seconds"
   "$build/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
     -dict="fuzz/$dict.dict" -artifact_prefix="$build/artifacts/$target-" -print_final_stats=1 \
-    "$corpus" "$seeds"
+    "$corpus" "$seeds" >"$build/$target.log" 2>&1
+}
+runs=(fuzz-read-crv:crv:curves fuzz-read-colon:colon:curves fuzz-check-crv:crv:curves
+      fuzz-command-file:cmdfile:cmdfile)
+cores=$(nproc)
+status=0
+for ((first = 0; first < ${#runs[@]}; first += cores)); do
+  batch=("${runs[@]:first:cores}")
+  pids=()
+  for run in "${batch[@]}"; do
+    IFS=: read -r target seeds dict <<<"$run"
+    fuzz_one "$target" "$seeds" "$dict" &
+    pids+=($!)
+  done
+  for i in "${!batch[@]}"; do
+    target=${batch[i]%%:*}
+    code=0
+    wait "${pids[i]}" || code=$?
+    printf '\n== %s: %s s ==\n' "$target" "$seconds"
+    tail -n 20 "$build/$target.log"
+    [ "$code" -eq 0 ] || { echo "$target failed (exit $code): $build/$target.log" >&2; status=1; }
+  done
 done
+exit "$status"
