@@ -89,7 +89,7 @@ bool CPtyServer::Open(std::string& error) {
         Close();
         return false;
     }
-    hangUpWhenSent_ = faults_.GoneAtStart();
+    goneAtStart_ = faults_.GoneAtStart();
     return true;
 }
 
@@ -125,6 +125,12 @@ void CPtyServer::HandlePoll(std::span<const pollfd> fds, Clock::time_point now) 
     if (master_ < 0) {
         return;
     }
+    if (goneAtStart_) {
+        // Nothing the client sent in the meantime is read, let alone answered.
+        goneAtStart_ = false;
+        HangUp();
+        return;
+    }
     if (readHeld_ || (!fds.empty() && (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0)) {
         ReadCommands(now);
     }
@@ -147,6 +153,9 @@ void CPtyServer::HandlePoll(std::span<const pollfd> fds, Clock::time_point now) 
 
 std::optional<CSimTransport::Clock::time_point>
 CPtyServer::NextWakeup(Clock::time_point now) const {
+    if (goneAtStart_) {
+        return now;
+    }
     if (hangUpWhenSent_ && replies_.PendingReplies() == 0) {
         return hangUpAt_ == Clock::time_point{} ? now : std::min(hangUpAt_, now + HangUpPoll);
     }

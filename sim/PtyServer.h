@@ -61,6 +61,7 @@ private:
     bool writeHeld_ = false;
     CSimFaults faults_;
     bool hangUpWhenSent_ = false;
+    bool goneAtStart_ = false; // hangup:0: the line goes before anything is read
     Clock::time_point hangUpAt_{};
     Clock::time_point sentAt_{};
 };
