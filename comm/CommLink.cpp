@@ -8,12 +8,15 @@
 #include "base/BusyWait.h"
 #include "base/SettingsStore.h"
 #include "base/UserInterface.h"
+#include "comm/CommLinkParts.h"
 #include "comm/CommandLine.h"
 #include "comm/GpibLibrary.h"
 #include "comm/LinkDialogs.h"
 #include "comm/SerialDevices.h"
 #include "comm/SerialPort.h"
 #include "comm/UserOptions.h"
+
+using namespace commlink;
 
 namespace {
 
@@ -22,13 +25,8 @@ constexpr const char* CommunicationErrorText = "Communication Error";
 constexpr const char* SerialCreateFailed = "Failed to create RS232 serial port";
 constexpr const char* SettingsWriteFailed = "Unable to Write to Initialization File";
 constexpr const char* DialogNotCreated = "Could not create dialog box";
-constexpr const char* NoReplyCame = "no reply came in time";
-// GPIB and LAN replies are read in pieces of at most this many bytes.
-constexpr std::size_t PieceSize = 100;
 // How much of a discarded late reply the message log shows.
 constexpr std::size_t LateReplyShown = 60;
-
-using Clock = std::chrono::steady_clock;
 
 // A reply as one line of the message log: line ends dropped, other control
 // bytes shown as "?", cut after LateReplyShown characters.
@@ -45,22 +43,6 @@ std::string LogText(const std::string& bytes) {
         text += u < 0x20 || u == 0x7F ? '?' : c;
     }
     return text;
-}
-
-// Progress of a table read: lines received / expected * 100, truncated, kept
-// inside the bar's 0..100 range (a table may announce no lines, or run over).
-int ProgressPercent(long long lines, int expected) {
-    if (expected <= 0 || lines <= 0)
-        return 0;
-    return static_cast<int>(std::min<long long>(100, lines * 100 / expected));
-}
-
-std::size_t CountLineEnds(const std::string& text, std::size_t from) {
-    std::size_t count = 0;
-    for (std::size_t i = text.find("\r\n", from); i != std::string::npos;
-         i = text.find("\r\n", i + 2))
-        ++count;
-    return count;
 }
 
 // Closes the progress box on every way out of a table read.
@@ -386,21 +368,6 @@ void CCommLink::DiscardLateReply() {
                        LogText(discarded) + "\n");
 }
 
-bool CCommLink::DiscardLateGpibReply(std::string& discarded) {
-    // Opening the device would clear it anyway; only a held device can hold a late reply.
-    if (gpibDescriptor_ <= 0)
-        return false;
-    const auto deadline = Clock::now() + ReplyDeadlineFactor * timeouts_.GpibRead();
-    std::string piece;
-    while (ReadGPIB(piece) == Link::Success && !piece.empty()) {
-        discarded += piece;
-        if (piece.find('\n') != std::string::npos || Clock::now() >= deadline ||
-            discarded.size() > tableLimit_)
-            break;
-    }
-    return !discarded.empty();
-}
-
 LinkResult CCommLink::Fail(LinkResult result, std::string why) {
     lastFailure_ = std::move(why);
     return result;
@@ -414,133 +381,6 @@ std::string CCommLink::Unfinished(const std::string& reply, std::chrono::millise
         return NoReplyCame;
     return "the reply did not end with a line end within " + std::to_string(deadline.count()) +
            " ms";
-}
-
-LinkResult CCommLink::RunSerial(const std::string* command, std::string* reply, bool quiet) {
-    if (!IsSerialOpen())
-        return Fail(Link::SerialFailure, "the serial port is not open");
-    if (command) {
-        // A reply that came after an earlier read gave up must not answer this line.
-        serial_->DiscardInput();
-        if (!serial_->WriteLine(*command)) {
-            CommunicationError();
-            return Fail(Link::SerialFailure, serial_->HungUp() ? "the line was hung up"
-                                                               : "the line did not take the "
-                                                                 "command");
-        }
-    }
-    if (!reply)
-        return Link::Success;
-    const auto start = Clock::now();
-    serial_->Idle(timeouts_.serialReplyWait);
-    if (!command || !IsQueryLine(*command))
-        return Link::Success;
-    reply->clear();
-    // The reply is what the first read delivers, and, when that has no line end
-    // yet, what further reads deliver until it has.
-    const auto limit = ReplyDeadlineFactor * (timeouts_.serialReplyWait + serial_->ReadTimeout());
-    bool read = serial_->ReadChunk(*reply) != 0;
-    std::string piece;
-    while (read && reply->find('\n') == std::string::npos && reply->size() <= tableLimit_ &&
-           Clock::now() < start + limit) {
-        read = serial_->ReadChunk(piece) != 0;
-        if (read)
-            *reply += piece;
-    }
-    if (!EndAtLineEnd(*reply)) {
-        lateReplyPossible_ = !serial_->HungUp();
-        if (!quiet)
-            CommunicationError();
-        return Fail(Link::SerialFailure,
-                    serial_->HungUp() ? "the line was hung up" : Unfinished(*reply, limit));
-    }
-    return Link::Success;
-}
-
-LinkResult CCommLink::RunGpib(const std::string* command, std::string* reply, bool quiet) {
-    if (command && WriteGPIB(*command) != Link::Success)
-        return Fail(Link::GpibFailure,
-                    lastGpibReport_.empty() ? "the GPIB write failed" : lastGpibReport_);
-    if (!reply || !command || !IsQueryLine(*command))
-        return Link::Success;
-    // The reply is every piece up to the read that times out, or, when the
-    // user chose so, up to the piece that came with END.
-    reply->clear();
-    const auto limit = ReplyDeadlineFactor * timeouts_.GpibRead();
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-        std::string piece;
-        bool ended = false;
-        const bool read = ReadGPIB(piece, &ended) == Link::Success;
-        if (read && reply->size() + piece.size() <= tableLimit_ && Clock::now() < deadline) {
-            if (piece.empty())
-                break;
-            *reply += piece;
-            if (ended && gpibEndsReplies_) {
-                // Without a read that times out, what the device still holds
-                // (a reply sent twice) is cleared as that read would clear it.
-                ClearGpibDevice();
-                break;
-            }
-            continue;
-        }
-        // A device that goes on sending is cleared, so that it stops.
-        ClearGpibDevice();
-        lateReplyPossible_ = gpibDescriptor_ > 0;
-        if (!quiet)
-            CommunicationError();
-        *reply += piece;
-        return Fail(Link::GpibFailure, read ? Unfinished(*reply, limit) : "the GPIB read failed");
-    }
-    // No answer at all is an empty reply; a reply cut short of its line end fails.
-    if (reply->empty()) {
-        lateReplyPossible_ = gpibDescriptor_ > 0;
-        lastFailure_ = NoReplyCame;
-        return Link::Success;
-    }
-    if (!EndAtLineEnd(*reply)) {
-        lateReplyPossible_ = gpibDescriptor_ > 0;
-        if (!quiet)
-            CommunicationError();
-        return Fail(Link::GpibFailure, "the reply ended without its line end");
-    }
-    return Link::Success;
-}
-
-LinkResult CCommLink::RunLan(const std::string* command, std::string* reply, bool quiet) {
-    if (command) {
-        int status = lan_.Send(command->data(), command->size(), 1);
-        if (status == 1) {
-            if (!quiet)
-                CommunicationError();
-            return Fail(Link::LanFailure, lan_.LastError());
-        }
-        if (status == 2)
-            return Fail(Link::LanRefused, lan_.LastError());
-    }
-    if (!reply || !command || !IsQueryLine(*command))
-        return Link::Success;
-    reply->clear();
-    const auto limit = ReplyDeadlineFactor * timeouts_.lanRead;
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-        char piece[PieceSize];
-        piece[0] = '\0';
-        std::size_t length = 0;
-        // The piece's length, not its terminating zero, tells where it ends:
-        // a NUL byte inside a reply must not cut it short.
-        const bool read = lan_.Read(piece, sizeof piece, &length) != 0;
-        if (read && length == 0)
-            return Link::Success;
-        if (read)
-            reply->append(piece, length);
-        if (!read || reply->size() > tableLimit_ || Clock::now() >= deadline) {
-            lateReplyPossible_ = lan_.IsConnected();
-            if (!quiet)
-                CommunicationError();
-            return Fail(Link::LanFailure, read ? Unfinished(*reply, limit) : lan_.LastError());
-        }
-    }
 }
 
 LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
@@ -589,234 +429,6 @@ LinkResult CCommLink::TableTooSlow(const TableRead& read) {
     CommunicationError();
     return Fail(TransportFailure(), "the table of \"" + read.command + "\" did not end within " +
                                         std::to_string(read.limit.count()) + " ms");
-}
-
-LinkResult CCommLink::ReadTableSerial(const TableRead& read, std::string& reply) {
-    if (!IsSerialOpen())
-        return Link::SerialFailure;
-    serial_->DiscardInput();
-    if (!serial_->WriteLine(read.command))
-        return Link::SerialFailure;
-    reply.clear();
-    const auto deadline = Clock::now() + read.limit;
-    serial_->Idle(timeouts_.serialReplyWait);
-    // The instrument frames a table with four line ends of its own; it ends with ";".
-    long long lineEnds = 0;
-    std::size_t end = std::string::npos;
-    for (;;) {
-        std::string piece;
-        if (!serial_->ReadChunk(piece)) {
-            // The ";" has come and its line end never did: the table as it is.
-            if (end != std::string::npos)
-                break;
-            CommunicationError();
-            return Link::SerialFailure;
-        }
-        std::size_t scanFrom = reply.empty() ? 0 : reply.size() - 1;
-        reply += piece;
-        if (reply.size() > tableLimit_) {
-            CommunicationError();
-            return Link::SerialFailure;
-        }
-        // The table ends with its ";" line: what came with it after that line
-        // (a reply sent twice) is not part of this table. A ";" that came on
-        // its own waits for the line end still on the way.
-        if (end == std::string::npos)
-            end = reply.find(';', scanFrom);
-        bool whole = false;
-        if (end != std::string::npos) {
-            const std::size_t lineEnd = reply.find("\r\n", end);
-            if (lineEnd != std::string::npos) {
-                reply.resize(lineEnd + 2);
-                whole = true;
-            }
-        }
-        lineEnds += static_cast<long long>(CountLineEnds(reply, scanFrom));
-        progress_.SetProgress(ProgressPercent(lineEnds - 4, read.expectedLines));
-        if (whole)
-            break;
-        if (Clock::now() >= deadline)
-            return TableTooSlow(read);
-        if (end == std::string::npos)
-            serial_->Idle(timeouts_.serialReplyWait);
-    }
-    // A table of fewer lines than the frame (a PID table of one entry) is a
-    // table all the same.
-    return static_cast<LinkResult>(std::max(0LL, lineEnds - 4));
-}
-
-LinkResult CCommLink::ReadTableGpib(const TableRead& read, std::string& reply) {
-    if (WriteGPIB(read.command) != Link::Success)
-        return Link::GpibFailure;
-    reply.clear();
-    const auto deadline = Clock::now() + read.limit;
-    int lines = 0;
-    for (;;) {
-        std::string piece;
-        if (ReadGPIB(piece) != Link::Success || reply.size() + piece.size() > tableLimit_) {
-            CommunicationError();
-            return Link::GpibFailure;
-        }
-        if (piece.empty() && lines == 0) {
-            // The instrument sent nothing at all: no table, not an empty one.
-            lateReplyPossible_ = gpibDescriptor_ > 0;
-            return Fail(Link::GpibFailure, NoReplyCame);
-        }
-        if (piece.empty())
-            return lines;
-        if (piece.front() == ';') {
-            // What follows the ";" (a table sent twice) is no part of it.
-            ClearGpibDevice();
-            return lines;
-        }
-        if (Clock::now() >= deadline) {
-            ClearGpibDevice();
-            return TableTooSlow(read);
-        }
-        reply += piece;
-        reply += '\n';
-        ++lines;
-        progress_.SetProgress(ProgressPercent(lines, read.expectedLines));
-    }
-}
-
-LinkResult CCommLink::ReadTableLan(const TableRead& read, std::string& reply) {
-    if (!lan_.Get_Table(read.command.data(), read.command.size())) {
-        CommunicationError();
-        return Link::LanFailure;
-    }
-    int count = 0;
-    if (!lan_.Get_Table_In_Progress() || !lan_.Get_Received_Counter(&count))
-        return Link::LanFailure;
-    // The whole table, up to its ";" line, however slowly its lines come,
-    // within the table's deadline.
-    const auto deadline = Clock::now() + read.limit;
-    while (!lan_.Table_Finished()) {
-        if (Clock::now() >= deadline) {
-            lan_.StopTable();
-            return TableTooSlow(read);
-        }
-        if (pump_)
-            pump_->ProcessEvents();
-        progress_.SetProgress(ProgressPercent(count, read.expectedLines));
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (!lan_.Get_Received_Counter(&count))
-            return Link::LanFailure;
-    }
-    progress_.SetProgress(ProgressPercent(count, read.expectedLines));
-    if (!lan_.Table_Ready() || !lan_.Get_Received_Buffer(reply) ||
-        !lan_.Get_Received_Counter(&count))
-        return Link::LanFailure;
-    return count;
-}
-
-CGpibLibrary& CCommLink::Gpib() {
-    if (!gpib_)
-        gpib_ = std::make_unique<CGpibLibrary>(CGpibLibrary::LibraryName(settings_));
-    return *gpib_;
-}
-
-LinkResult CCommLink::OpenGPIB() {
-    if (gpibDescriptor_ > 0 && gpibOpenAddress_ == gpibAddr_)
-        return Link::Success;
-    if (gpibDescriptor_ > 0)
-        GpibOffline();
-    // Another program of ours on the same device would read our replies.
-    std::string busy;
-    if (!gpibLock_.Acquire("gpib0-" + std::to_string(gpibAddr_), busy)) {
-        ReportGpibReason("GPIB0::" + std::to_string(gpibAddr_) + "::INSTR: " + busy);
-        return Link::GpibFailure;
-    }
-    CGpibLibrary& gpib = Gpib();
-    gpibOpenAddress_ = gpibAddr_;
-    gpibDescriptor_ = gpib.ibdev(0, gpibAddr_, 0, timeouts_.gpibTimeoutCode, 1, 0);
-    if (gpibDescriptor_ < 0 || (gpib.Status() & GpibErr)) {
-        ReportGpibFailure(gpib);
-        GpibOffline();
-        return Link::GpibFailure;
-    }
-    if (gpib.ibclr(gpibDescriptor_) & GpibErr) {
-        ReportGpibFailure(gpib);
-        GpibOffline();
-        return Link::GpibFailure;
-    }
-    lastGpibReport_.clear();
-    return Link::Success;
-}
-
-// Why the device could not be opened, in the message log: once per reason, not
-// on every transaction that fails the same way.
-void CCommLink::ReportGpibFailure(const CGpibLibrary& gpib) {
-    std::string reason;
-    if (!gpib.LoadError().empty())
-        reason = "GPIB library: " + gpib.LoadError();
-    else if (gpib.Error() == GpibEdvr && (gpib.Count() == EACCES || gpib.Count() == EPERM))
-        reason = "GPIB board 0: permission denied. The user must be in the 'gpib' group "
-                 "(sudo usermod -aG gpib $USER, then log in again).";
-    else if (gpib.Error() == GpibEdvr && gpib.Count() > 0)
-        reason = "GPIB board 0: " + std::string(std::strerror(static_cast<int>(gpib.Count())));
-    else if (gpib.Error() == GpibEnol)
-        reason = "GPIB: no instrument answers at address " + std::to_string(gpibAddr_);
-    else
-        return;
-    ReportGpibReason(reason);
-}
-
-void CCommLink::ReportGpibReason(const std::string& reason) {
-    if (reason == lastGpibReport_)
-        return;
-    lastGpibReport_ = reason;
-    log_.AppendLog(reason + "\n");
-}
-
-LinkResult CCommLink::WriteGPIB(const std::string& command) {
-    gpibLost_ = true;
-    if (OpenGPIB() != Link::Success)
-        return Link::GpibFailure;
-    CGpibLibrary& gpib = Gpib();
-    if (gpib.ibwrt(gpibDescriptor_, command.data(), static_cast<long>(command.size())) & GpibErr) {
-        ReportGpibFailure(gpib);
-        GpibOffline();
-        return Link::GpibFailure;
-    }
-    gpibLost_ = false;
-    return Link::Success;
-}
-
-LinkResult CCommLink::ReadGPIB(std::string& text, bool* ended) {
-    text.clear();
-    if (ended)
-        *ended = false;
-    if (OpenGPIB() != Link::Success)
-        return Link::GpibFailure;
-    char buffer[PieceSize];
-    CGpibLibrary& gpib = Gpib();
-    int status = gpib.ibrd(gpibDescriptor_, buffer, static_cast<long>(sizeof buffer));
-    if (!(status & GpibErr)) {
-        long count = std::clamp<long>(gpib.Count(), 0, static_cast<long>(sizeof buffer));
-        text.assign(buffer, static_cast<std::size_t>(count));
-        if (ended)
-            *ended = (status & GpibEnd) != 0;
-        return Link::Success;
-    }
-    // Nothing more within the time-out: the reply is over; clear the device for the next.
-    if ((status & GpibTimo) && !(gpib.ibclr(gpibDescriptor_) & GpibErr))
-        return Link::Success;
-    GpibOffline();
-    return Link::GpibFailure;
-}
-
-void CCommLink::ClearGpibDevice() {
-    if (gpibDescriptor_ > 0 && (Gpib().ibclr(gpibDescriptor_) & GpibErr))
-        GpibOffline();
-}
-
-void CCommLink::GpibOffline() {
-    if (gpibDescriptor_ >= 0 && gpib_)
-        gpib_->ibonl(gpibDescriptor_, 0);
-    gpibDescriptor_ = -1;
-    gpibOpenAddress_ = -1;
-    gpibLock_.Release();
 }
 
 bool CCommLink::ConnectionLost() const {

@@ -29,6 +29,10 @@ class ITransferProgress;
 // The link holds no lock: every caller owns the transaction mutex for the
 // whole of one transaction or group of transactions.
 //
+// CommLink.cpp holds the transaction model, the settings and the result
+// codes; each transport's run of a transaction and of a table is in a file of
+// its own: CommLinkSerial.cpp, CommLinkGpib.cpp, CommLinkLan.cpp.
+//
 // A query's reply is one line: it is complete at its first line end, and
 // whatever follows on the line is not part of it. A reply that has not ended
 // with its line end within ReplyDeadlineFactor times the transport's time-out
