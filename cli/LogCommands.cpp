@@ -215,6 +215,7 @@ int RunLog(CVantorCore& core, const LogOptions& options) {
     const LoggingUi ui{given, progress, given, ticker};
     CLoggingRun& run = core.LoggingRun();
     run.AttachUi(&ui);
+    run.ForcePreciseTime(options.preciseTime);
     core.StartWorkers(events);
 
     run.Start();

@@ -15,6 +15,8 @@ struct LogOptions {
     std::string intervalText;
     std::optional<std::string> countText;
     std::optional<std::string> durationText;
+    // The rows' time as "YYYY-MM-DD HH:MM:SS.mmm" and the name lines one line each.
+    bool preciseTime = false;
     // What CheckLogOptions read from them.
     double interval = 0.0;
     std::optional<int> count;

@@ -171,6 +171,9 @@ int main(int argc, char** argv) {
     log->add_option("--duration", logOptions.durationText,
                     "stop after S seconds, 0.1 to 1000000000")
         ->excludes(logCount);
+    log->add_flag("--precise-time", logOptions.preciseTime,
+                  "each row's time as YYYY-MM-DD HH:MM:SS.mmm and each name line one line "
+                  "(the user option \"Log Date and Milliseconds\")");
 
     MonitorOptions monitorOptions;
     auto* monitor = app.add_subcommand(

@@ -1,5 +1,7 @@
 #include "logging/LogFormat.h"
 
+#include <chrono>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -117,6 +119,30 @@ std::string TimeOfDayField(const std::tm& time) {
     char text[48];
     std::snprintf(text, sizeof text, "%d:%d:%d", time.tm_hour, time.tm_min, time.tm_sec);
     return text;
+}
+
+std::string PreciseTimeField(const std::tm& time, int milliseconds) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", time.tm_year + 1900,
+                  time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec,
+                  milliseconds);
+    return text;
+}
+
+std::string RowTimeField(bool precise) {
+    if (!precise)
+        return TimeOfDayField(LocalNow());
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    const auto since = now - system_clock::from_time_t(seconds);
+    // to_time_t may round up: the milliseconds are then those of the second before.
+    const long long milliseconds = duration_cast<std::chrono::milliseconds>(since).count();
+    std::tm local{};
+    const std::time_t shown = milliseconds < 0 ? seconds - 1 : seconds;
+    ::localtime_r(&shown, &local);
+    return PreciseTimeField(
+        local, static_cast<int>(milliseconds < 0 ? milliseconds + 1000 : milliseconds));
 }
 
 std::string StartedLine(const std::tm& time) {

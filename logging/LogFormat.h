@@ -54,6 +54,11 @@ std::string BuildRow(std::string_view timeOfDay, std::string_view collected);
 std::tm LocalNow();
 // "%d:%d:%d": hour, minute, second without leading zeros.
 std::string TimeOfDayField(const std::tm& time);
+// "YYYY-MM-DD HH:MM:SS.mmm": "Log Date and Milliseconds", a time a plot can use.
+std::string PreciseTimeField(const std::tm& time, int milliseconds);
+// A row's first field now: the precise time, or the time of day as the
+// instrument's own utility writes it.
+std::string RowTimeField(bool precise);
 // "Data logging started at %d/%d/%d %d:%d:%d\n" (month, day, year, time).
 std::string StartedLine(const std::tm& time);
 // "Data logging terminated at %d/%d/%d %d:%d:%d \n", with its blank before the line end.

@@ -16,6 +16,7 @@
 #include "comm/FeatureTable.h"
 #include "comm/RS232Hints.h"
 #include "comm/ReplyShapes.h"
+#include "comm/UserOptions.h"
 #include "logging/LogFormat.h"
 
 namespace {
@@ -91,6 +92,7 @@ void CLoggingRun::Begin(const DataLogSetupData& setup) {
         return;
     // The names are asked before the file is made: a start that fails at them
     // leaves whatever stood at the path as it was.
+    state_.SetPreciseTime(preciseTimeForced_ || ReadUserOption(context_.settings, PreciseTimeKey));
     std::string header;
     if (!QueryNames(sources, header)) {
         lock.unlock();
@@ -143,8 +145,11 @@ bool CLoggingRun::QueryNames(const LogSourceFlags& sources, std::string& header)
             context_.link.RefuseReply(why);
             return false;
         }
-        header += source.isChannel ? ChannelNameLine(source.namePrefix, reply)
-                                   : OutputNameLine(source.namePrefix, reply);
+        // The instrument's line end stays in the line, as its own utility
+        // writes it, unless the user chose lines a spreadsheet reads whole.
+        const std::string_view named = state_.PreciseTime() ? text : std::string_view(reply);
+        header += source.isChannel ? ChannelNameLine(source.namePrefix, named)
+                                   : OutputNameLine(source.namePrefix, named);
     }
     return true;
 }

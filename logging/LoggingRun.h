@@ -13,6 +13,12 @@ class CTransactionMutex;
 class IMessageBoxes;
 class IMessageLog;
 
+// "Log Date and Milliseconds" in "&User Options" (section UserOptions): the
+// rows' first field is the date and the time to the millisecond, and each name
+// line is one line (the instrument's line end taken off). Off, the file is
+// exactly as the instrument's own utility writes it.
+inline constexpr const char* PreciseTimeKey = "LogDateAndMilliseconds";
+
 // What a data logging run shares with the rest of the program.
 struct LoggingContext {
     CCommLink& link;
@@ -37,6 +43,9 @@ public:
 
     // The windows and the timer of the front end; without them Start does nothing.
     void AttachUi(const LoggingUi* ui) { ui_ = ui; }
+    // The precise time for the next runs whatever the user option says (the
+    // CLI's --precise-time, which leaves the settings file alone).
+    void ForcePreciseTime(bool on) { preciseTimeForced_ = on; }
 
     // "Start" and UM_START_LOGGING. While a run is active they show its
     // progress window again and start nothing.
@@ -66,4 +75,5 @@ private:
     CLoggingState state_;
     const LoggingUi* ui_ = nullptr;
     std::atomic<bool> timerSet_{false};
+    bool preciseTimeForced_ = false;
 };

@@ -32,6 +32,9 @@ public:
     void Activate();
     void AppendText(std::string_view text);
     void BeginSampling();
+    // "Log Date and Milliseconds" for this run: the rows' first field.
+    void SetPreciseTime(bool precise) { preciseTime_ = precise; }
+    bool PreciseTime() const { return preciseTime_.load(); }
 
     bool IsActive() const { return loggingActive_.load() != 0; }
     bool IsSampling() const { return sampling_.load(); }
@@ -50,6 +53,7 @@ public:
 private:
     std::atomic<int>& loggingActive_;
     std::atomic<bool> sampling_{false};
+    std::atomic<bool> preciseTime_{false};
     std::atomic<int> entries_{0};
     mutable std::mutex mutex_;
     LogSourceFlags sources_;

@@ -53,7 +53,7 @@ void CPollingWorker::TakeSample() {
             collected += ';';
     }
     if (timeOfDay.empty())
-        timeOfDay = TimeOfDayField(LocalNow());
+        timeOfDay = RowTimeField(context_.state.PreciseTime());
     context_.state.CommitRow(BuildRow(timeOfDay, collected));
     events_.LogCountChanged();
 }
@@ -77,7 +77,7 @@ CPollingWorker::BatchResult CPollingWorker::Send(const std::string& command, std
         if (!LockLink(lock))
             return BatchResult::Abandoned;
         if (timeOfDay.empty())
-            timeOfDay = TimeOfDayField(LocalNow());
+            timeOfDay = RowTimeField(context_.state.PreciseTime());
         result = context_.link.Query(command, reply);
         // A value per query, each a number: a reply that lost a ";" or a digit
         // would put its values under the wrong columns.

@@ -8,6 +8,7 @@
 #include "base/UserInterface.h"
 #include "comm/CommLink.h"
 #include "curves/CurveTransferOptions.h"
+#include "logging/LoggingRun.h"
 
 namespace {
 
@@ -40,5 +41,7 @@ UserOptionActions AddUserOptions(CMainFrame& frame, CSettingsStore& settings, IM
     // The link reads the option with its settings; a change applies from the next reply.
     QObject::connect(actions.gpibEnd, &QAction::toggled, menu,
                      [&link](bool on) { link.SetGpibEndsReplies(on); });
+    actions.preciseTime =
+        AddOption(*menu, "Log Date and Milliseconds", PreciseTimeKey, settings, boxes);
     return actions;
 }

@@ -127,6 +127,37 @@ TEST_F(LogCommand, ACountedRunWritesTheHeaderTheRowsAndTheTrailer) {
     EXPECT_EQ("0.100000", settings.GetString("LOG", "INTERVAL", ""));
 }
 
+// "Log Date and Milliseconds": the rows' time has the date and milliseconds
+// and rises from row to row; each name line is one line, with no stray CR and
+// no empty line after it. Without the option the name lines keep the
+// instrument's own line end, as the file has always had them.
+TEST_F(LogCommand, PreciseTimeGivesRowsAPlottableTimeAndNameLinesOfOneLine) {
+    const std::string path = dir_.File("precise.csv");
+    auto run = Cli(
+        {path, "--sources", "A,Analog1", "--interval", "0.1", "--count", "4", "--precise-time"});
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    const std::string text = ReadFile(path);
+    static const std::regex row(
+        "^([0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}),.*\r$");
+    std::vector<std::string> times;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (std::smatch match; std::regex_match(line, match, row))
+            times.push_back(match[1]);
+    ASSERT_EQ(4u, times.size()) << text;
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_LT(times[i - 1], times[i]) << text;
+    EXPECT_EQ(0, CountRows(text));
+    EXPECT_NE(std::string::npos, text.find("INP A name:Input A,unit:K\r\nLOOP 3 name:"));
+    EXPECT_EQ(std::string::npos, text.find("\r\r")) << text;
+    EXPECT_EQ(std::string::npos, text.find("\r\n\r\n")) << text;
+
+    const std::string plainPath = dir_.File("plain.csv");
+    run = Cli({plainPath, "--sources", "A", "--interval", "0.1", "--count", "1"});
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, ReadFile(plainPath).find("unit:K\r\r\n\r\n"));
+}
+
 TEST_F(LogCommand, CtrlCEndsTheRunWithItsTrailer) {
     const std::string path = dir_.File("interrupted.csv");
     RunningCli cli(Args({path, "--sources", "all", "--interval", "0.1", "--duration", "60"}),

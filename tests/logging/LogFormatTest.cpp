@@ -94,6 +94,9 @@ TEST(LogHeader, LinesAreWrittenAsTheFormatSays) {
     time.tm_min = 5;
     time.tm_sec = 3;
     EXPECT_EQ("9:5:3", TimeOfDayField(time));
+    EXPECT_EQ("2026-03-07 09:05:03.000", PreciseTimeField(time, 0));
+    EXPECT_EQ("2026-03-07 09:05:03.047", PreciseTimeField(time, 47));
+    EXPECT_EQ("2026-03-07 09:05:03.999", PreciseTimeField(time, 999));
     EXPECT_EQ("Data logging started at 3/7/2026 9:5:3\n", StartedLine(time));
     time.tm_mon = 11;
     time.tm_mday = 31;

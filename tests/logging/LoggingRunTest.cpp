@@ -9,6 +9,7 @@
 
 #include "base/SimulatorProcess.h"
 #include "comm/MyIPAddr.h"
+#include "comm/UserOptions.h"
 #include "logging/LoggingHarness.h"
 #include "logging/LoggingTicker.h"
 #include "support/PtyPeer.h"
@@ -142,6 +143,28 @@ TEST_F(LoggingRunTest, ChannelsAAndBWithHeater1WriteTheHeaderRowsAndTrailer) {
     // A second Stop writes nothing more.
     h_.run.Stop();
     EXPECT_EQ(text, ReadFile(dir_.File("run.csv")));
+}
+
+// "Log Date and Milliseconds", read from the user options as the run starts.
+TEST_F(LoggingRunTest, TheUserOptionGivesRowsTheDateAndMillisecondsAndNameLinesOfOneLine) {
+    StartSimulator(28);
+    StoreUserOption(h_.settings, PreciseTimeKey, true);
+    StartRun(ChannelA | Heater1, 0.1);
+    ASSERT_TRUE(h_.active);
+    for (int i = 0; i < 2; ++i) {
+        h_.sampleEvent.Set();
+        h_.worker.TakeSample();
+    }
+    h_.progress.PressStop();
+    const std::string text = ReadFile(dir_.File("run.csv"));
+    EXPECT_EQ(0u, text.find("INP A name:Input A,unit:K\r\n"
+                            "LOOP 1 name:Heater 1\r\n"
+                            "Sampling interval:     0.1 seconds\r\n"))
+        << text;
+    const std::regex row("\r\n[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3},");
+    const auto rows =
+        std::distance(std::sregex_iterator(text.begin(), text.end(), row), std::sregex_iterator());
+    EXPECT_EQ(2, rows) << text;
 }
 
 TEST_F(LoggingRunTest, AFourInputModelNeverRecordsChannelsEToH) {

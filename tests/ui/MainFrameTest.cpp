@@ -128,6 +128,7 @@ TEST_F(MainFrameTest, ShowsTitleMenusAndReadyStatus) {
                          "&User Options/Verify Curve After Download",
                          "&User Options/Back Up User Curve Before Download",
                          "&User Options/End GPIB Replies at END",
+                         "&User Options/Log Date and Milliseconds",
                      }));
 
     const auto panes = frame.statusBar()->findChildren<QLabel*>();

@@ -145,11 +145,13 @@ TEST(UserOptions, AllOffAtFirstAndRememberedInTheSettings) {
     {
         ProgramRun run(path);
         auto found = options(run);
-        ASSERT_EQ(found.size(), 3u);
+        ASSERT_EQ(found.size(), 4u);
         QAction* verify = found["Verify Curve After Download"];
         QAction* backup = found["Back Up User Curve Before Download"];
         QAction* gpibEnd = found["End GPIB Replies at END"];
-        ASSERT_TRUE(verify && backup && gpibEnd);
+        QAction* preciseTime = found["Log Date and Milliseconds"];
+        ASSERT_TRUE(verify && backup && gpibEnd && preciseTime);
+        EXPECT_FALSE(preciseTime->isChecked());
         EXPECT_FALSE(verify->isChecked());
         EXPECT_FALSE(backup->isChecked());
         EXPECT_FALSE(gpibEnd->isChecked());
@@ -160,16 +162,19 @@ TEST(UserOptions, AllOffAtFirstAndRememberedInTheSettings) {
         EXPECT_FALSE(backup->isChecked());
         gpibEnd->trigger();
         EXPECT_TRUE(run.View().Core().Link().GpibEndsReplies());
+        preciseTime->trigger();
     }
     CSettingsStore stored(path);
     stored.Load();
     EXPECT_EQ(stored.GetInt("UserOptions", "VerifyCurveAfterDownload", -1), 1);
     EXPECT_EQ(stored.GetInt("UserOptions", "BackUpUserCurveBeforeDownload", -1), 0);
     EXPECT_EQ(stored.GetInt("UserOptions", "EndGpibRepliesAtEnd", -1), 1);
+    EXPECT_EQ(stored.GetInt("UserOptions", "LogDateAndMilliseconds", -1), 1);
     ProgramRun again(path);
     auto found = options(again);
     EXPECT_TRUE(found["Verify Curve After Download"]->isChecked());
     EXPECT_FALSE(found["Back Up User Curve Before Download"]->isChecked());
     EXPECT_TRUE(found["End GPIB Replies at END"]->isChecked());
+    EXPECT_TRUE(found["Log Date and Milliseconds"]->isChecked());
     EXPECT_TRUE(again.View().Core().Link().GpibEndsReplies());
 }
