@@ -60,6 +60,21 @@ CStripChart* ConnectAndOpenMonitorA(ProgramRun& run) {
     return HasReading(*a) ? a : nullptr;
 }
 
+// The program connected to a simulated model 28, the monitor of input A open
+// and reading.
+class MonitorAOpen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        monitorA_ = ConnectAndOpenMonitorA(run_);
+        ASSERT_NE(nullptr, monitorA_);
+    }
+
+    std::unique_ptr<CSimulatorProcess> simulator_ = StartSimulator(28);
+    TempDir dir_;
+    ProgramRun run_{MonitorSettings(dir_.File("Tundrix.INI"), *simulator_)};
+    CStripChart* monitorA_ = nullptr;
+};
+
 } // namespace
 
 TEST(MonitorsTest, ViewMenuOpensAMonitorThatFillsFromTheInstrumentAndRemembersItsPlace) {
@@ -107,18 +122,15 @@ TEST(MonitorsTest, ViewMenuOpensAMonitorThatFillsFromTheInstrumentAndRemembersIt
     EXPECT_EQ(placed, next.View().Monitors()->Window(9)->geometry());
 }
 
-TEST(MonitorsTest, AFailedQueryDisconnectsAndLeavesTheMonitorOpen) {
-    auto simulator = StartSimulator(28);
-    TempDir dir;
-    ProgramRun run(MonitorSettings(dir.File("Tundrix.INI"), *simulator));
-    CStripChart* opened = ConnectAndOpenMonitorA(run);
-    ASSERT_NE(nullptr, opened);
-    CStripChart& a = *opened;
+TEST_F(MonitorAOpen, AFailedQueryDisconnectsAndLeavesTheMonitorOpen) {
+    CSimulatorProcess& simulator = *simulator_;
+    ProgramRun& run = run_;
+    CStripChart& a = *monitorA_;
     EXPECT_EQ("Input A", a.Chart()->Title());
     EXPECT_EQ(" (K)", a.Chart()->YAxisTitle());
 
     // The instrument goes away.
-    simulator->Stop();
+    simulator.Stop();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return run.View().ShortcutBar()->StatusText() == "Error"; }, 5000));
     EXPECT_FALSE(run.View().Core().Features().IsModelKnown());
@@ -149,13 +161,10 @@ TEST(MonitorsTest, AReadingSentFromAnotherThreadReachesItsWindow) {
 // "Upload Internal DataLog" holds the link for longer than the monitor worker
 // waits for it (the user takes 2.5 s over the save dialog): the open monitor
 // skips its turns, the link is not declared lost, and the monitor goes on.
-TEST(MonitorsTest, AnUploadHoldingTheLinkLeavesTheLinkAndTheMonitorsAlone) {
-    auto simulator = StartSimulator(28);
-    TempDir dir;
-    ProgramRun run(MonitorSettings(dir.File("Tundrix.INI"), *simulator));
-    CStripChart* opened = ConnectAndOpenMonitorA(run);
-    ASSERT_NE(nullptr, opened);
-    CStripChart& a = *opened;
+TEST_F(MonitorAOpen, AnUploadHoldingTheLinkLeavesTheLinkAndTheMonitorsAlone) {
+    TempDir& dir = dir_;
+    ProgramRun& run = run_;
+    CStripChart& a = *monitorA_;
 
     const std::string path = dir.File("upload.csv");
     WhenModal<QFileDialog>([path](QFileDialog* save) {
