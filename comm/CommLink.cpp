@@ -1,9 +1,6 @@
 #include "comm/CommLink.h"
 
 #include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <thread>
 
 #include "base/BusyWait.h"
 #include "base/SettingsStore.h"
