@@ -94,10 +94,10 @@ bool CPtyServer::Open(std::string& error) {
 }
 
 void CPtyServer::HangUp() {
-    if (slave_ >= 0) {
-        ::close(slave_);
-        slave_ = -1;
-    }
+    // Closing the master hangs the line up and removes its device. The
+    // simulator's own end stays open until it exits, so that the device's
+    // number is not given to another pseudo-terminal while a client may still
+    // try the name it was told.
     if (master_ >= 0) {
         ::close(master_);
         master_ = -1;
@@ -108,8 +108,12 @@ void CPtyServer::HangUp() {
 }
 
 void CPtyServer::Close() {
-    // A hang-up that also forgets the device's name.
+    // A hang-up that also gives the device's number back and forgets its name.
     HangUp();
+    if (slave_ >= 0) {
+        ::close(slave_);
+        slave_ = -1;
+    }
     slavePath_.clear();
 }
 
