@@ -20,6 +20,7 @@ CVantorCore::CVantorCore(CSettingsStore& settings, IMessageBoxes& boxes, IMessag
 }
 
 CVantorCore::~CVantorCore() {
+    StopSharing();
     StopWorkers();
     settings_.SetMessageLog(nullptr);
 }
@@ -51,7 +52,7 @@ void CVantorCore::StopWorkers() {
 }
 
 void CVantorCore::Connect() {
-    if (monitorFlags_.AnyOpen() || loggingActive_ != 0) {
+    if (monitorFlags_.AnyOpen() || loggingActive_ != 0 || server_) {
         boxes_.ShowMessage("Please terminates all communicating activites before reconnecting.",
                            MessageIcon::Warning);
         return;
@@ -112,13 +113,32 @@ bool CVantorCore::Identify() {
     return answered;
 }
 
+bool CVantorCore::StartSharing(const ServeOptions& options, IServerEvents& events,
+                               std::string& why) {
+    if (server_)
+        return true;
+    auto server = std::make_unique<CInstrumentServer>(
+        SharedInstrument{link_, transactionMutex_, [this] { return link_.Reopen(); }}, options,
+        events);
+    if (!server->Start(why))
+        return false;
+    server_ = std::move(server);
+    return true;
+}
+
+void CVantorCore::StopSharing() {
+    if (server_)
+        server_->Stop();
+    server_.reset();
+}
+
 void CVantorCore::NoDevice() {
     shortcutBar_.SetModelText("No Device", " ");
     shortcutBar_.SetStatus(StatusError);
 }
 
 void CVantorCore::PortSelect() {
-    if (monitorFlags_.AnyOpen() || loggingActive_ != 0) {
+    if (monitorFlags_.AnyOpen() || loggingActive_ != 0 || server_) {
         boxes_.ShowMessage("Please terminates all communicating activites before switching port.",
                            MessageIcon::Warning);
         return;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "comm/FeatureTable.h"
 #include "logging/LoggingRun.h"
 #include "logging/MonitorTable.h"
+#include "server/InstrumentServer.h"
 
 class CSettingsStore;
 class IMessageBoxes;
@@ -81,6 +83,14 @@ public:
     // UM_DISCONNECTED: status shown, features cleared, LAN dropped.
     void OnDisconnected(int status);
 
+    // "Share Instrument...": other programs reach the instrument through a
+    // server on a TCP socket, their transactions under the same mutex as the
+    // workers'. Connect and Port Select are refused while it serves.
+    bool StartSharing(const ServeOptions& options, IServerEvents& events, std::string& why);
+    void StopSharing();
+    // The server while the instrument is shared, else null.
+    const CInstrumentServer* Sharing() const { return server_ ? server_.get() : nullptr; }
+
     // The terminal transaction: logs "\nquery:" / "\nresponse:" or "\ncommand:"
     // and runs TransactQuiet under the transaction mutex. An empty command is
     // ignored; a link busy beyond LockWait drops the command (returns nullopt).
@@ -113,4 +123,5 @@ private:
                              loggingInterval_, settings_, boxes_, log_}};
     CWorkerThread pollingWorker_;
     CWorkerThread monitorWorker_;
+    std::unique_ptr<CInstrumentServer> server_;
 };

@@ -1,16 +1,13 @@
 #include "cli/LogCommands.h"
 
-#include <csignal>
 #include <cstdio>
-#include <pthread.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include "app/VantorCore.h"
 #include "base/FileChooser.h"
 #include "cli/CliEventLoop.h"
 #include "cli/ExitStatus.h"
 #include "cli/NumberOptions.h"
+#include "cli/StopSignals.h"
 #include "logging/LogFormat.h"
 #include "logging/LoggingTicker.h"
 #include "logging/WorkerEvents.h"
@@ -140,36 +137,6 @@ private:
     CCliEventLoop& loop_;
     std::optional<int> count_;
     bool failed_ = false;
-};
-
-// SIGINT and SIGTERM as a descriptor the main loop watches; blocked in every
-// thread started after this, so none of them is killed by the signal.
-class CStopSignals {
-public:
-    CStopSignals() {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGINT);
-        sigaddset(&set_, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-        fd_ = ::signalfd(-1, &set_, SFD_CLOEXEC | SFD_NONBLOCK);
-    }
-    ~CStopSignals() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    int Fd() const { return fd_; }
-    // Takes the signal that came, so that it is not delivered when the mask is restored.
-    void Consume() {
-        signalfd_siginfo info{};
-        while (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-        }
-    }
-
-private:
-    sigset_t set_{};
-    sigset_t previous_{};
-    int fd_ = -1;
 };
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "cli/LinkCommands.h"
 #include "cli/LogCommands.h"
 #include "cli/MonitorCommands.h"
+#include "cli/ServeCommand.h"
 #include "cli/TransferCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
@@ -189,6 +190,24 @@ int main(int argc, char** argv) {
                         "seconds between readings, 0.1 to 120000 (default: the logging interval "
                         "of the settings)");
 
+    ServeCommandOptions serveOptions;
+    auto* serve = app.add_subcommand(
+        "serve", "share the instrument: serve its command lines on a TCP socket to other "
+                 "programs (this utility over LAN, a VISA TCPIP SOCKET resource, a plain socket) "
+                 "until SIGINT or SIGTERM");
+    serve->add_option("--listen", serveOptions.listen,
+                      "ADDR:PORT to listen on (default 127.0.0.1:5025; port 0: any free port)");
+    serve->add_option("--allow", serveOptions.allow,
+                      "ADDR[/BITS]: clients allowed to connect (repeatable; required when "
+                      "listening beyond loopback)");
+    serve->add_flag("--read-only", serveOptions.readOnly,
+                    "refuse every line that is not a query, so that no client changes the "
+                    "instrument");
+    serve->add_option("--max-clients", serveOptions.maxClientsText,
+                      "clients connected at once, 1 to 64 (default 8)");
+    serve->add_option("--idle", serveOptions.idleText,
+                      "seconds after which a client that sends nothing is closed (default 900)");
+
     if (std::optional<int> status = ParseCommandLine(app, argc, argv))
         return *status;
     if (log->parsed())
@@ -197,6 +216,9 @@ int main(int argc, char** argv) {
     if (monitor->parsed())
         if (const std::string refusal = CheckMonitorOptions(monitorOptions); !refusal.empty())
             return Usage("monitor", refusal);
+    if (serve->parsed())
+        if (const std::string refusal = CheckServeOptions(serveOptions); !refusal.empty())
+            return Usage("serve", refusal);
 
     if (calGenCommand->parsed())
         return RunCalGenCommand(calGen);
@@ -223,7 +245,8 @@ int main(int argc, char** argv) {
     CSettingsStore settings(ResolveSettingsPath(settingsPath));
     settings.Load();
     CCliUi ui;
-    if (terminal->parsed() || curveDownload->parsed() || curveUpload->parsed() || pid->parsed())
+    if (terminal->parsed() || curveDownload->parsed() || curveUpload->parsed() || pid->parsed() ||
+        serve->parsed())
         ui.SetLogStream(stdout);
     CVantorCore core(settings, ui, ui, ui, LinkTimeouts::Divided(timeDivisor));
 
@@ -256,5 +279,7 @@ int main(int argc, char** argv) {
         return RunLog(core, logOptions);
     if (monitor->parsed())
         return RunMonitor(core, monitorOptions);
+    if (serve->parsed())
+        return RunServe(core, ui, serveOptions.parsed);
     return RunTerminal(core);
 }

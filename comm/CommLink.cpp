@@ -120,6 +120,7 @@ void CCommLink::UseLanAddress(const MyIPAddr& address, int port) {
 }
 
 void CCommLink::OpenSerial(const std::string& devicePath, int rateCode) {
+    serialRateCode_ = rateCode;
     auto port = std::make_unique<CSerialPort>(devicePath, rateCode, timeouts_.serialReadDivisor);
     if (port->IsOpen()) {
         serial_ = std::move(port);
@@ -128,6 +129,42 @@ void CCommLink::OpenSerial(const std::string& devicePath, int rateCode) {
     // The box text is fixed; the reason (permissions, a missing device) goes to the log.
     log_.AppendLog(port->ErrorText() + "\n");
     boxes_.ShowMessage(SerialCreateFailed, MessageIcon::Stop);
+}
+
+bool CCommLink::Reopen() {
+    lateReplyPossible_ = false;
+    switch (portType_) {
+    case PortRS232: {
+        if (!serial_)
+            return false;
+        const std::string path = serial_->DevicePath();
+        // The old port lets go of the device's lock before the new one takes it.
+        serial_.reset();
+        auto port =
+            std::make_unique<CSerialPort>(path, serialRateCode_, timeouts_.serialReadDivisor);
+        if (!port->IsOpen()) {
+            lastFailure_ = port->ErrorText();
+            // Kept, closed, so that the next try knows the device.
+            serial_ = std::move(port);
+            return false;
+        }
+        serial_ = std::move(port);
+        return true;
+    }
+    case PortGPIB:
+        return OpenGPIB() == Link::Success;
+    case PortLAN: {
+        auto text = ipAddress_.Get_Addr_Str();
+        if (!text)
+            return false;
+        if (lan_.Connect(*text, ipPort_) != 0)
+            return true;
+        lastFailure_ = lan_.LastError();
+        return false;
+    }
+    default:
+        return false;
+    }
 }
 
 void CCommLink::CloseSerial() {

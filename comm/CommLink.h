@@ -95,6 +95,11 @@ public:
     void SetGPIBAddress(int address);
     int ConnectLAN();
     void DisconnectLAN();
+    // Opens the chosen transport again after ConnectionLost(), with no box:
+    // the serial device anew, the LAN connection anew, the GPIB device. True
+    // when it is open (its instrument may still not answer); LastFailure()
+    // says why not.
+    bool Reopen();
 
     int GetPortType() const { return portType_; }
     int GetGPIBAddress() const { return gpibAddr_; }
@@ -222,6 +227,7 @@ private:
     int portType_ = PortRS232;
     int commPort_ = 1;
     int baudRate_ = 0;
+    int serialRateCode_ = 0; // the rate the serial port was last opened with
     int gpibAddr_ = 12;
     MyIPAddr ipAddress_;
     int ipPort_ = 5000;
