@@ -39,8 +39,38 @@ std::string CDeviceLock::Folder() {
     return "/tmp";
 }
 
+namespace {
+
+std::string SharedMarkPath(const std::string& name) {
+    return CDeviceLock::Folder() + "/tundrix-" + name + ".shared.lock";
+}
+
+// Whether a live server holds the mark of `name`.
+bool IsShared(const std::string& name) {
+    const int fd = ::open(SharedMarkPath(name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+} // namespace
+
+void CDeviceLock::MarkShared(const std::string& name) {
+    Release();
+    const int fd =
+        ::open(SharedMarkPath(name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        fd_ = fd;
+    else if (fd >= 0)
+        ::close(fd);
+}
+
 bool CDeviceLock::Acquire(const std::string& name, std::string& error) {
     Release();
+    if (IsShared(name))
+        return true;
     const std::string path = Folder() + "/tundrix-" + name + ".lock";
     // O_NOFOLLOW: the lock folder may be shared by every user.
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);

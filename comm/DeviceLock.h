@@ -18,8 +18,12 @@ public:
     CDeviceLock& operator=(const CDeviceLock&) = delete;
 
     // "gpib0-12", "lan-192.168.0.4-5000". False only when another holder has
-    // it; `error` then says so.
+    // it; `error` then says so. An instrument that a server of ours shares
+    // (MarkShared) is not locked: the server keeps its clients apart.
     bool Acquire(const std::string& name, std::string& error);
+    // Held by a server while it shares an instrument under `name` (as
+    // "lan-127.0.0.1-5025"), so that our links to it take no lock.
+    void MarkShared(const std::string& name);
     void Release();
     bool Held() const { return fd_ >= 0; }
 

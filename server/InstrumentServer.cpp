@@ -92,6 +92,9 @@ bool CInstrumentServer::Start(std::string& why) {
     wakeRead_ = pipeEnds[0];
     wakeWrite_ = pipeEnds[1];
     port_ = ntohs(address.sin_port);
+    sharedMark_.MarkShared("lan-" + AddressText(options_.address) + "-" + std::to_string(port_));
+    if (options_.address == INADDR_ANY)
+        loopbackMark_.MarkShared("lan-127.0.0.1-" + std::to_string(port_));
     stopping_ = false;
     linkLost_ = false;
     serving_ = true;
@@ -117,6 +120,8 @@ void CInstrumentServer::Stop() {
     ::close(wakeRead_);
     ::close(wakeWrite_);
     wakeRead_ = wakeWrite_ = -1;
+    sharedMark_.Release();
+    loopbackMark_.Release();
     serving_ = false;
     Log("Sharing ended.");
 }

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "comm/DeviceLock.h"
 #include "server/ServeOptions.h"
 #include "server/ServerClient.h"
 #include "server/ServerEvents.h"
@@ -99,6 +100,9 @@ private:
     Clock::time_point nextReopen_{};
     int droppedWhileLost_ = 0;
 
+    // Our own links to this server take no instrument lock (CDeviceLock).
+    CDeviceLock sharedMark_;
+    CDeviceLock loopbackMark_; // when listening on every address
     std::thread network_;
     std::thread transactions_;
 };

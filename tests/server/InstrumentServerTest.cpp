@@ -11,6 +11,7 @@
 #include "base/TransactionMutex.h"
 #include "comm/CommLink.h"
 #include "comm/MyIPAddr.h"
+#include "comm/TethraLink.h"
 #include "server/ClientSocket.h"
 #include "server/InstrumentServer.h"
 #include "support/TempDir.h"
@@ -175,6 +176,15 @@ TEST_F(Served, OnlyAllowedAddressesAndAtMostMaxClientsAreServed) {
     server_->Stop();
     EXPECT_TRUE(first.ClosedByServer());
     EXPECT_TRUE(events_.Says("closed: sharing ends (0 connected)."));
+}
+
+// Two programs of ours may connect to the shared instrument at once: they
+// lock the server's address no more while it serves.
+TEST_F(Served, OurOwnLanLinksShareTheServer) {
+    Open(PortLAN);
+    CTethraLink first, second;
+    EXPECT_EQ(1, first.Connect("127.0.0.1", Port()));
+    EXPECT_EQ(1, second.Connect("127.0.0.1", Port())) << second.LastError();
 }
 
 // A client that goes with a table on its way, or half a table input sent,
