@@ -10,6 +10,7 @@ packages=(
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xauth
+  python3-pyvisa-py
   locales
   dpkg-dev lintian desktop-file-utils man-db hicolor-icon-theme
 )
