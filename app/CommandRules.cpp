@@ -52,6 +52,8 @@ bool IsCommandEnabled(MenuCommand command, const CommandContext& c) {
         return ruleP;
     case MenuCommand::RS232SetUp:
         return c.portType == PortRS232;
+    case MenuCommand::ShareInstrument:
+        return c.sharing || f.IsModelKnown();
     case MenuCommand::UploadInternalDataLog:
         return f.Known() != 0;
     case MenuCommand::Shortcut:

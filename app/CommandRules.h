@@ -9,6 +9,7 @@ enum class MenuCommand : int {
     Connect,
     PortSelect,
     RS232SetUp,
+    ShareInstrument,
     CurveDownload,
     CurveUpload,
     CurveConvert,
@@ -53,11 +54,13 @@ struct CommandContext {
     int portType = 0;
     bool shortcutBarShown = true;
     bool monitorWorkerRunning = true;
+    bool sharing = false; // the instrument is shared with other programs
 };
 
 // Whether a command is enabled. Rule G: no data logging run is active and the
 // instrument model is known; rule P: G and model class 2; rule M: that monitor
 // is closed, the model is known and the monitor worker runs, plus the
 // monitor's own feature condition. Data Logging "Start" follows rule G, but
-// stays enabled during a run, to bring back its progress window.
+// stays enabled during a run, to bring back its progress window. "Share
+// Instrument..." needs an identified instrument, or sharing to stop.
 bool IsCommandEnabled(MenuCommand command, const CommandContext& context);

@@ -26,6 +26,17 @@ void CShortcutBarState::SetModelText(std::string_view model, std::string_view ve
     Changed();
 }
 
+void CShortcutBarState::SetSharing(std::optional<int> clients, bool readOnly) {
+    {
+        std::lock_guard lock(mutex_);
+        state_.sharedText = !clients ? std::string()
+                                     : std::string(readOnly ? "Shared read-only: " : "Shared: ") +
+                                           std::to_string(*clients) +
+                                           (*clients == 1 ? " client" : " clients");
+    }
+    Changed();
+}
+
 void CShortcutBarState::SetCommType(int portType) {
     {
         std::lock_guard lock(mutex_);

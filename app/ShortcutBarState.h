@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,8 @@ public:
         int status = StatusNotConnected;
         std::string modelText = "No Device";
         std::string versionText;
+        // "" unless the instrument is shared: "Shared: 2 clients".
+        std::string sharedText;
         std::array<bool, ShortcutButtonCount> enabled{};
         // An identified instrument's features enable the buttons; without one
         // a disabled button waits for Connect, with one its model lacks the feature.
@@ -46,6 +49,8 @@ public:
     // Any port type other than 0, 2 and 3 changes nothing.
     void SetCommType(int portType);
     void ResetButtons();
+    // While the instrument is shared (`clients` given): how, and with how many.
+    void SetSharing(std::optional<int> clients, bool readOnly);
     void EnableButton(ShortcutButton button, bool enabled);
 
     // The model-dependent buttons follow the feature table.

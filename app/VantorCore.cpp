@@ -113,23 +113,34 @@ bool CVantorCore::Identify() {
     return answered;
 }
 
-bool CVantorCore::StartSharing(const ServeOptions& options, IServerEvents& events,
-                               std::string& why) {
+bool CVantorCore::StartSharing(const ServeOptions& options, std::string& why) {
     if (server_)
         return true;
+    sharingEvents_.readOnly = options.readOnly;
     auto server = std::make_unique<CInstrumentServer>(
         SharedInstrument{link_, transactionMutex_, [this] { return link_.Reopen(); }}, options,
-        events);
+        sharingEvents_);
     if (!server->Start(why))
         return false;
     server_ = std::move(server);
+    shortcutBar_.SetSharing(0, options.readOnly);
     return true;
 }
 
 void CVantorCore::StopSharing() {
-    if (server_)
-        server_->Stop();
+    if (!server_)
+        return;
+    server_->Stop();
     server_.reset();
+    shortcutBar_.SetSharing(std::nullopt, false);
+}
+
+void CVantorCore::SharingEvents::ServerLog(std::string_view text) {
+    log_.AppendLog(text);
+}
+
+void CVantorCore::SharingEvents::ClientsChanged(int connected) {
+    bar_.SetSharing(connected, readOnly);
 }
 
 void CVantorCore::NoDevice() {

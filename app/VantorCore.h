@@ -86,7 +86,8 @@ public:
     // "Share Instrument...": other programs reach the instrument through a
     // server on a TCP socket, their transactions under the same mutex as the
     // workers'. Connect and Port Select are refused while it serves.
-    bool StartSharing(const ServeOptions& options, IServerEvents& events, std::string& why);
+    // Its notes go to the message log; the shortcut bar shows the clients.
+    bool StartSharing(const ServeOptions& options, std::string& why);
     void StopSharing();
     // The server while the instrument is shared, else null.
     const CInstrumentServer* Sharing() const { return server_ ? server_.get() : nullptr; }
@@ -123,5 +124,18 @@ private:
                              loggingInterval_, settings_, boxes_, log_}};
     CWorkerThread pollingWorker_;
     CWorkerThread monitorWorker_;
+    // What the server tells, for the message log and the shortcut bar.
+    class SharingEvents : public IServerEvents {
+    public:
+        SharingEvents(IMessageLog& log, CShortcutBarState& bar) : log_(log), bar_(bar) {}
+        bool readOnly = false;
+        void ServerLog(std::string_view text) override;
+        void ClientsChanged(int connected) override;
+
+    private:
+        IMessageLog& log_;
+        CShortcutBarState& bar_;
+    };
+    SharingEvents sharingEvents_{log_, shortcutBar_};
     std::unique_ptr<CInstrumentServer> server_;
 };

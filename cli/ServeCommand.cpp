@@ -5,25 +5,9 @@
 #include <poll.h>
 
 #include "app/VantorCore.h"
-#include "base/UserInterface.h"
 #include "cli/ExitStatus.h"
 #include "cli/NumberOptions.h"
 #include "cli/StopSignals.h"
-
-namespace {
-
-// The server's notes go where the command's log goes (standard output).
-class CServeEvents : public IServerEvents {
-public:
-    explicit CServeEvents(IMessageLog& log) : log_(log) {}
-    void ServerLog(std::string_view text) override { log_.AppendLog(text); }
-    void ClientsChanged(int) override {}
-
-private:
-    IMessageLog& log_;
-};
-
-} // namespace
 
 std::string CheckServeOptions(ServeCommandOptions& options) {
     ServeOptions parsed;
@@ -62,16 +46,15 @@ std::string CheckServeOptions(ServeCommandOptions& options) {
     return {};
 }
 
-int RunServe(CVantorCore& core, IMessageLog& log, const ServeOptions& options) {
+int RunServe(CVantorCore& core, const ServeOptions& options) {
     if (!core.Identify()) {
         std::fprintf(stderr, "tundrix-cli: No Device\n");
         return ExitFailed;
     }
     // Before the server's threads start, so that the signals come here.
     CStopSignals signals;
-    CServeEvents events(log);
     std::string why;
-    if (!core.StartSharing(options, events, why)) {
+    if (!core.StartSharing(options, why)) {
         std::fprintf(stderr, "tundrix-cli: serve: %s\n", why.c_str());
         return ExitFailed;
     }

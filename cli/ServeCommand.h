@@ -7,7 +7,6 @@
 #include "server/ServeOptions.h"
 
 class CVantorCore;
-class IMessageLog;
 
 // tundrix-cli serve: the instrument shared on a TCP socket until SIGINT or SIGTERM.
 struct ServeCommandOptions {
@@ -21,6 +20,6 @@ struct ServeCommandOptions {
 
 // The refusal of the options as given, or "" with `options.parsed` filled in.
 std::string CheckServeOptions(ServeCommandOptions& options);
-// Identifies the instrument, then serves it, its notes in `log`; 0 after a
-// signal ended it.
-int RunServe(CVantorCore& core, IMessageLog& log, const ServeOptions& options);
+// Identifies the instrument, then serves it, its notes in the message log
+// (standard output); 0 after a signal ended it.
+int RunServe(CVantorCore& core, const ServeOptions& options);

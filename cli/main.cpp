@@ -280,6 +280,6 @@ int main(int argc, char** argv) {
     if (monitor->parsed())
         return RunMonitor(core, monitorOptions);
     if (serve->parsed())
-        return RunServe(core, ui, serveOptions.parsed);
+        return RunServe(core, serveOptions.parsed);
     return RunTerminal(core);
 }

@@ -1,5 +1,6 @@
 #include "server/ServeOptions.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <charconv>
 
@@ -92,6 +93,34 @@ std::optional<AllowRule> ParseAllowRule(std::string_view text, std::string& why)
     }
     rule.network = *address;
     return rule;
+}
+
+std::optional<std::vector<AllowRule>> ParseAllowList(std::string_view text, std::string& why) {
+    std::vector<AllowRule> rules;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find_first_of(" ,", start), text.size());
+        if (end > start) {
+            auto rule = ParseAllowRule(text.substr(start, end - start), why);
+            if (!rule)
+                return std::nullopt;
+            rules.push_back(*rule);
+        }
+        start = end + 1;
+    }
+    return rules;
+}
+
+std::string AllowListText(const std::vector<AllowRule>& rules) {
+    std::string text;
+    for (const AllowRule& rule : rules) {
+        if (!text.empty())
+            text += ", ";
+        text += AddressText(rule.network);
+        if (rule.bits != 32)
+            text += "/" + std::to_string(rule.bits);
+    }
+    return text;
 }
 
 std::string AddressText(std::uint32_t address) {

@@ -49,6 +49,9 @@ std::optional<ServeOptions> ParseListen(std::string_view text, ServeOptions opti
                                         std::string& why);
 // "ADDR" or "ADDR/BITS" (0..32).
 std::optional<AllowRule> ParseAllowRule(std::string_view text, std::string& why);
+// Rules separated by blanks or commas, as the window takes them.
+std::optional<std::vector<AllowRule>> ParseAllowList(std::string_view text, std::string& why);
+std::string AllowListText(const std::vector<AllowRule>& rules);
 // The dotted form of an address in host byte order.
 std::string AddressText(std::uint32_t address);
 bool IsLoopback(std::uint32_t address);

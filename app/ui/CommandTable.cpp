@@ -45,6 +45,7 @@ constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
     {MenuCommand::Connect, Comm, "&Connect", "", true},
     {MenuCommand::PortSelect, Comm, "&Port Select...", "", true},
     {MenuCommand::RS232SetUp, Comm, "&RS232 Set Up...", "", true},
+    {MenuCommand::ShareInstrument, Comm, "&Share Instrument...", "Let other programs reach the instrument through this one, over LAN", true, true},
     {MenuCommand::Exit, Comm, "E&xit", "", true, true},
 
     {MenuCommand::CurveDownload, Curve, "&Download", "", true},

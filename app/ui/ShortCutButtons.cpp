@@ -52,7 +52,8 @@ struct CShortCutButtons::Observer {
 CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxes, QWidget* parent,
                                    const QImage& lampStrip)
     : QWidget(parent), state_(state), commType_(new QLabel), lamp_(new QLabel), status_(new QLabel),
-      model_(new QLabel), version_(new QLabel), observer_(std::make_shared<Observer>()) {
+      model_(new QLabel), version_(new QLabel), shared_(new QLabel),
+      observer_(std::make_shared<Observer>()) {
     setWindowTitle(QStringLiteral("Short Cuts"));
 
     auto* layout = new QVBoxLayout(this);
@@ -97,6 +98,8 @@ CShortCutButtons::CShortCutButtons(CShortcutBarState& state, IMessageBoxes& boxe
     versionRow->addWidget(version_);
     versionRow->addStretch();
     layout->addLayout(versionRow);
+    shared_->hide();
+    layout->addWidget(shared_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     lamps_ = CutLamps(lampStrip);
@@ -190,6 +193,10 @@ QString CShortCutButtons::VersionText() const {
     return version_->text();
 }
 
+QString CShortCutButtons::SharedText() const {
+    return shared_->text();
+}
+
 QPixmap CShortCutButtons::Lamp() const {
     return lamps_ ? lamp_->pixmap() : QPixmap();
 }
@@ -215,6 +222,8 @@ void CShortCutButtons::Refresh() {
     status_->setText(FromCoreText(shown.statusText));
     model_->setText(FromCoreText(shown.modelText));
     version_->setText(FromCoreText(shown.versionText));
+    shared_->setText(FromCoreText(shown.sharedText));
+    shared_->setVisible(!shown.sharedText.empty());
     for (int i = 0; i < ShortcutButtonCount; ++i) {
         buttons_[i]->setEnabled(shown.enabled[i]);
         buttons_[i]->setToolTip(ButtonTip(static_cast<ShortcutButton>(i), shown));

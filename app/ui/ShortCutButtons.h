@@ -46,6 +46,8 @@ public:
     QString StatusText() const;
     QString ModelText() const;
     QString VersionText() const;
+    // "" while the instrument is not shared.
+    QString SharedText() const;
     // The lamp shown now; null when the bar has no lamps.
     QPixmap Lamp() const;
     // A button's tooltip: what it does and, while it is disabled, why.
@@ -76,6 +78,7 @@ private:
     QLabel* status_;
     QLabel* model_;
     QLabel* version_;
+    QLabel* shared_;
     std::shared_ptr<Observer> observer_;
     std::atomic<bool> refreshQueued_{false};
 };

@@ -1,6 +1,7 @@
 #include "app/ui/VantorView.h"
 
 #include <QMainWindow>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -22,6 +23,8 @@
 #include "curves/dialogs/CurveConversion.h"
 #include "logging/ui/DataLoggingInProcMessage.h"
 #include "logging/ui/MonitorWindows.h"
+#include "server/ServeSettings.h"
+#include "server/dialogs/ShareInstrumentDlg.h"
 
 CVantorView::CVantorView(CSettingsStore& settings, CVantorDoc& doc, QWidget* parent)
     : QWidget(parent), settings_(settings), doc_(doc), logView_(new CMessageLogView(doc.Log())),
@@ -58,6 +61,10 @@ CVantorView::~CVantorView() {
 }
 
 void CVantorView::ProcessEvents() {
+    // The instrument server's table reads run on its own thread: only this
+    // thread's windows are kept drawing.
+    if (QThread::currentThread() != thread())
+        return;
     CPumpedWait wait(pump_);
     wait.Pump();
 }
@@ -83,6 +90,7 @@ CommandContext CVantorView::Context() const {
         // Before the first show there is no bar to show again.
         .shortcutBarShown = shortcutBar_ == nullptr || shortcutBar_->isVisible(),
         .monitorWorkerRunning = core_->MonitorWorkerRunning(),
+        .sharing = core_->Sharing() != nullptr,
     };
 }
 
@@ -102,6 +110,9 @@ void CVantorView::OnCommand(MenuCommand command) {
         break;
     case MenuCommand::RS232SetUp:
         core_->SetupSerial();
+        break;
+    case MenuCommand::ShareInstrument:
+        ShareInstrument();
         break;
     case MenuCommand::Interact:
         ShowTerminal();
@@ -289,6 +300,23 @@ void CVantorView::ShowShortcutBar() {
     shortcutBar_->show();
     shortcutDock_->show();
     shortcutDock_->raise();
+}
+
+void CVantorView::ShareInstrument() {
+    const CInstrumentServer* server = core_->Sharing();
+    CShareInstrumentDlg dialog(server ? server->Options() : ReadServeSettings(settings_),
+                               server != nullptr, this);
+    const int outcome = dialog.exec();
+    if (outcome == CShareInstrumentDlg::StopSharing) {
+        core_->StopSharing();
+        return;
+    }
+    if (outcome != CShareInstrumentDlg::Share)
+        return;
+    WriteServeSettings(settings_, dialog.Options());
+    std::string why;
+    if (!core_->StartSharing(dialog.Options(), why))
+        boxes_.ShowMessage("The instrument could not be shared: " + why, MessageIcon::Stop);
 }
 
 void CVantorView::OnTerminalCommand(const QString& command) {

@@ -114,6 +114,8 @@ private:
     void OnTerminalCommand(const QString& command);
     // Data Logging "Start" and UM_START_LOGGING.
     void StartLogging();
+    // "Share Instrument...": starts or stops sharing as the dialog is answered.
+    void ShareInstrument();
 
     CSettingsStore& settings_;
     CVantorDoc& doc_;

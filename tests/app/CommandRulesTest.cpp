@@ -10,8 +10,8 @@ namespace {
 class Rules : public ::testing::Test {
 protected:
     bool Enabled(MenuCommand command) {
-        CommandContext context{features_, monitors_,      logging_,
-                               portType_, shortcutShown_, workerRunning_};
+        CommandContext context{features_,      monitors_,      logging_, portType_,
+                               shortcutShown_, workerRunning_, sharing_};
         return IsCommandEnabled(command, context);
     }
 
@@ -22,6 +22,7 @@ protected:
     int portType_ = 0;
     bool shortcutShown_ = true;
     bool workerRunning_ = true;
+    bool sharing_ = false;
 };
 
 const MenuCommand AlwaysEnabled[] = {
@@ -111,6 +112,18 @@ TEST_F(Rules, LoggingAnOpenMonitorAndAStoppedWorkerDisableTheirCommands) {
     EXPECT_TRUE(Enabled(MenuCommand::MonitorChannelB));
     workerRunning_ = false;
     EXPECT_FALSE(Enabled(MenuCommand::MonitorChannelB));
+}
+
+// Sharing needs an identified instrument; once shared, the dialog stops it
+// whatever happened to the instrument since.
+TEST_F(Rules, ShareInstrumentNeedsTheModelOrASharingToStop) {
+    EXPECT_FALSE(Enabled(MenuCommand::ShareInstrument));
+    sharing_ = true;
+    EXPECT_TRUE(Enabled(MenuCommand::ShareInstrument));
+    sharing_ = false;
+    features_.ApplyModel(28);
+    logging_ = true;
+    EXPECT_TRUE(Enabled(MenuCommand::ShareInstrument));
 }
 
 TEST_F(Rules, RS232SetUpFollowsThePortAndShortcutTheBar) {

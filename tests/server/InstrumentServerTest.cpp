@@ -12,8 +12,8 @@
 #include "comm/CommLink.h"
 #include "comm/MyIPAddr.h"
 #include "comm/TethraLink.h"
-#include "server/ClientSocket.h"
 #include "server/InstrumentServer.h"
+#include "support/ClientSocket.h"
 #include "support/TempDir.h"
 #include "support/TestUi.h"
 

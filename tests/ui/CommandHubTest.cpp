@@ -35,6 +35,7 @@ std::vector<MenuCommand> AllCommands() {
 const std::set<MenuCommand> Built{MenuCommand::Connect,
                                   MenuCommand::PortSelect,
                                   MenuCommand::RS232SetUp,
+                                  MenuCommand::ShareInstrument,
                                   MenuCommand::Interact,
                                   MenuCommand::StatusBar,
                                   MenuCommand::Shortcut,
@@ -77,7 +78,7 @@ TEST(CommandHubTest, BeforeConnectEveryModelCommandIsDisabled) {
     for (MenuCommand command :
          {MenuCommand::Interact, MenuCommand::CurveDownload, MenuCommand::CurveUpload,
           MenuCommand::SendCommandFile, MenuCommand::DataLoggingStart, MenuCommand::PidDownload,
-          MenuCommand::PidUpload, MenuCommand::UploadInternalDataLog})
+          MenuCommand::PidUpload, MenuCommand::UploadInternalDataLog, MenuCommand::ShareInstrument})
         EXPECT_FALSE(RuleAllows(view, command)) << static_cast<int>(command);
     for (int monitor = 0; monitor < MonitorCount; ++monitor)
         EXPECT_FALSE(RuleAllows(view, MonitorCommand(monitor))) << monitor;

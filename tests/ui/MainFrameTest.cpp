@@ -92,6 +92,8 @@ TEST_F(MainFrameTest, ShowsTitleMenusAndReadyStatus) {
                          "&Comm/&Port Select...",
                          "&Comm/&RS232 Set Up...",
                          "&Comm/-",
+                         "&Comm/&Share Instrument...",
+                         "&Comm/-",
                          "&Comm/E&xit",
                          "&Operations/Sensor Curve/&Download",
                          "&Operations/Sensor Curve/&Upload",
