@@ -151,6 +151,7 @@ std::vector<double> EqualErrorBreakpoints(const ReadingOfKelvin& reading, double
 std::vector<double> EvenBreakpoints(double fromKelvin, double toKelvin, int count) {
     std::vector<double> points;
     const int n = std::max(count, 2);
+    points.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
         points.push_back(i == n - 1 ? toKelvin
                                     : fromKelvin + (toKelvin - fromKelvin) * i / (n - 1));

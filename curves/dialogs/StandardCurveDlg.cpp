@@ -12,6 +12,7 @@
 
 #include "base/DecimalText.h"
 #include "base/ui/FileChooser.h"
+#include "base/ui/FixedSizeWindow.h"
 #include "curves/SaveStandardCurve.h"
 #include "curves/dialogs/SensorCurveGraph.h"
 
@@ -72,6 +73,7 @@ CStandardCurveDlg::CStandardCurveDlg(IMessageBoxes& boxes, IMessageLog& log,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
+    MakeFixedSize(*this);
 
     connect(kind_, &QComboBox::currentIndexChanged, this, &CStandardCurveDlg::OnKindChanged);
     for (QLineEdit* field : {r0_, from_, to_})
