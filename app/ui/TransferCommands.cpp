@@ -59,7 +59,6 @@ void RunTransferCommand(MenuCommand command, const OperationContext& view) {
 
 void DownloadMadeCurve(const OperationContext& view, const SensorCurve& curve,
                        const std::string& name) {
-    WithTransferContext(view, [&](const TransferContext& context) {
-        DownloadGivenCurve(context, curve, name);
-    });
+    WithTransferContext(
+        view, [&](const TransferContext& context) { DownloadGivenCurve(context, curve, name); });
 }
