@@ -225,6 +225,15 @@ constexpr std::array<TypeData, 8> Types{{
     {ThermocoupleType::B, "B", BPieces},
 }};
 
+// DataOf looks a type up by its place in the table.
+constexpr bool InEnumOrder() {
+    for (std::size_t i = 0; i < Types.size(); ++i)
+        if (static_cast<std::size_t>(Types[i].type) != i)
+            return false;
+    return true;
+}
+static_assert(InEnumOrder(), "the types are listed in the order of ThermocoupleType");
+
 const TypeData& DataOf(ThermocoupleType type) {
     return Types[static_cast<std::size_t>(type)];
 }
