@@ -58,12 +58,14 @@ bool IsCommandEnabled(MenuCommand command, const CommandContext& c) {
         return f.Known() != 0;
     case MenuCommand::Shortcut:
         return !c.shortcutBarShown;
-    // CalGen works on files only: neither the instrument nor a logging run matters.
+    // CalGen and standard curves work on files only: neither the instrument nor a
+    // logging run matters (a standard curve's "Download" follows the download's rule).
     case MenuCommand::CalGenDiode1Point300K:
     case MenuCommand::CalGenDiode1Point42K:
     case MenuCommand::CalGenDiode2Points:
     case MenuCommand::CalGenDiode3Points:
     case MenuCommand::CalGenPlatinum:
+    case MenuCommand::StandardCurve:
     default:
         return true;
     }

@@ -20,6 +20,7 @@ enum class MenuCommand : int {
     CalGenDiode3Points,
     CalGenDiode1Point42K,
     CalGenPlatinum,
+    StandardCurve,
     SendCommandFile,
     DataLoggingStart,
     UploadInternalDataLog,

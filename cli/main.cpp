@@ -21,6 +21,7 @@
 #include "cli/LogCommands.h"
 #include "cli/MonitorCommands.h"
 #include "cli/ServeCommand.h"
+#include "cli/StandardCurveCommand.h"
 #include "cli/TransferCommands.h"
 #include "comm/MyIPAddr.h"
 #include "comm/ResourceString.h"
@@ -105,6 +106,21 @@ int main(int argc, char** argv) {
     curveConvert->add_option("IN", convert.input, "the .340 file")->required();
     curveConvert->add_option("OUT", convert.output, "the .crv file to write")->required();
     AddCurveHeaderOptions(*curveConvert, convert.header);
+    StandardCurveOptions standard;
+    auto* curveStandard = curve->add_subcommand(
+        "standard", "compute a curve from its standard (platinum resistors per IEC 60751, "
+                    "thermocouples per NIST ITS-90) with its breakpoints placed for the least "
+                    "interpolation error, and print that error");
+    curveStandard->add_option("KIND", standard.kind, StandardCurveKindNames())->required();
+    curveStandard->add_option("OUT", standard.output, "the .crv or .340 file to write")->required();
+    curveStandard->add_option("--r0", standard.r0, "platinum: the resistance at 0 C in ohm");
+    curveStandard->add_option("--from", standard.from,
+                              "the lowest temperature in kelvin (default: the standard's)");
+    curveStandard->add_option("--to", standard.to,
+                              "the highest temperature in kelvin (default: the standard's)");
+    curveStandard->add_option("--points", standard.points, "breakpoints, 4 to 200 (default 200)");
+    curveStandard->add_option("--unit", standard.unit,
+                              "platinum: Ohms (default) or LogOhm; thermocouples: mVolts");
 
     CalGenOptions calGen;
     auto* calGenCommand = app.add_subcommand(
@@ -229,6 +245,8 @@ int main(int argc, char** argv) {
         return RunCurveShow(curveFile);
     if (curveConvert->parsed())
         return RunCurveConvert(convert);
+    if (curveStandard->parsed())
+        return RunStandardCurveCommand(standard);
 
     if (vaporix->parsed()) {
         std::string result, error;

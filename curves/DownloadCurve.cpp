@@ -79,6 +79,9 @@ std::string BackupFolder(const TransferContext& context, const std::string& file
     return folder.empty() ? std::string(".") : folder.string();
 }
 
+TransferOutcome SendToUserCurve(const TransferContext& context, const std::string& fileName,
+                                SensorCurve& curve);
+
 } // namespace
 
 CurveSent SendCurve(CCommLink& link, IMessageLog& log, ITransferProgress& progress, int curve,
@@ -127,7 +130,23 @@ TransferOutcome DownloadCurve(const TransferContext& context) {
     SensorCurve curve;
     if (!ReadCurveToSend(context, *fileName, curve))
         return TransferOutcome::FileRefused;
-    if (!ReviewHeader(context, *fileName, curve))
+    return SendToUserCurve(context, *fileName, curve);
+}
+
+TransferOutcome DownloadGivenCurve(const TransferContext& context, SensorCurve curve,
+                                   const std::string& sourceName) {
+    std::unique_lock lock(context.transactionMutex, std::defer_lock);
+    if (!lock.try_lock_for(TransactionLockWait))
+        return TransferOutcome::Busy;
+    return SendToUserCurve(context, sourceName, curve);
+}
+
+namespace {
+
+// The download from the header dialog on, the transaction mutex held.
+TransferOutcome SendToUserCurve(const TransferContext& context, const std::string& fileName,
+                                SensorCurve& curve) {
+    if (!ReviewHeader(context, fileName, curve))
         return TransferOutcome::Cancelled;
 
     const UserCurveChoice choice = ChooseUserCurve(context);
@@ -142,7 +161,7 @@ TransferOutcome DownloadCurve(const TransferContext& context) {
         return TransferOutcome::CommunicationFailed;
     }
     if (context.options.backupBeforeDownload &&
-        !BackupUserCurve(context, n, BackupFolder(context, *fileName))) {
+        !BackupUserCurve(context, n, BackupFolder(context, fileName))) {
         context.log.AppendLog(
             Format("User Curve %d is not downloaded: it could not be backed up first\n", n));
         return TransferOutcome::BackupFailed;
@@ -158,7 +177,7 @@ TransferOutcome DownloadCurve(const TransferContext& context) {
         return TransferOutcome::NotConfirmed;
     }
     context.boxes.ShowMessage("Download Complete", MessageIcon::Information);
-    context.log.AppendLog(Format("User Curve %d is downloaded from %s\n", n, *fileName));
+    context.log.AppendLog(Format("User Curve %d is downloaded from %s\n", n, fileName));
     context.progress.CloseProgress();
     if (sent.errors)
         context.boxes.ShowMessage(SendErrorText, MessageIcon::Stop);
@@ -175,3 +194,5 @@ TransferOutcome DownloadCurve(const TransferContext& context) {
     }
     return sent.errors ? TransferOutcome::SendErrors : TransferOutcome::Done;
 }
+
+} // namespace

@@ -24,6 +24,12 @@ class ITransferProgress;
 // options, the user curve is backed up first and read back afterwards.
 TransferOutcome DownloadCurve(const TransferContext& context);
 
+// The same download for a curve the program made rather than read (a
+// standard curve): from the header dialog on, with `sourceName` where the
+// download names its file ("User Curve %d is downloaded from %s").
+TransferOutcome DownloadGivenCurve(const TransferContext& context, SensorCurve curve,
+                                   const std::string& sourceName);
+
 // What went to the instrument.
 struct CurveSent {
     std::vector<std::string> lines; // the header lines, then the entries, as sent

@@ -58,6 +58,7 @@ constexpr std::array<CommandInfo, MenuCommandCount> CommandTable{{
     {MenuCommand::CalGenDiode3Points, Diode, "&3 Points", "Modify diode sensor at 3 points on the curve", true},
     {MenuCommand::CalGenDiode1Point42K, Diode, "1 Point (&4.2K)", "Modify diode sensor curve at 4.2K", true},
     {MenuCommand::CalGenPlatinum, CalGen, "&Platinum", "Modify platinum sensor curve", true},
+    {MenuCommand::StandardCurve, Operations, "S&tandard Curve...", "Generate a sensor curve from its standard: platinum per IEC 60751, thermocouples per NIST ITS-90", true},
     {MenuCommand::SendCommandFile, Operations, "Send Command File", "Send a XML formatted command file", true, true},
 
     {MenuCommand::DataLoggingStart, Logging, "&Start", "Start the data logging process", true},

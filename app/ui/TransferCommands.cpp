@@ -11,6 +11,31 @@
 #include "curves/dialogs/CurveHeaderDialog.h"
 #include "curves/dialogs/TableNumberDialogs.h"
 
+namespace {
+
+// Runs `transfer` with a context over the view: the real dialogs, the view's
+// boxes, log and progress box, and the user options as stored.
+template <typename Transfer>
+void WithTransferContext(const OperationContext& view, Transfer transfer) {
+    CVantorCore& core = view.core;
+    CFileChooser files(view.dialogParent);
+    CCurveHeaderDialog header(view.boxes, view.dialogParent);
+    CTableNumberDialogs numbers(view.boxes, view.dialogParent);
+    const TransferContext context{core.Link(),
+                                  core.TransactionMutex(),
+                                  view.boxes,
+                                  view.log,
+                                  view.progress,
+                                  files,
+                                  header,
+                                  numbers,
+                                  [&core] { core.ShowRS232Hints(); },
+                                  LoadCurveTransferOptions(core.Settings())};
+    transfer(context);
+}
+
+} // namespace
+
 void RunTransferCommand(MenuCommand command, const OperationContext& view) {
     TransferOutcome (*transfer)(const TransferContext&) = nullptr;
     switch (command) {
@@ -29,19 +54,11 @@ void RunTransferCommand(MenuCommand command, const OperationContext& view) {
     default:
         return;
     }
-    CVantorCore& core = view.core;
-    CFileChooser files(view.dialogParent);
-    CCurveHeaderDialog header(view.boxes, view.dialogParent);
-    CTableNumberDialogs numbers(view.boxes, view.dialogParent);
-    const TransferContext context{core.Link(),
-                                  core.TransactionMutex(),
-                                  view.boxes,
-                                  view.log,
-                                  view.progress,
-                                  files,
-                                  header,
-                                  numbers,
-                                  [&core] { core.ShowRS232Hints(); },
-                                  LoadCurveTransferOptions(core.Settings())};
-    transfer(context);
+    WithTransferContext(view, transfer);
+}
+
+void DownloadMadeCurve(const OperationContext& view, const SensorCurve& curve,
+                       const std::string& name) {
+    WithTransferContext(
+        view, [&](const TransferContext& context) { DownloadGivenCurve(context, curve, name); });
 }

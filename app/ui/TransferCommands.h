@@ -1,6 +1,9 @@
 #pragma once
 
+#include <string>
+
 #include "app/CommandRules.h"
+#include "curves/SensorCurve.h"
 
 struct OperationContext;
 
@@ -9,3 +12,8 @@ struct OperationContext;
 // thread with the real dialogs over the view, the view's boxes, log and
 // progress box, and the user options as stored. Other commands do nothing.
 void RunTransferCommand(MenuCommand command, const OperationContext& view);
+
+// The curve download for a curve made in the program (a standard curve),
+// from the header dialog on, with the same dialogs, boxes and options.
+void DownloadMadeCurve(const OperationContext& view, const SensorCurve& curve,
+                       const std::string& name);

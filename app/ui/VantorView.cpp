@@ -21,6 +21,7 @@
 #include "base/ui/UiText.h"
 #include "curves/dialogs/CalGenRun.h"
 #include "curves/dialogs/CurveConversion.h"
+#include "curves/dialogs/StandardCurveDlg.h"
 #include "logging/ui/DataLoggingInProcMessage.h"
 #include "logging/ui/MonitorWindows.h"
 #include "server/ServeSettings.h"
@@ -138,6 +139,9 @@ void CVantorView::OnCommand(MenuCommand command) {
     case MenuCommand::CalGenPlatinum:
         StartCalGen(CalGenOperation::Platinum);
         break;
+    case MenuCommand::StandardCurve:
+        StartStandardCurve();
+        break;
     case MenuCommand::CurveDownload:
     case MenuCommand::CurveUpload:
     case MenuCommand::PidDownload:
@@ -162,6 +166,16 @@ OperationContext CVantorView::Operations() {
 void CVantorView::StartCalGen(CalGenOperation operation) {
     CalculatorActions calculator{[this] { LaunchVaporix(boxes_); }, [] { CloseQuillmere(); }};
     RunCalGenWithDialogs(operation, this, boxes_, *this, std::move(calculator));
+}
+
+void CVantorView::StartStandardCurve() {
+    CStandardCurveDlg::DownloadAction download;
+    // "Download" follows the rule of Sensor Curve "Download", as the dialog opens.
+    if (IsCommandEnabled(MenuCommand::CurveDownload, Context()))
+        download = [this](const SensorCurve& curve, const std::string& name) {
+            DownloadMadeCurve(Operations(), curve, name);
+        };
+    RunStandardCurveDialog(boxes_, *this, std::move(download), this);
 }
 
 void CVantorView::OnCalGen(int sensorIndex, int pointsIndex) {

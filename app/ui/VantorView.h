@@ -79,6 +79,8 @@ public:
 
     // Runs a CalGen operation with its dialogs over this view.
     void StartCalGen(CalGenOperation operation);
+    // "Standard Curve...": the dialog, its "Download" through the curve download.
+    void StartStandardCurve();
     // UM_CALGEN from the shortcut bar: the positions chosen in "Select CalGen Type".
     void OnCalGen(int sensorIndex, int pointsIndex);
 

@@ -13,7 +13,7 @@
 #include "base/UserInterface.h"
 #include "base/ui/FixedSizeWindow.h"
 #include "curves/CurveHeaderField.h"
-#include "logging/ui/Graph.h"
+#include "curves/dialogs/SensorCurveGraph.h"
 
 namespace {
 
@@ -142,11 +142,5 @@ void CCurveHeaderEdit::OnDisplayCurve() {
         boxes_.ShowMessage("Null Pointer", MessageIcon::Stop);
         return;
     }
-    CGraph graph(boxes_, this);
-    graph.SetLineCapacity(1);
-    graph.SetTitles(QStringLiteral("Sensor Curve"), QStringLiteral("Temperature (K)"),
-                    QStringLiteral("Output ") + QString::fromLatin1(UnitAxisLabel(plotUnit_)));
-    graph.AddLine(plotTemperatures_.data(), plotValues_.data(),
-                  static_cast<unsigned>(plotTemperatures_.size()));
-    graph.exec();
+    ShowSensorCurveGraph(boxes_, this, plotTemperatures_, plotValues_, plotUnit_);
 }

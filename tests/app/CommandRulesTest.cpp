@@ -34,6 +34,7 @@ const MenuCommand AlwaysEnabled[] = {
     MenuCommand::CalGenDiode3Points,
     MenuCommand::CalGenDiode1Point42K,
     MenuCommand::CalGenPlatinum,
+    MenuCommand::StandardCurve,
     MenuCommand::StatusBar,
     MenuCommand::About,
     MenuCommand::Exit,

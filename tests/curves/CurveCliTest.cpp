@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "curves/CurveTestFiles.h"
@@ -101,4 +102,64 @@ TEST_F(CurveCli, ConvertWritesTheCrvFileAsTheAcceptedDialogWould) {
                   dir_.File("three.340") + " file\n",
               refused.err);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("three.crv")));
+}
+
+TEST_F(CurveCli, StandardWritesTheCurveAndSaysItsLargestError) {
+    const std::string crv = dir_.File("pt100.crv");
+    auto pt = Cli({"standard", "pt100", crv, "--to", "800"});
+    EXPECT_EQ(0, pt.exitCode) << pt.err;
+    EXPECT_TRUE(pt.out.starts_with(
+        "Pt100 IEC60751, 73.15 K to 800.00 K, 200 points: largest interpolation error 0.000"))
+        << pt.out;
+    EXPECT_TRUE(pt.out.ends_with("K)\nStandard curve saved to " + crv + "\n")) << pt.out;
+    // The strict check that CalGen runs on its source takes it; IEC 60751 gives
+    // 18.52 ohm at -200 C.
+    const std::string text = ReadFile(crv);
+    EXPECT_TRUE(text.starts_with("Pt100 IEC60751\nPTC100\n1.0000000\nOhms\n18.520")) << text;
+    auto check = Cli({"check", crv});
+    EXPECT_EQ("Entries: 200\nHeader lines: 4\n", check.out);
+
+    const std::string k340 = dir_.File("k.340");
+    auto k = Cli({"standard", "type-k", k340, "--from", "3.15", "--to", "1500", "--points", "50"});
+    EXPECT_EQ(0, k.exitCode) << k.err;
+    EXPECT_TRUE(k.out.starts_with("Type K ITS-90, 3.15 K to 1500.00 K, 50 points:")) << k.out;
+    // NIST gives -6.458 mV at -270 C.
+    const std::string text340 = ReadFile(k340);
+    EXPECT_TRUE(text340.starts_with(
+        "Sensor Model:   Type K\nSerial Number:  Type K ITS-90\n"
+        "Data Format:    1      (Millivolts/Kelvin)\nSetPoint Limit: 1500.0      (Kelvin)\n"
+        "Temperature coefficient:  2 (Positive)\nNumber of Breakpoints:   50\n\n"
+        "No.   Units      Temperature (K)\n\n  1  -6.457737923  3.150000095\n  2  -6.45"))
+        << text340;
+
+    struct Refused {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string err;
+    };
+    const std::string out = dir_.File("x.crv");
+    const Refused refused[] = {
+        {{"pt100", out, "--from", "50"},
+         1,
+         "IEC 60751 defines platinum resistors from 73.15 K (-200 C) to 1123.15 K (850 C) and "
+         "says nothing below 73.15 K: 50 K is outside."},
+        {{"platinum", out}, 2, "platinum needs --r0"},
+        {{"pt100", out, "--r0", "200"}, 2, "--r0 goes with platinum only"},
+        {{"type-x", out},
+         2,
+         "KIND: one of pt100, pt500, pt1000, platinum, type-e, type-j, type-k, type-n, type-t, "
+         "type-r, type-s, type-b"},
+        {{"type-t", dir_.File("x.txt")}, 2, "OUT: a .crv or .340 file"},
+        {{"type-t", out, "--unit", "LogOhm"}, 1, "A thermocouple curve is in mVolts."},
+        {{"type-t", out, "--points", "2.5"}, 2, "--points 2.5: not a whole number"},
+        {{"type-t", out, "--to", "hot"}, 2, "--to hot: not a number"},
+    };
+    for (const Refused& r : refused) {
+        std::vector<std::string> args{"standard"};
+        args.insert(args.end(), r.args.begin(), r.args.end());
+        auto run = Cli(args);
+        EXPECT_EQ(r.exitCode, run.exitCode) << r.err;
+        EXPECT_EQ("tundrix-cli: curve standard: " + r.err + "\n", run.err);
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
 }

@@ -1,10 +1,13 @@
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 #include "base/SimulatorProcess.h"
 #include "curves/CurveTestFiles.h"
+#include "curves/ReadCrvFile.h"
 #include "support/RunProgram.h"
+#include "support/TestUi.h"
 
 namespace {
 
@@ -101,4 +104,37 @@ TEST_F(TransferCli, PidTableDownloadAndUpload) {
     auto back = Cli({"pid", "upload", "5", out});
     EXPECT_EQ(back.exitCode, 0) << back.err;
     EXPECT_EQ(FirstLines(ReadFile(out), 2), "PID Table 5\r\n20.000 40.000 25.000 0.000 Low\r\n");
+}
+
+// A standard curve is a curve like any other: it downloads, and the user
+// curve uploads back with the same entries, to the six decimals sent.
+TEST_F(TransferCli, AStandardCurveDownloadsAndUploadsBackEqual) {
+    const std::string made = dir_.File("k.crv");
+    auto standard = RunProgram(TUNDRIX_CLI_PROGRAM, {"curve", "standard", "type-k", made});
+    ASSERT_EQ(standard.exitCode, 0) << standard.err;
+    auto download = Cli({"curve", "download", made, "--curve", "4", "--verify"});
+    EXPECT_EQ(download.exitCode, 0) << download.err;
+    EXPECT_NE(download.out.find("Verify: User Curve 4 reads back as sent, 200 entries\n"),
+              std::string::npos)
+        << download.out;
+
+    const std::string back = dir_.File("back.crv");
+    auto upload = Cli({"curve", "upload", "4", back});
+    ASSERT_EQ(upload.exitCode, 0) << upload.err;
+    TestUi log;
+    SensorCurve sent, read;
+    ASSERT_EQ(ReadCrvFile(made, sent, log), CurveRead::Success);
+    ASSERT_EQ(ReadCrvFile(back, read, log), CurveRead::Success);
+    EXPECT_EQ(read.name, "Type K ITS-90");
+    EXPECT_EQ(read.type, "TC80");
+    EXPECT_EQ(read.unitText, "mVolts");
+    ASSERT_EQ(read.count, 200);
+    // Six decimals, then the nearest 32-bit float: a unit in its last place more.
+    auto near = [](float x) { return 0.5e-6 + 1.2e-7 * std::fabs(x); };
+    for (std::size_t i = 0; i < 200; ++i) {
+        EXPECT_NEAR(read.entries[i].value, sent.entries[i].value, near(sent.entries[i].value)) << i;
+        EXPECT_NEAR(read.entries[i].temperature, sent.entries[i].temperature,
+                    near(sent.entries[i].temperature))
+            << i;
+    }
 }

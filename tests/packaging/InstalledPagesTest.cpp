@@ -218,7 +218,7 @@ TEST(InstalledPages, TheCommandLinesPageHoldsEverySubcommandAndOption) {
     const std::vector<Help> helps = CheckPage("tundrix-cli");
     // The reading above found what the help holds (these at least).
     for (const char* path : {"query", "send", "identify", "terminal", "vaporix", "curve",
-                             "curve check", "curve show", "curve convert"})
+                             "curve check", "curve show", "curve convert", "curve standard"})
         EXPECT_TRUE(Lists(helps, path)) << path;
     for (const char* option : {"--port", "--settings", "--version", "--help", "-h"})
         EXPECT_TRUE(HasOption(helps, option)) << option;

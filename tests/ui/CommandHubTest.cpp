@@ -51,6 +51,7 @@ const std::set<MenuCommand> Built{MenuCommand::Connect,
                                   MenuCommand::CalGenDiode2Points,
                                   MenuCommand::CalGenDiode3Points,
                                   MenuCommand::CalGenPlatinum,
+                                  MenuCommand::StandardCurve,
                                   MenuCommand::SendCommandFile,
                                   MenuCommand::UploadInternalDataLog,
                                   MenuCommand::DataLoggingStart};

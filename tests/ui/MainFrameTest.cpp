@@ -241,6 +241,8 @@ TEST_F(MainFrameTest, StatusBarShowsThePromptOfTheHighlightedItem) {
         {MenuCommand::CalGenDiode2Points, "Modify diode sensor at 2 points on the curve"},
         {MenuCommand::CalGenDiode3Points, "Modify diode sensor at 3 points on the curve"},
         {MenuCommand::CalGenPlatinum, "Modify platinum sensor curve"},
+        {MenuCommand::StandardCurve, "Generate a sensor curve from its standard: platinum per IEC "
+                                     "60751, thermocouples per NIST ITS-90"},
         {MenuCommand::SendCommandFile, "Send a XML formatted command file"},
         {MenuCommand::DataLoggingStart, "Start the data logging process"},
         {MenuCommand::UploadInternalDataLog, "Upload data logged in device"},
