@@ -105,6 +105,7 @@ TEST_F(MainFrameTest, ShowsTitleMenusAndReadyStatus) {
                          "&Operations/CalGen/Diode/&3 Points",
                          "&Operations/CalGen/Diode/1 Point (&4.2K)",
                          "&Operations/CalGen/&Platinum",
+                         "&Operations/S&tandard Curve...",
                          "&Operations/-",
                          "&Operations/Send Command File",
                          "&Data Logging/&Start",
