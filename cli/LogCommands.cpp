@@ -8,7 +8,7 @@
 
 #include "app/VantorCore.h"
 #include "base/FileChooser.h"
-#include "cli/CliEventLoop.h"
+#include "base/EventLoop.h"
 #include "cli/ExitStatus.h"
 #include "cli/NumberOptions.h"
 #include "logging/LogFormat.h"
@@ -112,7 +112,7 @@ private:
 // the worker waits.
 class CCliLogEvents : public IWorkerEvents {
 public:
-    CCliLogEvents(CVantorCore& core, CCliEventLoop& loop, std::optional<int> count)
+    CCliLogEvents(CVantorCore& core, CEventLoop& loop, std::optional<int> count)
         : core_(core), loop_(loop), count_(count) {}
 
     void MonitorReadingArrived(int, const MonitorReading&) override {}
@@ -137,7 +137,7 @@ public:
 
 private:
     CVantorCore& core_;
-    CCliEventLoop& loop_;
+    CEventLoop& loop_;
     std::optional<int> count_;
     bool failed_ = false;
 };
@@ -207,7 +207,7 @@ int RunLog(CVantorCore& core, const LogOptions& options) {
         return Usage("log", "--sources: " + error);
 
     CStopSignals signals;
-    CCliEventLoop loop;
+    CEventLoop loop;
     CCliLogEvents events(core, loop, options.count);
     CGivenSetup given(*mask, interval, options.output);
     CCliProgress progress([&core] { core.LoggingRun().Stop(); });
