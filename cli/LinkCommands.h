@@ -12,9 +12,8 @@ class CVantorCore;
 // success, 1 a transaction failed, 2 bad usage or resource.
 
 // Opens the port named by --port (`port` given), else the one of the
-// settings, as the utility does; LAN is connected at once. 0 or an exit status.
-int OpenInstrumentPort(CVantorCore& core, CSettingsStore& settings,
-                       const std::optional<std::string>& port);
+// settings (app/InstrumentPort.h). 0 or an exit status.
+int OpenPort(CVantorCore& core, CSettingsStore& settings, const std::optional<std::string>& port);
 
 int RunQuery(CVantorCore& core, const std::string& command);
 int RunSend(CVantorCore& core, const std::string& command);

@@ -21,8 +21,8 @@
 #include "cli/LogCommands.h"
 #include "cli/MonitorCommands.h"
 #include "cli/TransferCommands.h"
-#include "comm/MyIPAddr.h"
-#include "comm/ResourceString.h"
+#include "curves/CalGen.h"
+#include "logging/MonitorTable.h"
 
 namespace {
 
@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
         ui.SetLogStream(stdout);
     CVantorCore core(settings, ui, ui, ui, LinkTimeouts::Divided(timeDivisor));
 
-    if (int status = OpenInstrumentPort(
+    if (int status = OpenPort(
             core, settings, portOption->count() > 0 ? std::optional(port) : std::nullopt);
         status != 0)
         return status;
