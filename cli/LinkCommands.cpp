@@ -5,7 +5,6 @@
 
 #include "app/InstrumentPort.h"
 #include "app/VantorCore.h"
-#include "base/ControlCharacter.h"
 #include "base/SettingsStore.h"
 #include "cli/ExitStatus.h"
 #include "comm/CommLink.h"
@@ -68,15 +67,6 @@ int RunTransaction(CVantorCore& core, const char* what, const std::string& comma
 }
 
 } // namespace
-
-std::optional<std::string> CommandLineProblem(std::string_view command) {
-    if (command.find_first_of("\r\n") != std::string_view::npos)
-        return std::string("the command holds a line break; a command is one line");
-    if (auto code = ControlCharacterIn(command))
-        return "the command holds the control character " + *code +
-               "; a command is one line of text";
-    return std::nullopt;
-}
 
 int OpenPort(CVantorCore& core, CSettingsStore& settings, const std::optional<std::string>& port) {
     const PortOpening opening = OpenInstrumentPort(core, settings, port);

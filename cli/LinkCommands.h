@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 class CSettingsStore;
 class CVantorCore;
@@ -21,7 +20,3 @@ int RunIdentify(CVantorCore& core);
 // One transaction per line of standard input, logged as the utility's terminal
 // logs; stops at the first failure that lost the connection.
 int RunTerminal(CVantorCore& core);
-
-// Why `command` cannot be sent as one command line (it holds a line break or
-// another control character), or nothing when it can.
-std::optional<std::string> CommandLineProblem(std::string_view command);
