@@ -15,12 +15,12 @@ struct LoggingUi;
 // What a front end without windows gives a data logging run in place of the
 // setup and save dialogs.
 struct GivenLoggingOptions {
-    std::uint16_t mask = 0; // the setup dialog's sources, see ParseLogSources
-    double interval = 0.0;  // seconds between samples
-    std::string output;     // the .csv file, replaced if it exists
-    std::optional<int> count;        // stop after this many entries
-    std::optional<double> duration;  // or after this many seconds
-    bool preciseTime = false;        // "Log Date and Milliseconds" for this run
+    std::uint16_t mask = 0;         // the setup dialog's sources, see ParseLogSources
+    double interval = 0.0;          // seconds between samples
+    std::string output;             // the .csv file, replaced if it exists
+    std::optional<int> count;       // stop after this many entries
+    std::optional<double> duration; // or after this many seconds
+    bool preciseTime = false;       // "Log Date and Milliseconds" for this run
     // Each row as it is written, on the polling worker's thread.
     std::function<void(std::string_view row)> rowTaken;
 };

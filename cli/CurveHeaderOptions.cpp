@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-
 void AddCurveHeaderOptions(CLI::App& command, CurveHeaderOptions& options) {
     command.add_option("--name", options.name, "sensor name");
     command.add_option("--type", options.type, "sensor type");

@@ -113,8 +113,8 @@ int RunLog(CVantorCore& core, const LogOptions& options) {
         return Usage("log", "--sources: " + error);
 
     CStopSignals signals;
-    GivenLoggingOptions given{*mask,  interval, options.output, options.count, options.duration,
-                              options.preciseTime, {}};
+    GivenLoggingOptions given{
+        *mask, interval, options.output, options.count, options.duration, options.preciseTime, {}};
     CCliProgress progress([&core] { core.LoggingRun().Stop(); });
     CGivenLoggingRun run(core, std::move(given), progress);
     // A start that failed has said why (boxes on standard error).

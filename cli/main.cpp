@@ -227,8 +227,8 @@ int main(int argc, char** argv) {
         ui.SetLogStream(stdout);
     CVantorCore core(settings, ui, ui, ui, LinkTimeouts::Divided(timeDivisor));
 
-    if (int status = OpenPort(
-            core, settings, portOption->count() > 0 ? std::optional(port) : std::nullopt);
+    if (int status =
+            OpenPort(core, settings, portOption->count() > 0 ? std::optional(port) : std::nullopt);
         status != 0)
         return status;
     if (gpibEnd)

@@ -72,8 +72,8 @@ std::optional<int> FindLogSource(std::string_view cliName) {
 }
 
 std::optional<std::uint16_t> ParseLogSources(const std::string& list,
-                                          const std::array<int, LogSourceCount>& enabled,
-                                          std::string& error) {
+                                             const std::array<int, LogSourceCount>& enabled,
+                                             std::string& error) {
     std::uint16_t mask = 0;
     std::size_t start = 0;
     for (;;) {

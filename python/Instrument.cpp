@@ -149,8 +149,7 @@ void Transfer(CInstrument& instrument, TransferOutcome (*transfer)(const Transfe
                                         "\" **ERROR**\" in the log)"));
     case TransferOutcome::NotConfirmed:
     case TransferOutcome::VerifyMismatch:
-        throw LinkFailure(
-            OrElse(boxes, "the instrument does not hold the entries that were sent"));
+        throw LinkFailure(OrElse(boxes, "the instrument does not hold the entries that were sent"));
     case TransferOutcome::Cancelled:
         throw InputRefusal(OrElse(boxes, "the transfer was cancelled"));
     default:
@@ -201,8 +200,8 @@ std::string SourcesText(const py::object& sources) {
 
 std::unique_ptr<CLogRows> StartLog(CInstrument& instrument, const py::object& sources,
                                    double interval, std::optional<int> count,
-                                   std::optional<double> duration,
-                                   std::optional<std::string> path, bool preciseTime) {
+                                   std::optional<double> duration, std::optional<std::string> path,
+                                   bool preciseTime) {
     if (interval < MinLoggingInterval || interval > MaxLoggingInterval)
         throw InputRefusal("interval " + FormatGeneral(interval, 15) +
                            ": not a number of seconds from 0.1 to 120000");
@@ -538,8 +537,7 @@ void RegisterInstrument(py::module_& module) {
 
     module.def(
         "open",
-        [](const std::optional<std::string>& resource,
-           const std::optional<std::string>& settings) {
+        [](const std::optional<std::string>& resource, const std::optional<std::string>& settings) {
             return std::make_unique<CInstrument>(resource, settings);
         },
         "resource"_a = py::none(), "settings"_a = py::none(),

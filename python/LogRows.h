@@ -29,8 +29,8 @@ class CLogRows {
 public:
     // `folder`: a temporary folder holding the file, removed at the end, when
     // the caller asked for rows only.
-    CLogRows(CInstrument& instrument, GivenLoggingOptions options,
-             std::vector<std::string> columns, std::string folder);
+    CLogRows(CInstrument& instrument, GivenLoggingOptions options, std::vector<std::string> columns,
+             std::string folder);
     ~CLogRows();
     CLogRows(const CLogRows&) = delete;
     CLogRows& operator=(const CLogRows&) = delete;

@@ -166,8 +166,8 @@ PYBIND11_MODULE(tundrix, module) {
                "points, (temperature, value) pairs in the order of the dialog's rows. kind: "
                "diode-300k, diode-4.2k (1 point), diode-2, platinum (2), diode-3 (3). Writes "
                "output exactly as tundrix-cli calgen does, when given, and returns the Curve.");
-    module.def("boiling_temperature", &BoilingTemperature, "gas"_a, "pressure"_a,
-               "pressure_unit"_a, "temperature_unit"_a,
+    module.def("boiling_temperature", &BoilingTemperature, "gas"_a, "pressure"_a, "pressure_unit"_a,
+               "temperature_unit"_a,
                "The boiling temperature of a pure liquid at a vapor pressure, as the "
                "calculator shows it (to 4 decimals). gas: Water, \"Ethyl Alcohol\", \"Carbon "
                "Dioxide\", Nitrogen, \"Helium 2\"; pressure_unit: mmHg, inHg, ATM, psia, Torr; "

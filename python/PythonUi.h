@@ -9,9 +9,9 @@
 // The user, as the Python module sees one: the boxes an operation shows are
 // kept, so that a failed call raises an exception with their text; the
 // message log and the plain notices go to Python's logging module (logger
-// "tundrix") at level INFO when the call returns, warnings at WARNING. The core may call from a worker thread,
-// so nothing here touches Python: Flush, on the caller's thread with the GIL
-// held, does.
+// "tundrix") at level INFO when the call returns, warnings at WARNING. The core may call from a
+// worker thread, so nothing here touches Python: Flush, on the caller's thread with the GIL held,
+// does.
 class CPythonUi : public IMessageBoxes, public IMessageLog, public ITransferProgress {
 public:
     void ShowMessage(std::string_view text, MessageIcon icon) override;

@@ -16,6 +16,7 @@ declare -A Allowed=(
   [calc]=""
   [app]="base comm curves logging cmdfile calc"
   [cli]="base comm curves logging cmdfile calc app"
+  [python]="base comm curves logging cmdfile calc app"
   [base/ui]="base"
   [comm/dialogs]="base base/ui comm"
   [logging/ui]="base base/ui comm logging"
