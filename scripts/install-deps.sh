@@ -12,6 +12,7 @@ packages=(
   xvfb xauth
   locales
   dpkg-dev lintian desktop-file-utils man-db hicolor-icon-theme
+  pybind11-dev python3-dev python3-pytest python3-numpy
 )
 
 missing=()
