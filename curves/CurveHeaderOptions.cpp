@@ -17,8 +17,11 @@ std::string GiveCurveHeader(const CurveHeaderOptions& options, CGivenCurveHeader
         {"unit", options.unit}};
     for (const auto& [field, text] : fields)
         if (text)
-            if (const std::string problem = HeaderFieldProblem(*text); !problem.empty())
-                return front + field + " " + problem;
+            if (const std::string problem = HeaderFieldProblem(*text); !problem.empty()) {
+                std::string refusal = front;
+                refusal.append(field).append(" ").append(problem);
+                return refusal;
+            }
     header.name = options.name;
     header.type = options.type;
     if (options.multiplier) {

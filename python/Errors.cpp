@@ -15,6 +15,6 @@ void RegisterErrors(py::module_& module) {
         "An argument was refused before anything was sent or written.";
 }
 
-std::string OrElse(std::string text, const std::string& fallback) {
+std::string OrElse(const std::string& text, const std::string& fallback) {
     return text.empty() ? fallback : text;
 }

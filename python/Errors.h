@@ -29,4 +29,4 @@ struct InputRefusal : TundrixFailure {
 void RegisterErrors(pybind11::module_& module);
 
 // `text`, or `fallback` when it is empty.
-std::string OrElse(std::string text, const std::string& fallback);
+std::string OrElse(const std::string& text, const std::string& fallback);
