@@ -5,6 +5,7 @@ exceptions with the CLI's messages, Ctrl-C in a log), not the core again."""
 import datetime
 import os
 import signal
+import sys
 import threading
 
 import pytest
@@ -118,3 +119,77 @@ def test_no_instrument_raises_link_error_with_the_cli_s_message(settings, cli, f
     assert str(raised.value) == "Failed to connect to server."
     status, _, err = cli("--port", resource, "identify")
     assert status == 1 and "Failed to connect to server." in err
+
+
+def test_the_gil_is_free_while_a_log_waits_for_its_rows(simulator, settings):
+    ticks = []
+    done = threading.Event()
+
+    def tick():
+        while not done.wait(0.01):
+            ticks.append(1)
+
+    ticker = threading.Thread(target=tick)
+    with tundrix.open(simulator, settings=settings) as instrument:
+        ticker.start()
+        try:
+            rows = list(instrument.log("A", 0.1, count=5))
+        finally:
+            done.set()
+            ticker.join(5)
+    assert len(rows) == 5
+    # Five rows 0.1 s apart: the other thread ran all along, not only between rows.
+    assert len(ticks) >= 20
+
+
+def test_points_are_a_list_of_pairs_without_numpy(curve_340, monkeypatch):
+    with_numpy = tundrix.Curve.read(curve_340).points
+    assert with_numpy.shape == (30, 2) and str(with_numpy.dtype) == "float64"
+    monkeypatch.setitem(sys.modules, "numpy", None)
+    pairs = tundrix.Curve.read(curve_340).points
+    assert isinstance(pairs, list) and len(pairs) == 30
+    assert pairs[0] == pytest.approx((0.09, 475.0)) and pairs[29] == pytest.approx((1.64, 1.4))
+
+
+def test_readings_and_tables_are_what_the_cli_gets(simulator, settings, cli, tmp_path):
+    with tundrix.open(simulator, settings=settings) as instrument:
+        reading = instrument.monitor("A")
+        pid = instrument.upload_pid(1)
+        with pytest.raises(tundrix.RefusedError, match=r'^monitor: no monitor "Q"'):
+            instrument.monitor("Q")
+    status, out, _ = cli("--port", simulator, "monitor", "A", "--count", "1")
+    assert status == 0
+    _, value, unit, name = out.rstrip("\n").split("\t")
+    assert (reading["unit"], reading["name"]) == (unit, name) == ("K", "Input A")
+    assert isinstance(reading["value"], float) and abs(reading["value"] - float(value)) < 1
+    status, _, err = cli("--port", simulator, "pid", "upload", "1", str(tmp_path / "cli.pid"))
+    assert status == 0, err
+    assert pid.encode() == (tmp_path / "cli.pid").read_bytes()
+
+
+def test_a_closed_instrument_refuses_every_call(simulator, settings):
+    instrument = tundrix.open(simulator, settings=settings)
+    instrument.close()
+    assert instrument.closed
+    with pytest.raises(ValueError, match="the instrument is closed"):
+        instrument.query("*IDN?")
+
+
+# The calculator's results as it shows them, and its refusals.
+BOILING = [
+    (("Nitrogen", 760, "mmHg", "K"), 77.3521),
+    (("Water", 1, "ATM", "C"), 100.0021),
+    (("Helium 2", 30, "Torr", "K"), 3.1636),
+    (("Nitrogen", 0, "mmHg", "K"), "Enter Pressure before calculate."),
+    (("Nitrogen", 2000, "mmHg", "K"), "Enter a number between 0 and 1000."),
+]
+
+
+@pytest.mark.parametrize("arguments, expected", BOILING)
+def test_boiling_temperature_is_the_calculator_s(arguments, expected):
+    if isinstance(expected, float):
+        assert tundrix.boiling_temperature(*arguments) == expected
+    else:
+        with pytest.raises(tundrix.RefusedError) as raised:
+            tundrix.boiling_temperature(*arguments)
+        assert str(raised.value) == expected
