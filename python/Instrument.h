@@ -17,6 +17,19 @@ class module_;
 // Every call that waits on the instrument releases the GIL.
 class CInstrument {
 public:
+    // Around each call: the boxes of earlier calls are forgotten, and the
+    // log goes to Python at the end.
+    class CCall {
+    public:
+        explicit CCall(CInstrument& instrument);
+        ~CCall();
+        CCall(const CCall&) = delete;
+        CCall& operator=(const CCall&) = delete;
+
+    private:
+        CPythonUi& ui_;
+    };
+
     // Opens the port of `resource` (a resource string), else the settings'
     // one; raises RefusedError for a resource that names no port and
     // LinkError when a LAN instrument does not connect.

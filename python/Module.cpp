@@ -2,8 +2,6 @@
 // the window and tundrix-cli, with exceptions in place of message boxes.
 
 #include <charconv>
-#include <cstdlib>
-#include <filesystem>
 
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -20,6 +18,7 @@
 #include "python/Errors.h"
 #include "python/Instrument.h"
 #include "python/PythonUi.h"
+#include "python/TempFolder.h"
 
 namespace py = pybind11;
 using namespace pybind11::literals;
@@ -83,25 +82,14 @@ CCurve CalGen(const std::string& kind, const std::string& source,
         dialog.answers.front().push_back(
             {static_cast<float>(temperature), static_cast<float>(value)});
 
-    std::optional<std::string> folder;
+    // Without an output the curve goes through a file of a folder of its own.
+    std::optional<CTempFolder> folder;
     std::string file;
     if (output) {
         file = *output;
     } else {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tundrix-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw FileFailure("no temporary folder could be made in " + pattern);
-        folder = pattern;
-        file = pattern + "/CalGen.crv";
+        file = folder.emplace().File("CalGen.crv");
     }
-    struct Removed {
-        const std::optional<std::string>& folder;
-        ~Removed() {
-            std::error_code ignored;
-            if (folder)
-                std::filesystem::remove_all(*folder, ignored);
-        }
-    } removed{folder};
 
     CPythonUi ui;
     CGivenFiles files(source, file);
