@@ -1,11 +1,10 @@
 #include "python/LogRows.h"
 
-#include <cstdio>
-#include <ctime>
 #include <filesystem>
 
 #include <pybind11/pybind11.h>
 
+#include "logging/LogFormat.h"
 #include "logging/LoggingUi.h"
 #include "python/Errors.h"
 #include "python/Instrument.h"
@@ -24,32 +23,6 @@ public:
 private:
     CVantorCore& core_;
 };
-
-std::chrono::system_clock::time_point RowTime(std::string_view field, bool precise,
-                                              std::chrono::system_clock::time_point now) {
-    using namespace std::chrono;
-    const std::string text(field);
-    std::tm time{};
-    int milliseconds = 0;
-    const std::time_t nowSeconds = system_clock::to_time_t(now);
-    if (precise) {
-        std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &time.tm_year, &time.tm_mon,
-                    &time.tm_mday, &time.tm_hour, &time.tm_min, &time.tm_sec, &milliseconds);
-        time.tm_year -= 1900;
-        time.tm_mon -= 1;
-    } else {
-        ::localtime_r(&nowSeconds, &time);
-        std::sscanf(text.c_str(), "%d:%d:%d", &time.tm_hour, &time.tm_min, &time.tm_sec);
-    }
-    time.tm_isdst = -1;
-    std::time_t seconds = std::mktime(&time);
-    if (!precise && seconds > nowSeconds + 60) {
-        time.tm_mday -= 1;
-        time.tm_isdst = -1;
-        seconds = std::mktime(&time);
-    }
-    return system_clock::from_time_t(seconds) + std::chrono::milliseconds(milliseconds);
-}
 
 CLogRows::CLogRows(CInstrument& instrument, GivenLoggingOptions options,
                    std::vector<std::string> columns, std::string folder)
@@ -70,7 +43,8 @@ void CLogRows::Taken(std::string_view row) {
     while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r'))
         rest.remove_suffix(1);
     std::size_t comma = rest.find(',');
-    logged.time = RowTime(rest.substr(0, comma), preciseTime_, std::chrono::system_clock::now());
+    logged.time =
+        RowFieldTime(rest.substr(0, comma), preciseTime_, std::chrono::system_clock::now());
     while (comma != std::string_view::npos) {
         const std::size_t start = comma + 1;
         comma = rest.find(',', start);

@@ -59,9 +59,3 @@ private:
     std::unique_ptr<CGivenLoggingRun> run_;
     bool finished_ = false;
 };
-
-// The time of a row's first field: "YYYY-MM-DD HH:MM:SS.mmm", or "H:M:S" of
-// today (of yesterday when that lies ahead of `now`, a row from just before
-// midnight).
-std::chrono::system_clock::time_point RowTime(std::string_view field, bool precise,
-                                              std::chrono::system_clock::time_point now);
