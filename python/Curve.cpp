@@ -121,7 +121,7 @@ void CCurve::Write(const std::string& path) const {
     CPythonUi boxes;
     std::string error;
     if (WriteCrvFile(curve_, files, boxes, {}, &error) != CrvWriteResult::Written)
-        throw FileFailure(boxes.BoxText() + (error.empty() ? "" : ": " + error));
+        throw FileFailure(boxes.Reason() + (error.empty() ? "" : ": " + error));
 }
 
 void RegisterCurve(py::module_& module) {

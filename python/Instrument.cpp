@@ -46,7 +46,7 @@ CInstrument::CInstrument(const std::optional<std::string>& resource,
     if (opening.result == PortOpening::Refused)
         throw InputRefusal("resource: " + opening.error);
     if (opening.result == PortOpening::Failed)
-        throw LinkFailure(OrElse(ui_.BoxText(), "No Device"));
+        throw LinkFailure(OrElse(ui_.Reason(), "No Device"));
 }
 
 CInstrument::~CInstrument() {

@@ -40,7 +40,7 @@ void Identified(CInstrument& instrument) {
             connected = core.Link().ConnectLAN();
         }
         if (connected == 0)
-            throw LinkFailure(OrElse(instrument.Ui().BoxText(), "No Device"));
+            throw LinkFailure(OrElse(instrument.Ui().Reason(), "No Device"));
     }
     instrument.Identify();
 }
@@ -108,7 +108,7 @@ void Transfer(CInstrument& instrument, TransferOutcome (*transfer)(const Transfe
         py::gil_scoped_release release;
         outcome = transfer(context);
     }
-    const std::string boxes = ui.BoxText();
+    const std::string boxes = ui.Reason();
     switch (outcome) {
     case TransferOutcome::Done:
         return;
@@ -253,11 +253,11 @@ void UploadDataLog(CInstrument& instrument, const std::string& path) {
     case DatalogUploadOutcome::Busy:
         throw LinkFailure("the link is busy");
     case DatalogUploadOutcome::NoInstrument:
-        throw LinkFailure(OrElse(ui.BoxText(), "No Device"));
+        throw LinkFailure(OrElse(ui.Reason(), "No Device"));
     case DatalogUploadOutcome::FileNotCreated:
-        throw FileFailure(OrElse(ui.BoxText(), "Failed to create file"));
+        throw FileFailure(OrElse(ui.Reason(), "Failed to create file"));
     default:
-        throw LinkFailure(OrElse(ui.BoxText(), "Communication Error"));
+        throw LinkFailure(OrElse(ui.Reason(), "Communication Error"));
     }
 }
 
@@ -279,9 +279,9 @@ CommandRun RunCommands(CInstrument& instrument, const std::string& path,
     case CommandFileOutcome::Completed:
         return {result.errors, AbsolutePath(errorLog)};
     case CommandFileOutcome::NotOpened:
-        throw FileFailure(OrElse(ui.BoxText(), path + ": the command file could not be opened"));
+        throw FileFailure(OrElse(ui.Reason(), path + ": the command file could not be opened"));
     default:
-        throw LinkFailure(OrElse(ui.BoxText(), "the command file run was aborted"));
+        throw LinkFailure(OrElse(ui.Reason(), "the command file run was aborted"));
     }
 }
 

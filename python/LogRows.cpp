@@ -66,7 +66,7 @@ void CLogRows::Start() {
     ui.Flush();
     if (!started) {
         Finish();
-        throw LinkFailure(OrElse(ui.BoxText(), "the data logging run did not start"));
+        throw LinkFailure(OrElse(ui.Reason(), "the data logging run did not start"));
     }
 }
 
@@ -98,7 +98,7 @@ std::optional<LoggedRow> CLogRows::Next() {
     const bool failed = run_->Failed();
     Close();
     if (failed)
-        throw LinkFailure(OrElse(instrument_.Ui().BoxText(), "Communication Error"));
+        throw LinkFailure(OrElse(instrument_.Ui().Reason(), "Communication Error"));
     return std::nullopt;
 }
 

@@ -59,9 +59,9 @@ CCurve Convert340(const std::string& source, const std::string& output, const py
     }
     ui.Flush();
     if (outcome == ConvertOutcome::WriteFailed)
-        throw FileFailure(OrElse(ui.BoxText(), "Failed to create file"));
+        throw FileFailure(OrElse(ui.Reason(), "Failed to create file"));
     if (outcome != ConvertOutcome::Saved)
-        throw FileFailure(OrElse(ui.BoxText(), "Failed to read file"));
+        throw FileFailure(OrElse(ui.Reason(), "Failed to read file"));
     return CCurve::Read(output);
 }
 
@@ -107,10 +107,10 @@ CCurve CalGen(const std::string& kind, const std::string& source,
         throw InputRefusal(dialog.nonpositiveQuestion +
                            " allow_nonpositive=True writes it all the same");
     if (outcome == CalGenOutcome::WriteFailed)
-        throw FileFailure(OrElse(ui.BoxText(), "Failed to create file"));
+        throw FileFailure(OrElse(ui.Reason(), "Failed to create file"));
     if (outcome == CalGenOutcome::Refused && dialog.opened.empty())
-        throw FileFailure(OrElse(ui.BoxText(), source + ": the source curve was refused"));
-    throw InputRefusal(OrElse(ui.BoxText(), "the reference points were refused"));
+        throw FileFailure(OrElse(ui.Reason(), source + ": the source curve was refused"));
+    throw InputRefusal(OrElse(ui.Reason(), "the reference points were refused"));
 }
 
 double BoilingTemperature(const py::object& gas, const py::object& pressure,

@@ -47,17 +47,27 @@ void CPythonUi::ShowMessage(std::string_view text, MessageIcon icon) {
 void CPythonUi::AppendLog(std::string_view text) {
     std::lock_guard lock(mutex_);
     log_ += text;
+    callLog_ += text;
 }
 
 void CPythonUi::Clear() {
     std::lock_guard lock(mutex_);
     stops_.clear();
     others_.clear();
+    callLog_.clear();
 }
 
-std::string CPythonUi::BoxText() const {
+std::string CPythonUi::Reason() const {
     std::lock_guard lock(mutex_);
-    return stops_.empty() ? others_ : stops_;
+    if (!stops_.empty() || !others_.empty())
+        return stops_.empty() ? others_ : stops_;
+    constexpr std::string_view Blanks = " \t\r\n";
+    const std::size_t last = callLog_.find_last_not_of(Blanks);
+    if (last == std::string::npos)
+        return {};
+    const std::size_t start = callLog_.find_last_of("\r\n", last);
+    return callLog_.substr(start == std::string::npos ? 0 : start + 1,
+                           last + 1 - (start == std::string::npos ? 0 : start + 1));
 }
 
 void CPythonUi::Flush() {

@@ -25,9 +25,10 @@ public:
     void SetNoticesLogged(bool logged) { noticesLogged_ = logged; }
     // Forgets what earlier calls showed.
     void Clear();
-    // What the boxes said since Clear: those with a stop icon, else any, one
-    // line each; "" when none was shown.
-    std::string BoxText() const;
+    // Why the operation failed, as the CLI shows it: what the boxes said since
+    // Clear, those with a stop icon, else any, one line each; without a box,
+    // the last line the operation logged; "" when it said nothing.
+    std::string Reason() const;
     // Hands the log text and the notices to the logger "tundrix" and forgets them.
     void Flush();
 
@@ -36,6 +37,7 @@ private:
     std::string stops_;
     std::string others_;
     std::string log_;
+    std::string callLog_; // this call's log, for Reason
     std::string notices_;
     bool noticesLogged_ = false;
 };

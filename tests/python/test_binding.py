@@ -193,3 +193,26 @@ def test_boiling_temperature_is_the_calculator_s(arguments, expected):
         with pytest.raises(tundrix.RefusedError) as raised:
             tundrix.boiling_temperature(*arguments)
         assert str(raised.value) == expected
+
+
+def test_a_command_file_run_counts_its_failed_checks_as_the_cli_does(simulator, settings, cli,
+                                                                     tmp_path):
+    # The first check expects the wrong reply, the second the simulator's own.
+    commands = tmp_path / "check.xml"
+    commands.write_text("<Check><QUERY>*IDN?</QUERY><RESPONSE>arktronic</RESPONSE>"
+                        "<QUERY>*IDN?</QUERY><RESPONSE>ARKTRONIC,TX-28,SN280417,1.4.2"
+                        "</RESPONSE></Check>")
+    error_log = tmp_path / "errors.txt"
+    with tundrix.open(simulator, settings=settings) as instrument:
+        run = instrument.run_commands(str(commands), error_log=str(error_log))
+        missing = tmp_path / "missing.xml"
+        with pytest.raises(tundrix.FileError) as raised:
+            instrument.run_commands(str(missing))
+    assert (run.errors, run.error_log) == (1, str(error_log))
+    assert 'query "CHECK: tag 2: *IDN?"' in error_log.read_text()
+    assert str(raised.value) == f"Error:Failed to open {missing}"
+    status, out, _ = cli("--port", simulator, "run-commands", str(commands), "--error-log",
+                         str(tmp_path / "cli-errors.txt"))
+    assert status == 3
+    status, out, _ = cli("--port", simulator, "run-commands", str(missing))
+    assert status == 1 and f"Error:Failed to open {missing}" in out
