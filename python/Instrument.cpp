@@ -63,6 +63,8 @@ void CInstrument::Close() {
     if (!core_)
         return;
     py::gil_scoped_release release;
+    if (activeLog_ != nullptr)
+        activeLog_->Finish();
     core_->StopWorkers();
     core_.reset();
 }

@@ -8,6 +8,8 @@
 #include "base/SettingsStore.h"
 #include "python/PythonUi.h"
 
+class CLogRows;
+
 namespace pybind11 {
 class module_;
 }
@@ -42,8 +44,11 @@ public:
     // The core, for the operations; raises ValueError once closed.
     CVantorCore& Core();
     CPythonUi& Ui() { return ui_; }
+    // Ends a data logging run still going (its trailer written), then the link.
     void Close();
     bool IsClosed() const { return !core_; }
+    // The run of Instrument.log while it goes; Close finishes it first.
+    void SetActiveLog(CLogRows* rows) { activeLog_ = rows; }
     // "*IDN?" and the features, as Connect does; raises LinkError "No Device".
     void Identify();
 
@@ -51,6 +56,7 @@ private:
     CSettingsStore settings_;
     CPythonUi ui_;
     std::unique_ptr<CVantorCore> core_;
+    CLogRows* activeLog_ = nullptr;
 };
 
 // Adds tundrix.Instrument and tundrix.open to the module.

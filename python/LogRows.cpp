@@ -59,6 +59,7 @@ void CLogRows::Start() {
     CPythonUi& ui = instrument_.Ui();
     ui.Clear();
     bool started = false;
+    instrument_.SetActiveLog(this);
     {
         py::gil_scoped_release release;
         started = run_->Start();
@@ -115,6 +116,8 @@ void CLogRows::Finish() {
         return;
     finished_ = true;
     run_->Finish();
+    entries_ = run_->Entries();
+    instrument_.SetActiveLog(nullptr);
     if (!folder_.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);

@@ -43,11 +43,13 @@ public:
     // Stops the run (the trailer is written) and the workers.
     void Close();
     const std::vector<std::string>& Columns() const { return columns_; }
-    int Entries() const { return run_->Entries(); }
+    int Entries() const { return finished_ ? entries_ : run_->Entries(); }
+    // Stops the run and the workers without Python (the instrument closing).
+    // Again does nothing.
+    void Finish();
 
 private:
     void Taken(std::string_view row);
-    void Finish();
 
     CInstrument& instrument_;
     std::vector<std::string> columns_;
@@ -58,4 +60,5 @@ private:
     std::unique_ptr<CSilentProgress> progress_;
     std::unique_ptr<CGivenLoggingRun> run_;
     bool finished_ = false;
+    int entries_ = 0; // once finished
 };

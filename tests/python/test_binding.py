@@ -69,6 +69,19 @@ def test_ctrl_c_stops_a_log_with_its_trailer_written(simulator, settings, tmp_pa
         path.read_bytes().decode()
 
 
+def test_closing_the_instrument_ends_its_log_with_the_trailer(simulator, settings, tmp_path):
+    path = tmp_path / "run.csv"
+    instrument = tundrix.open(simulator, settings=settings)
+    rows = instrument.log("A", 0.1, count=100000, path=str(path))
+    first = next(rows)
+    instrument.close()
+    rest = list(rows)
+    assert rows.entries == 1 + len(rest)
+    assert first[1:] and all(len(row) == 2 for row in rest)
+    assert f"\r\nNumber of entries = {rows.entries}\r\nData logging terminated at " in \
+        path.read_bytes().decode()
+
+
 def test_calgen_writes_the_file_the_cli_writes(cli, curve_340, tmp_path):
     crv = str(tmp_path / "DT-670.crv")
     tundrix.convert_340(curve_340, crv)
