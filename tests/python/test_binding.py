@@ -220,12 +220,13 @@ def test_a_command_file_run_counts_its_failed_checks_as_the_cli_does(simulator, 
         run = instrument.run_commands(str(commands), error_log=str(error_log))
         missing = tmp_path / "missing.xml"
         with pytest.raises(tundrix.FileError) as raised:
-            instrument.run_commands(str(missing))
+            instrument.run_commands(str(missing), error_log=str(tmp_path / "none.txt"))
     assert (run.errors, run.error_log) == (1, str(error_log))
     assert 'query "CHECK: tag 2: *IDN?"' in error_log.read_text()
     assert str(raised.value) == f"Error:Failed to open {missing}"
     status, out, _ = cli("--port", simulator, "run-commands", str(commands), "--error-log",
                          str(tmp_path / "cli-errors.txt"))
     assert status == 3
-    status, out, _ = cli("--port", simulator, "run-commands", str(missing))
+    status, out, _ = cli("--port", simulator, "run-commands", str(missing), "--error-log",
+                         str(tmp_path / "cli-errors.txt"))
     assert status == 1 and f"Error:Failed to open {missing}" in out
