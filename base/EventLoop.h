@@ -11,9 +11,9 @@ class CEvent;
 
 // The stand-in for the GUI thread of a front end without windows (the CLI, the
 // Python module): workers hand it work and wait until the main thread has run
-// it, as they wait for the view to handle their messages. A worker gives up waiting once `abandon` is set (the program is
-// ending and the main thread waits for the workers); work that has not started
-// then never starts.
+// it, as they wait for the view to handle their messages. A worker gives up
+// waiting once `abandon` is set (the program is ending and the main thread
+// waits for the workers); work that has not started then never starts.
 class CEventLoop {
 public:
     CEventLoop();
