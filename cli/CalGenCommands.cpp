@@ -1,7 +1,5 @@
 #include "cli/CalGenCommands.h"
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
 #include <string_view>
 
@@ -15,20 +13,6 @@
 
 namespace {
 
-struct OperationName {
-    std::string_view name;
-    CalGenOperation operation;
-    std::size_t points; // rows of its dialog
-};
-
-constexpr std::array<OperationName, 5> Operations{{
-    {"diode-300k", CalGenOperation::Diode300K, 1},
-    {"diode-4.2k", CalGenOperation::Diode4K2, 1},
-    {"diode-2", CalGenOperation::DiodeTwoPoints, 2},
-    {"diode-3", CalGenOperation::DiodeThreePoints, 3},
-    {"platinum", CalGenOperation::Platinum, 2},
-}};
-
 // "T,V": the temperature and the sensor's value, each a number in the C locale.
 bool ParsePoint(std::string_view text, GivenPoint& point) {
     const std::size_t comma = text.find(',');
@@ -40,14 +24,13 @@ bool ParsePoint(std::string_view text, GivenPoint& point) {
 } // namespace
 
 int RunCalGenCommand(const CalGenOptions& options) {
-    const auto chosen =
-        std::find_if(Operations.begin(), Operations.end(),
-                     [&](const OperationName& entry) { return entry.name == options.operation; });
-    if (chosen == Operations.end())
+    const auto chosen = CalGenOperationByName(options.operation);
+    if (!chosen)
         return Usage("calgen", "OP: one of " + std::string(CalGenOperationNames));
-    if (options.points.size() != chosen->points)
-        return Usage("calgen", options.operation + " takes " + std::to_string(chosen->points) +
-                                   (chosen->points == 1 ? " --point" : " --point options"));
+    const std::size_t rows = CalGenPointCount(*chosen);
+    if (options.points.size() != rows)
+        return Usage("calgen", options.operation + " takes " + std::to_string(rows) +
+                                   (rows == 1 ? " --point" : " --point options"));
 
     CGivenReferencePoints dialog;
     dialog.keepNonpositive = options.allowNonpositive;
@@ -65,7 +48,7 @@ int RunCalGenCommand(const CalGenOptions& options) {
     CalGenOutcome outcome;
     {
         CStreamLog log(stdout);
-        outcome = RunCalGen(chosen->operation, files, dialog, boxes, log);
+        outcome = RunCalGen(*chosen, files, dialog, boxes, log);
     }
     std::fflush(stdout);
     if (!dialog.refusal.empty()) {

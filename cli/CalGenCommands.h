@@ -14,8 +14,7 @@ struct CalGenOptions {
     bool allowNonpositive = false;   // a curve with values at or below 0 is written too
 };
 
-// The operation names, for the help text.
-inline constexpr char CalGenOperationNames[] = "diode-300k, diode-4.2k, diode-2, diode-3, platinum";
+// The operation names (CalGenOperationByName) are in curves/CalGen.h.
 
 // Runs the operation: the log lines on standard output, the boxes on standard
 // error; OUT is written only when the operation succeeds. Exit status 0 when

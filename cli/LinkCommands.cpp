@@ -3,14 +3,12 @@
 #include <cstdio>
 #include <mutex>
 
+#include "app/InstrumentPort.h"
 #include "app/VantorCore.h"
-#include "base/ControlCharacter.h"
 #include "base/SettingsStore.h"
 #include "cli/ExitStatus.h"
 #include "comm/CommLink.h"
 #include "comm/CommandLine.h"
-#include "comm/MyIPAddr.h"
-#include "comm/ResourceString.h"
 
 namespace {
 
@@ -70,56 +68,13 @@ int RunTransaction(CVantorCore& core, const char* what, const std::string& comma
 
 } // namespace
 
-std::optional<std::string> CommandLineProblem(std::string_view command) {
-    if (command.find_first_of("\r\n") != std::string_view::npos)
-        return std::string("the command holds a line break; a command is one line");
-    if (auto code = ControlCharacterIn(command))
-        return "the command holds the control character " + *code +
-               "; a command is one line of text";
-    return std::nullopt;
-}
-
-int OpenInstrumentPort(CVantorCore& core, CSettingsStore& settings,
-                       const std::optional<std::string>& port) {
-    CCommLink& link = core.Link();
-    if (!port) {
-        link.LoadSettings();
-        // The utility connects a LAN instrument on Connect; a command has no other chance.
-        if (link.GetPortType() == PortLAN && link.ConnectLAN() != 1)
-            return ExitFailed;
-        return 0;
-    }
-    if (port->empty()) {
-        std::fprintf(stderr, "tundrix-cli: --port: the resource is empty (for example "
-                             "ASRL/dev/ttyUSB0::INSTR; leave --port out to use the settings)\n");
+int OpenPort(CVantorCore& core, CSettingsStore& settings, const std::optional<std::string>& port) {
+    const PortOpening opening = OpenInstrumentPort(core, settings, port);
+    if (opening.result == PortOpening::Refused) {
+        std::fprintf(stderr, "tundrix-cli: --port: %s\n", opening.error.c_str());
         return ExitUsage;
     }
-    std::string error;
-    auto resource = ParseResource(*port, settings, error);
-    if (!resource) {
-        std::fprintf(stderr, "tundrix-cli: --port: %s\n", error.c_str());
-        return ExitUsage;
-    }
-    switch (resource->portType) {
-    case PortGPIB:
-        link.UseGpibAddress(resource->gpibAddress);
-        break;
-    case PortLAN: {
-        auto address = MyIPAddr::Resolve(resource->ipAddress, error);
-        if (!address) {
-            std::fprintf(stderr, "tundrix-cli: --port: %s\n", error.c_str());
-            return ExitUsage;
-        }
-        link.UseLanAddress(*address, resource->ipPort);
-        if (link.ConnectLAN() != 1)
-            return ExitFailed;
-        break;
-    }
-    default:
-        link.UseSerialDevice(resource->device, resource->baudIndex);
-        break;
-    }
-    return 0;
+    return opening.result == PortOpening::Opened ? 0 : ExitFailed;
 }
 
 int RunQuery(CVantorCore& core, const std::string& command) {

@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 class CSettingsStore;
 class CVantorCore;
@@ -12,9 +11,8 @@ class CVantorCore;
 // success, 1 a transaction failed, 2 bad usage or resource.
 
 // Opens the port named by --port (`port` given), else the one of the
-// settings, as the utility does; LAN is connected at once. 0 or an exit status.
-int OpenInstrumentPort(CVantorCore& core, CSettingsStore& settings,
-                       const std::optional<std::string>& port);
+// settings (app/InstrumentPort.h). 0 or an exit status.
+int OpenPort(CVantorCore& core, CSettingsStore& settings, const std::optional<std::string>& port);
 
 int RunQuery(CVantorCore& core, const std::string& command);
 int RunSend(CVantorCore& core, const std::string& command);
@@ -22,7 +20,3 @@ int RunIdentify(CVantorCore& core);
 // One transaction per line of standard input, logged as the utility's terminal
 // logs; stops at the first failure that lost the connection.
 int RunTerminal(CVantorCore& core);
-
-// Why `command` cannot be sent as one command line (it holds a line break or
-// another control character), or nothing when it can.
-std::optional<std::string> CommandLineProblem(std::string_view command);

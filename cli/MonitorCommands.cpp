@@ -1,7 +1,6 @@
 #include "cli/MonitorCommands.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -20,33 +19,12 @@
 
 namespace {
 
-// The name without blanks, in upper case.
-std::string Folded(std::string_view name) {
-    std::string folded;
-    for (char c : name)
-        if (c != ' ' && c != '\t')
-            folded += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return folded;
-}
-
 void PrintField(std::string_view text, char after) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc(after, stdout);
 }
 
 } // namespace
-
-int MonitorIndexByName(std::string_view name) {
-    static constexpr const char* Names[MonitorCount] = {
-        "A", "B", "C", "D", "E", "F", "G", "H", "HEATER1", "HEATER2", "ANALOG1", "ANALOG2"};
-    std::string folded = Folded(name);
-    if (folded.size() == 3 && folded.starts_with("CH"))
-        folded.erase(0, 2);
-    for (int i = 0; i < MonitorCount; ++i)
-        if (folded == Names[i])
-            return i;
-    return -1;
-}
 
 std::string CheckMonitorOptions(MonitorOptions& options) {
     std::string refusal = ParseCountOption("--count", options.countText, options.count);

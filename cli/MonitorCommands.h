@@ -5,6 +5,7 @@
 #include <string_view>
 
 class CVantorCore;
+// MonitorIndexByName is in logging/MonitorTable.h.
 
 // The "monitor" subcommand: one of the twelve channel monitors, asked as the
 // monitor worker asks it, one line a reading on standard output.
@@ -23,10 +24,6 @@ struct MonitorOptions {
 // Reads the numbers of the options, before anything is sent. "" when they are
 // good, else the usage message ("--interval nan: not a number of seconds ...").
 std::string CheckMonitorOptions(MonitorOptions& options);
-
-// "A".."H", "Heater1", "Heater2", "Analog1", "Analog2" (any case, blanks
-// ignored, so "Heater 1" and "CH A" do too); the monitor's index, or -1.
-int MonitorIndexByName(std::string_view name);
 
 // Identifies the instrument, as the utility does on Connect, and refuses a
 // monitor its model does not offer (the View menu disables it). Then takes

@@ -23,8 +23,8 @@
 #include "cli/ServeCommand.h"
 #include "cli/StandardCurveCommand.h"
 #include "cli/TransferCommands.h"
-#include "comm/MyIPAddr.h"
-#include "comm/ResourceString.h"
+#include "curves/CalGen.h"
+#include "logging/MonitorTable.h"
 
 namespace {
 
@@ -268,8 +268,8 @@ int main(int argc, char** argv) {
         ui.SetLogStream(stdout);
     CVantorCore core(settings, ui, ui, ui, LinkTimeouts::Divided(timeDivisor));
 
-    if (int status = OpenInstrumentPort(
-            core, settings, portOption->count() > 0 ? std::optional(port) : std::nullopt);
+    if (int status =
+            OpenPort(core, settings, portOption->count() > 0 ? std::optional(port) : std::nullopt);
         status != 0)
         return status;
     if (gpibEnd)

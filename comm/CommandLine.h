@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
+
+#include "base/ControlCharacter.h"
 
 // A line is a query, and a reply is read, only when its first "?" is not its
 // first character: "*IDN?" is a query; "?X" and "INTYPE A,1" are not.
@@ -15,4 +19,15 @@ inline std::string_view WithoutLineEnd(std::string_view reply) {
     while (!reply.empty() && (reply.back() == '\n' || reply.back() == '\r'))
         reply.remove_suffix(1);
     return reply;
+}
+
+// Why `command` cannot be sent as one command line (it holds a line break or
+// another control character), or nothing when it can.
+inline std::optional<std::string> CommandLineProblem(std::string_view command) {
+    if (command.find_first_of("\r\n") != std::string_view::npos)
+        return std::string("the command holds a line break; a command is one line");
+    if (auto code = ControlCharacterIn(command))
+        return "the command holds the control character " + *code +
+               "; a command is one line of text";
+    return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #include "curves/CalGen.h"
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 
@@ -344,4 +345,36 @@ std::optional<CalGenOperation> CalGenOperationOf(int sensorIndex, int pointsInde
     default:
         return std::nullopt;
     }
+}
+
+namespace {
+
+struct OperationName {
+    std::string_view name;
+    CalGenOperation operation;
+    std::size_t points; // rows of its dialog
+};
+
+constexpr std::array<OperationName, 5> Operations{{
+    {"diode-300k", CalGenOperation::Diode300K, 1},
+    {"diode-4.2k", CalGenOperation::Diode4K2, 1},
+    {"diode-2", CalGenOperation::DiodeTwoPoints, 2},
+    {"diode-3", CalGenOperation::DiodeThreePoints, 3},
+    {"platinum", CalGenOperation::Platinum, 2},
+}};
+
+} // namespace
+
+std::optional<CalGenOperation> CalGenOperationByName(std::string_view name) {
+    for (const OperationName& entry : Operations)
+        if (entry.name == name)
+            return entry.operation;
+    return std::nullopt;
+}
+
+std::size_t CalGenPointCount(CalGenOperation operation) {
+    for (const OperationName& entry : Operations)
+        if (entry.operation == operation)
+            return entry.points;
+    return 0;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class IFileChooser;
 class IMessageBoxes;
@@ -44,3 +46,10 @@ std::string CalGenFileName(const std::string& sourceFile);
 // Diode (0) with 0 "1 point at 300K", 1 "1 point at 4.2K", 2 "2 points",
 // 3 "3 points"; Platinum (1) whatever the points; nothing for Thermocouple (2).
 std::optional<CalGenOperation> CalGenOperationOf(int sensorIndex, int pointsIndex);
+
+// The operations as the CLI and the Python module name them, for help texts.
+inline constexpr char CalGenOperationNames[] = "diode-300k, diode-4.2k, diode-2, diode-3, platinum";
+// The operation of one of those names, or nothing.
+std::optional<CalGenOperation> CalGenOperationByName(std::string_view name);
+// The rows of the operation's reference dialog: the points it takes.
+std::size_t CalGenPointCount(CalGenOperation operation);

@@ -203,3 +203,29 @@ std::string ToFileText(std::string_view text) {
     }
     return bytes;
 }
+
+std::chrono::system_clock::time_point RowFieldTime(std::string_view field, bool precise,
+                                                   std::chrono::system_clock::time_point now) {
+    using namespace std::chrono;
+    const std::string text(field);
+    std::tm time{};
+    int milliseconds = 0;
+    const std::time_t nowSeconds = system_clock::to_time_t(now);
+    if (precise) {
+        std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &time.tm_year, &time.tm_mon,
+                    &time.tm_mday, &time.tm_hour, &time.tm_min, &time.tm_sec, &milliseconds);
+        time.tm_year -= 1900;
+        time.tm_mon -= 1;
+    } else {
+        ::localtime_r(&nowSeconds, &time);
+        std::sscanf(text.c_str(), "%d:%d:%d", &time.tm_hour, &time.tm_min, &time.tm_sec);
+    }
+    time.tm_isdst = -1;
+    std::time_t seconds = std::mktime(&time);
+    if (!precise && seconds > nowSeconds + 60) {
+        time.tm_mday -= 1;
+        time.tm_isdst = -1;
+        seconds = std::mktime(&time);
+    }
+    return system_clock::from_time_t(seconds) + std::chrono::milliseconds(milliseconds);
+}

@@ -59,6 +59,11 @@ std::string PreciseTimeField(const std::tm& time, int milliseconds);
 // A row's first field now: the precise time, or the time of day as the
 // instrument's own utility writes it.
 std::string RowTimeField(bool precise);
+// The time a row's first field stands for: "YYYY-MM-DD HH:MM:SS.mmm" as it
+// says, or "H:M:S" on the day of `now` (the day before when that lies more than
+// a minute after `now`: a row taken just before midnight).
+std::chrono::system_clock::time_point RowFieldTime(std::string_view field, bool precise,
+                                                   std::chrono::system_clock::time_point now);
 // "Data logging started at %d/%d/%d %d:%d:%d\n" (month, day, year, time).
 std::string StartedLine(const std::tm& time);
 // "Data logging terminated at %d/%d/%d %d:%d:%d \n", with its blank before the line end.

@@ -1,6 +1,7 @@
 #include "logging/LogSources.h"
 
 #include <cctype>
+#include <string>
 
 #include "comm/FeatureTable.h"
 
@@ -68,4 +69,37 @@ std::optional<int> FindLogSource(std::string_view cliName) {
         if (same(cliName, LogSources[static_cast<std::size_t>(i)].cliName))
             return i;
     return std::nullopt;
+}
+
+std::optional<std::uint16_t> ParseLogSources(const std::string& list,
+                                             const std::array<int, LogSourceCount>& enabled,
+                                             std::string& error) {
+    std::uint16_t mask = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        const std::string name = list.substr(start, comma - start);
+        if (name == "all" || name == "ALL") {
+            for (int i = 0; i < LogSourceCount; ++i)
+                if (enabled[static_cast<std::size_t>(i)] != 0)
+                    mask = static_cast<std::uint16_t>(mask | (1u << i));
+        } else if (auto index = FindLogSource(name)) {
+            if (enabled[static_cast<std::size_t>(*index)] == 0) {
+                error = "this instrument has no " +
+                        std::string(LogSources[static_cast<std::size_t>(*index)].checkText);
+                return std::nullopt;
+            }
+            mask = static_cast<std::uint16_t>(mask | (1u << *index));
+        } else {
+            error = "unknown source \"" + name +
+                    "\" (A..H, Heater1, Heater2, Analog1, Analog2, Loop1..Loop4, all)";
+            return std::nullopt;
+        }
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (mask == 0)
+        error = "no source this instrument offers was named";
+    return mask == 0 ? std::nullopt : std::optional(mask);
 }

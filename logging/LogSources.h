@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 class CFeatureTable;
@@ -59,3 +60,11 @@ std::array<int, LogSourceCount> SourceEnableFlags(const CFeatureTable& features)
 
 // The source tundrix-cli names so (case-insensitive), or nothing.
 std::optional<int> FindLogSource(std::string_view cliName);
+
+// A comma-separated list of the names FindLogSource knows ("A,B,Heater1") as
+// bits of the setup dialog's mask; "all" is every source the instrument
+// offers, as "Select All" ticks them. Nothing, and `error` says why, for an
+// unknown name, a source the instrument lacks or a list that names none.
+std::optional<std::uint16_t> ParseLogSources(const std::string& list,
+                                             const std::array<int, LogSourceCount>& enabled,
+                                             std::string& error);

@@ -46,7 +46,14 @@ bool CLoggingState::CommitRow(std::string_view row) {
         return false;
     ++entries_;
     file_.Append(row);
+    if (rowObserver_)
+        rowObserver_(row);
     return true;
+}
+
+void CLoggingState::SetRowObserver(std::function<void(std::string_view row)> observer) {
+    std::lock_guard lock(mutex_);
+    rowObserver_ = std::move(observer);
 }
 
 bool CLoggingState::End(const std::tm& now) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -44,6 +45,9 @@ public:
 
     // The worker's row: counted and written when the run still samples; false otherwise.
     bool CommitRow(std::string_view row);
+    // Called with each row CommitRow writes, on the worker's thread, under the
+    // state's lock (a front end without windows hands the rows on); none when empty.
+    void SetRowObserver(std::function<void(std::string_view row)> observer);
 
     // The stop: the run is no longer active, and the trailer ("Number of
     // entries = %d", then the terminated line of `now`) follows the last row.
@@ -57,6 +61,7 @@ private:
     std::atomic<int> entries_{0};
     mutable std::mutex mutex_;
     LogSourceFlags sources_;
+    std::function<void(std::string_view)> rowObserver_;
     CDataLogFile file_;
     IMessageLog& log_;
 };

@@ -57,6 +57,10 @@ private:
     std::array<std::atomic<int>, MonitorCount> flags_{};
 };
 
+// "A".."H", "Heater1", "Heater2", "Analog1", "Analog2" (any case, blanks
+// ignored, so "Heater 1" and "CH A" do too); the monitor's index, or -1.
+int MonitorIndexByName(std::string_view name);
+
 // Index of the monitor with this exact title, or -1.
 int FindMonitor(std::string_view title);
 

@@ -17,6 +17,7 @@ declare -A Allowed=(
   [calc]=""
   [app]="base comm curves logging cmdfile server calc"
   [cli]="base comm curves logging cmdfile server calc app"
+  [python]="base comm curves logging cmdfile server calc app"
   [base/ui]="base"
   [comm/dialogs]="base base/ui comm"
   [server/dialogs]="base base/ui comm server"

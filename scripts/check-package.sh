@@ -4,7 +4,7 @@
 # keeps none), its dependencies resolved by apt against this machine (a
 # simulation: nothing is installed here), an install by dpkg into a scratch
 # root, the desktop entries and manual pages as installed, and the installed
-# programs run from there: tundrix-cli, tundrix-sim, and the utility offscreen
+# programs run from there: tundrix-cli, the Python module, tundrix-sim, and the utility offscreen
 # with --simulate until its main window shows. Finally dpkg removes it again.
 #   scripts/check-package.sh [BUILD_DIR]
 # BUILD_DIR must be configured with -DCMAKE_INSTALL_PREFIX=/usr and built.
@@ -55,6 +55,14 @@ bin=$root/usr/bin
   fail "tundrix-cli --version is not the package's version $version"
 echo "tundrix-cli --version: $("$bin/tundrix-cli" --version)"
 echo "tundrix-cli vaporix Nitrogen 760 mmHg K: $("$bin/tundrix-cli" vaporix Nitrogen 760 mmHg K)"
+# The Python module as Debian's Python finds it in dist-packages, with its stub.
+modules=$root/usr/lib/python3/dist-packages
+[ -f "$modules/tundrix.pyi" ] || fail "the Python module's stub tundrix.pyi is not installed"
+module_version=$(cd "$root/home" && PYTHONPATH="$modules" /usr/bin/python3 -c \
+  'import tundrix; print(tundrix.__version__)') || fail "the installed Python module does not import"
+[ "$module_version" = "$version" ] ||
+  fail "tundrix.__version__ is $module_version, not the package's version $version"
+echo "python3 -c 'import tundrix': version $module_version"
 "$bin/tundrix-sim" --help >"$root/home/sim-help" || fail "tundrix-sim --help failed"
 echo "tundrix-sim --help: $(head -n 1 "$root/home/sim-help")"
 

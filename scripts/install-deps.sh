@@ -13,6 +13,7 @@ packages=(
   python3-pyvisa-py
   locales
   dpkg-dev lintian desktop-file-utils man-db hicolor-icon-theme
+  pybind11-dev python3-dev python3-pytest python3-numpy
 )
 
 missing=()

@@ -58,6 +58,11 @@ step "speed guard"
 build/bin/tundrix-speed-guard
 step "Debian package: lintian, installed into a scratch root, the installed programs run"
 scripts/check-package.sh build
+# The sanitizer builds leave the module out (Python is not built with them):
+# its tests run here, against this build's simulator and CLI.
+step "the Python module's tests (pytest)"
+PYTHONPATH=build/python TUNDRIX_SIM_PROGRAM=build/bin/tundrix-sim TUNDRIX_CLI_PROGRAM=build/bin/tundrix-cli \
+  /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/python
 
 step "fuzzing the curve readers (short run)"
 scripts/fuzz.sh 20

@@ -225,3 +225,42 @@ TEST(LogSources, TheCommandLineNamesThemAsTheSetupDialogDoes) {
     EXPECT_EQ(1, LogSourceGroupOf(11));
     EXPECT_EQ(0, LogSourceGroupOf(7));
 }
+
+namespace {
+
+// A local date and time as a clock's time point.
+std::chrono::system_clock::time_point LocalTime(int year, int month, int day, int hour, int minute,
+                                                int second) {
+    std::tm time{};
+    time.tm_year = year - 1900;
+    time.tm_mon = month - 1;
+    time.tm_mday = day;
+    time.tm_hour = hour;
+    time.tm_min = minute;
+    time.tm_sec = second;
+    time.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&time));
+}
+
+} // namespace
+
+TEST(LogRowTime, AFieldIsTheTimeItStandsForAcrossMidnight) {
+    using std::chrono::milliseconds;
+    const struct {
+        const char* field;
+        bool precise;
+        std::chrono::system_clock::time_point now;
+        std::chrono::system_clock::time_point expected;
+    } cases[] = {
+        {"2026-03-07 09:05:03.047", true, LocalTime(2026, 3, 9, 1, 0, 0),
+         LocalTime(2026, 3, 7, 9, 5, 3) + milliseconds(47)},
+        {"9:5:3", false, LocalTime(2026, 3, 7, 10, 0, 0), LocalTime(2026, 3, 7, 9, 5, 3)},
+        // Taken just before midnight, handed on just after it.
+        {"23:59:59", false, LocalTime(2026, 3, 8, 0, 0, 1), LocalTime(2026, 3, 7, 23, 59, 59)},
+        {"0:0:0", false, LocalTime(2026, 1, 1, 0, 0, 0), LocalTime(2026, 1, 1, 0, 0, 0)},
+        // A field a little ahead of the clock is today's, not yesterday's.
+        {"12:0:30", false, LocalTime(2026, 3, 8, 12, 0, 0), LocalTime(2026, 3, 8, 12, 0, 30)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, RowFieldTime(c.field, c.precise, c.now)) << c.field;
+}

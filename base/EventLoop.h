@@ -9,17 +9,17 @@
 
 class CEvent;
 
-// The command line's stand-in for the GUI thread: workers hand it work and wait
-// until the main thread has run it, as they wait for the view to handle their
-// messages. A worker gives up waiting once `abandon` is set (the program is
-// ending and the main thread waits for the workers); work that has not started
-// then never starts.
-class CCliEventLoop {
+// The stand-in for the GUI thread of a front end without windows (the CLI, the
+// Python module): workers hand it work and wait until the main thread has run
+// it, as they wait for the view to handle their messages. A worker gives up
+// waiting once `abandon` is set (the program is ending and the main thread
+// waits for the workers); work that has not started then never starts.
+class CEventLoop {
 public:
-    CCliEventLoop();
-    ~CCliEventLoop();
-    CCliEventLoop(const CCliEventLoop&) = delete;
-    CCliEventLoop& operator=(const CCliEventLoop&) = delete;
+    CEventLoop();
+    ~CEventLoop();
+    CEventLoop(const CEventLoop&) = delete;
+    CEventLoop& operator=(const CEventLoop&) = delete;
 
     // From any thread; on the main thread the work runs at once. True when it ran.
     bool Call(CEvent* abandon, std::function<void()> work);

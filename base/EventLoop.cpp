@@ -1,4 +1,4 @@
-#include "cli/CliEventLoop.h"
+#include "base/EventLoop.h"
 
 #include <atomic>
 #include <cstdint>
@@ -8,17 +8,17 @@
 
 #include "base/Event.h"
 
-struct CCliEventLoop::Pending {
+struct CEventLoop::Pending {
     std::function<void()> work;
     CEvent finished;
     std::atomic<bool> cancelled{false};
     std::atomic<bool> completed{false};
 };
 
-CCliEventLoop::CCliEventLoop()
+CEventLoop::CEventLoop()
     : owner_(std::this_thread::get_id()), wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
-CCliEventLoop::~CCliEventLoop() {
+CEventLoop::~CEventLoop() {
     // Whoever still waits is released; its work never runs.
     std::lock_guard lock(mutex_);
     for (auto& pending : queue_) {
@@ -30,7 +30,7 @@ CCliEventLoop::~CCliEventLoop() {
         ::close(wakeFd_);
 }
 
-bool CCliEventLoop::Call(CEvent* abandon, std::function<void()> work) {
+bool CEventLoop::Call(CEvent* abandon, std::function<void()> work) {
     if (std::this_thread::get_id() == owner_) {
         work();
         return true;
@@ -57,7 +57,7 @@ bool CCliEventLoop::Call(CEvent* abandon, std::function<void()> work) {
     }
 }
 
-bool CCliEventLoop::RunFor(std::chrono::milliseconds timeout, int watchFd) {
+bool CEventLoop::RunFor(std::chrono::milliseconds timeout, int watchFd) {
     RunQueued();
     pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {watchFd, POLLIN, 0}};
     const int count = ::poll(fds, watchFd >= 0 ? 2 : 1, static_cast<int>(timeout.count()));
@@ -69,7 +69,7 @@ bool CCliEventLoop::RunFor(std::chrono::milliseconds timeout, int watchFd) {
     return count > 0 && watchFd >= 0 && (fds[1].revents & POLLIN);
 }
 
-void CCliEventLoop::RunQueued() {
+void CEventLoop::RunQueued() {
     for (;;) {
         std::shared_ptr<Pending> pending;
         {
