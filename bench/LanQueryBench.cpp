@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench/BenchSimulator.h"
+#include "bench/IdnLoop.h"
 #include "bench/PlainSocketClient.h"
 
 namespace {
@@ -35,14 +36,7 @@ void LanQueryPlainSocket(benchmark::State& state) {
         state.SkipWithError(sim.Error().empty() ? "no connection" : sim.Error().c_str());
         return;
     }
-    std::string reply;
-    for (auto _ : state) {
-        if (!client.Query("*IDN?", reply)) {
-            state.SkipWithError("query failed");
-            return;
-        }
-    }
-    state.SetItemsProcessed(state.iterations());
+    IdnLoop(state, client);
 }
 
 } // namespace

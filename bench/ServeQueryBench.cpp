@@ -14,6 +14,7 @@
 
 #include "base/TransactionMutex.h"
 #include "bench/BenchSimulator.h"
+#include "bench/IdnLoop.h"
 #include "bench/PlainSocketClient.h"
 #include "server/InstrumentServer.h"
 
@@ -66,14 +67,7 @@ void ServedLanQuery(benchmark::State& state) {
         state.SkipWithError(shared.setup.error.empty() ? "no server" : shared.setup.error.c_str());
         return;
     }
-    std::string reply;
-    for (auto _ : state) {
-        if (!client.Query("*IDN?", reply)) {
-            state.SkipWithError("query failed");
-            return;
-        }
-    }
-    state.SetItemsProcessed(state.iterations());
+    IdnLoop(state, client);
 }
 
 // Each client asks its own name twice, then "*IDN?", `perClient` times in all.

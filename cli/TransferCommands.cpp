@@ -1,5 +1,6 @@
 #include "cli/TransferCommands.h"
 
+#include "app/CoreTransfer.h"
 #include "app/VantorCore.h"
 #include "base/GivenFiles.h"
 #include "cli/CliUi.h"
@@ -31,17 +32,7 @@ TransferOutcome Run(TransferOutcome (*transfer)(const TransferContext&), CVantor
                     CCliUi& ui, const std::string& file, ICurveHeaderDialog& header,
                     ITableNumberDialogs& numbers, const CurveTransferOptions& options = {}) {
     CGivenFiles files(file);
-    const TransferContext context{core.Link(),
-                                  core.TransactionMutex(),
-                                  ui,
-                                  ui,
-                                  ui,
-                                  files,
-                                  header,
-                                  numbers,
-                                  [&core] { core.ShowRS232Hints(); },
-                                  options};
-    return transfer(context);
+    return transfer(CoreTransferContext(core, {ui, ui, ui, files, header, numbers}, options));
 }
 
 bool IsUserCurve(int curve) {

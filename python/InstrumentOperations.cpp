@@ -7,6 +7,7 @@
 #include <pybind11/stl.h>
 
 #include "app/CommandRules.h"
+#include "app/CoreTransfer.h"
 #include "app/GivenLoggingRun.h"
 #include "base/AbsolutePath.h"
 #include "base/DecimalText.h"
@@ -93,16 +94,8 @@ void Transfer(CInstrument& instrument, TransferOutcome (*transfer)(const Transfe
     CPythonUi& ui = instrument.Ui();
     CGivenFiles files(file);
     CGivenCurveHeader header;
-    const TransferContext context{core.Link(),
-                                  core.TransactionMutex(),
-                                  ui,
-                                  ui,
-                                  ui,
-                                  files,
-                                  header,
-                                  numbers,
-                                  [&core] { core.ShowRS232Hints(); },
-                                  options};
+    const TransferContext context =
+        CoreTransferContext(core, {ui, ui, ui, files, header, numbers}, options);
     TransferOutcome outcome = TransferOutcome::Done;
     {
         py::gil_scoped_release release;

@@ -1,5 +1,6 @@
 #include "app/ui/TransferCommands.h"
 
+#include "app/CoreTransfer.h"
 #include "app/VantorCore.h"
 #include "app/ui/OperationContext.h"
 #include "base/ui/FileChooser.h"
@@ -21,17 +22,9 @@ void WithTransferContext(const OperationContext& view, Transfer transfer) {
     CFileChooser files(view.dialogParent);
     CCurveHeaderDialog header(view.boxes, view.dialogParent);
     CTableNumberDialogs numbers(view.boxes, view.dialogParent);
-    const TransferContext context{core.Link(),
-                                  core.TransactionMutex(),
-                                  view.boxes,
-                                  view.log,
-                                  view.progress,
-                                  files,
-                                  header,
-                                  numbers,
-                                  [&core] { core.ShowRS232Hints(); },
-                                  LoadCurveTransferOptions(core.Settings())};
-    transfer(context);
+    transfer(CoreTransferContext(core,
+                                 {view.boxes, view.log, view.progress, files, header, numbers},
+                                 LoadCurveTransferOptions(core.Settings())));
 }
 
 } // namespace
