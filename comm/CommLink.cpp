@@ -293,8 +293,35 @@ void CCommLink::DisconnectLAN() {
         lan_.Disconnect();
 }
 
+namespace {
+
+thread_local int noBoxesHere = 0;
+
+class NoProgress : public ITransferProgress {
+public:
+    void OpenProgress(std::string_view) override {}
+    void SetProgress(int) override {}
+    void CloseProgress() override {}
+};
+
+} // namespace
+
+CCommLink::NoBoxesOnThisThread::NoBoxesOnThisThread() {
+    ++noBoxesHere;
+}
+
+CCommLink::NoBoxesOnThisThread::~NoBoxesOnThisThread() {
+    --noBoxesHere;
+}
+
 void CCommLink::CommunicationError() {
-    boxes_.ShowMessage(CommunicationErrorText, MessageIcon::Stop);
+    if (noBoxesHere == 0)
+        boxes_.ShowMessage(CommunicationErrorText, MessageIcon::Stop);
+}
+
+ITransferProgress& CCommLink::Progress() {
+    static NoProgress none;
+    return noBoxesHere == 0 ? progress_ : none;
 }
 
 LinkResult CCommLink::Transact(const std::string* command, std::string* reply) {
@@ -427,7 +454,7 @@ LinkResult CCommLink::ReadTable(int expectedLines, const std::string& caption,
     if (!reply)
         return Link::NoReplyBuffer;
     DiscardLateReply();
-    ProgressBox box(progress_, caption);
+    ProgressBox box(Progress(), caption);
     const TableRead read{*command, expectedLines, TableDeadline(expectedLines)};
     switch (portType_) {
     case PortRS232:

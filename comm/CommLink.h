@@ -147,6 +147,18 @@ public:
     LinkResult ReadTable(int expectedLines, const std::string& caption, const std::string* command,
                          std::string* reply);
 
+    // While one lives on a thread, the link shows no message box and no
+    // progress box for that thread's transactions: the instrument server's,
+    // which says each failure in the message log itself, and whose clients a
+    // box would hold until the user closed it.
+    class NoBoxesOnThisThread {
+    public:
+        NoBoxesOnThisThread();
+        ~NoBoxesOnThisThread();
+        NoBoxesOnThisThread(const NoBoxesOnThisThread&) = delete;
+        NoBoxesOnThisThread& operator=(const NoBoxesOnThisThread&) = delete;
+    };
+
     // Convenience forms for callers that always pass a command.
     LinkResult Transact(const std::string& command, std::string* reply) {
         return Transact(&command, reply);
@@ -205,6 +217,8 @@ private:
 
     bool WriteSetting(const char* key, int value);
     void CommunicationError();
+    // The progress box, or none on a thread without boxes.
+    ITransferProgress& Progress();
 
     CSettingsStore& settings_;
     IMessageBoxes& boxes_;

@@ -110,7 +110,7 @@ LinkResult CCommLink::ReadTableGpib(const TableRead& read, std::string& reply) {
         reply += piece;
         reply += '\n';
         ++lines;
-        progress_.SetProgress(ProgressPercent(lines, read.expectedLines));
+        Progress().SetProgress(ProgressPercent(lines, read.expectedLines));
     }
 }
 

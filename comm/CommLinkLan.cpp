@@ -66,12 +66,12 @@ LinkResult CCommLink::ReadTableLan(const TableRead& read, std::string& reply) {
         }
         if (pump_)
             pump_->ProcessEvents();
-        progress_.SetProgress(ProgressPercent(count, read.expectedLines));
+        Progress().SetProgress(ProgressPercent(count, read.expectedLines));
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (!lan_.Get_Received_Counter(&count))
             return Link::LanFailure;
     }
-    progress_.SetProgress(ProgressPercent(count, read.expectedLines));
+    Progress().SetProgress(ProgressPercent(count, read.expectedLines));
     if (!lan_.Table_Ready() || !lan_.Get_Received_Buffer(reply) ||
         !lan_.Get_Received_Counter(&count))
         return Link::LanFailure;

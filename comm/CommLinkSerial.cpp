@@ -105,7 +105,7 @@ LinkResult CCommLink::ReadTableSerial(const TableRead& read, std::string& reply)
             }
         }
         lineEnds += static_cast<long long>(CountLineEnds(reply, scanFrom));
-        progress_.SetProgress(ProgressPercent(lineEnds - 4, read.expectedLines));
+        Progress().SetProgress(ProgressPercent(lineEnds - 4, read.expectedLines));
         if (whole)
             break;
         if (Clock::now() >= deadline)

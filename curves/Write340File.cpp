@@ -3,10 +3,9 @@
 #include <algorithm>
 
 #include "base/DecimalText.h"
+#include "curves/WriteCrvFile.h"
 
 namespace {
-
-constexpr int EntryDigits = 10;
 
 // The data format line: the unit code and what it stands for.
 std::string DataFormat(UnitCode unit) {
@@ -45,8 +44,8 @@ std::string Format340File(const SensorCurve& curve, const std::string& model) {
     text += "\nNo.   Units      Temperature (K)\n\n";
     for (int i = 0; i < count; ++i) {
         const CurveEntry& entry = curve.entries[static_cast<std::size_t>(i)];
-        text += CFormat("%3d  ", i + 1) + FormatNumber(entry.value, EntryDigits) + "  " +
-                FormatNumber(entry.temperature, EntryDigits) + "\n";
+        text += CFormat("%3d  ", i + 1) + FormatNumber(entry.value, CurveEntryDigits) + "  " +
+                FormatNumber(entry.temperature, CurveEntryDigits) + "\n";
     }
     return text;
 }

@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::size_t NameLength = 15;
 constexpr int MultiplierDigits = 8;
-constexpr int EntryDigits = 10;
 
 std::string HeaderText(const std::string& text) {
     return text.substr(0, text.find_first_of("\r\n"));
@@ -29,8 +28,8 @@ std::string FormatCrvFile(const SensorCurve& curve) {
     const int count = std::clamp(curve.count, 0, SensorCurve::MaxEntries);
     for (int i = 0; i < count; ++i) {
         const CurveEntry& entry = curve.entries[i];
-        text += FormatNumber(entry.value, EntryDigits) + "  " +
-                FormatNumber(entry.temperature, EntryDigits) + '\n';
+        text += FormatNumber(entry.value, CurveEntryDigits) + "  " +
+                FormatNumber(entry.temperature, CurveEntryDigits) + '\n';
     }
     text += ";\n";
     return text;

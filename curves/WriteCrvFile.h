@@ -7,6 +7,9 @@
 class IFileChooser;
 class IMessageBoxes;
 
+// The significant digits of each entry's value and temperature in a curve file.
+inline constexpr int CurveEntryDigits = 10;
+
 enum class CrvWriteResult {
     Written,
     Cancelled, // the save dialog was cancelled; nothing was written

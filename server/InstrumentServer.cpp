@@ -319,6 +319,7 @@ void CInstrumentServer::Close(const ClientPtr& client, const std::string& why) {
 // ---- The transaction thread ----
 
 void CInstrumentServer::TransactionLoop() {
+    const CCommLink::NoBoxesOnThisThread noBoxes;
     ClientPtr client;
     ServedWork work;
     while (NextWork(client, work)) {

@@ -229,6 +229,8 @@ TEST_F(Served, ATableInputIsNeverInterleaved) {
     EXPECT_EQ("Shared\r\nDT-470\r\n1.000000\r\nVolts\r\n0.500000 300.000000\r\n"
               "1.000000 77.000000\r\n;\r\n",
               writer.Table());
+    // A client's table is no transfer of the program's own: no progress box.
+    EXPECT_TRUE(ui_.Captions().empty());
 }
 
 TEST_F(Served, IdleClientsAndClientsThatDoNotReadAreClosed) {
@@ -271,6 +273,8 @@ TEST_F(Served, ALostLinkIsOpenedAgain) {
     }
     EXPECT_EQ(Idn, reply);
     EXPECT_TRUE(events_.Says("The link to the instrument is open again"));
+    // The failures were said in the log; no box waited for a user meanwhile.
+    EXPECT_TRUE(ui_.Boxes().empty());
 }
 
 } // namespace
