@@ -26,7 +26,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 # The core: every folder but the Qt ones; the tests are left to the compiler's warnings.
 mapfile -t core < <(git ls-files 'base/*.cpp' 'comm/*.cpp' 'curves/*.cpp' 'logging/*.cpp' \
-  'cmdfile/*.cpp' 'calc/*.cpp' 'app/*.cpp' 'cli/*.cpp' 'python/*.cpp' 'sim/*.cpp' 'packaging/*.cpp' |
+  'cmdfile/*.cpp' 'server/*.cpp' 'calc/*.cpp' 'app/*.cpp' 'cli/*.cpp' 'python/*.cpp' 'sim/*.cpp' 'packaging/*.cpp' |
   grep -vE '/(ui|dialogs)/')
 if ! printf '%s\n' "${core[@]}" |
     xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null >/tmp/tundrix-tidy.$$; then

@@ -310,9 +310,10 @@ void CInstrumentServer::Close(const ClientPtr& client, const std::string& why) {
             --turn_;
         client->queued.clear();
     }
-    clients_.erase(found);
     const int count = --clientCount_;
     Log("Client " + client->Name() + " " + why + " (" + std::to_string(count) + " connected).");
+    // Last: `client` may be the list's own element, and this its last reference.
+    clients_.erase(found);
     events_.ClientsChanged(count);
 }
 

@@ -47,8 +47,7 @@ TEST(ShareInstrument, SharedReadOnlyThenStoppedFromTheDialog) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !(reply = client.Line(std::chrono::milliseconds(20))).empty(); }, 3000));
     EXPECT_EQ(reply, "ARKTRONIC,TX-28,SN280417,1.4.2\r\n");
-    EXPECT_TRUE(view.LogText().contains("Refused from 127.0.0.1:"))
-        << view.LogText().toStdString();
+    EXPECT_TRUE(view.LogText().contains("Refused from 127.0.0.1:")) << view.LogText().toStdString();
 
     // Nothing reconnects the link under the clients.
     run.Frame().CommandAction(MenuCommand::Connect)->trigger();
