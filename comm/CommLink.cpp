@@ -120,48 +120,46 @@ void CCommLink::UseLanAddress(const MyIPAddr& address, int port) {
 }
 
 void CCommLink::OpenSerial(const std::string& devicePath, int rateCode) {
-    serialRateCode_ = rateCode;
-    auto port = std::make_unique<CSerialPort>(devicePath, rateCode, timeouts_.serialReadDivisor);
-    if (port->IsOpen()) {
-        serial_ = std::move(port);
+    if (OpenSerialQuietly(devicePath, rateCode))
         return;
-    }
     // The box text is fixed; the reason (permissions, a missing device) goes to the log.
-    log_.AppendLog(port->ErrorText() + "\n");
+    log_.AppendLog(lastFailure_ + "\n");
     boxes_.ShowMessage(SerialCreateFailed, MessageIcon::Stop);
+}
+
+bool CCommLink::OpenSerialQuietly(const std::string& devicePath, int rateCode) {
+    serialPath_ = devicePath;
+    serialRateCode_ = rateCode;
+    // The old port lets go of the device's lock before the new one takes it.
+    serial_.reset();
+    auto port = std::make_unique<CSerialPort>(devicePath, rateCode, timeouts_.serialReadDivisor);
+    if (!port->IsOpen()) {
+        lastFailure_ = port->ErrorText();
+        return false;
+    }
+    serial_ = std::move(port);
+    return true;
+}
+
+int CCommLink::ConnectLanQuietly() {
+    auto text = ipAddress_.Get_Addr_Str();
+    if (!text)
+        return 0;
+    const int result = lan_.Connect(*text, ipPort_);
+    if (result == 0)
+        lastFailure_ = lan_.LastError();
+    return result;
 }
 
 bool CCommLink::Reopen() {
     lateReplyPossible_ = false;
     switch (portType_) {
-    case PortRS232: {
-        if (!serial_)
-            return false;
-        const std::string path = serial_->DevicePath();
-        // The old port lets go of the device's lock before the new one takes it.
-        serial_.reset();
-        auto port =
-            std::make_unique<CSerialPort>(path, serialRateCode_, timeouts_.serialReadDivisor);
-        if (!port->IsOpen()) {
-            lastFailure_ = port->ErrorText();
-            // Kept, closed, so that the next try knows the device.
-            serial_ = std::move(port);
-            return false;
-        }
-        serial_ = std::move(port);
-        return true;
-    }
+    case PortRS232:
+        return !serialPath_.empty() && OpenSerialQuietly(serialPath_, serialRateCode_);
     case PortGPIB:
         return OpenGPIB() == Link::Success;
-    case PortLAN: {
-        auto text = ipAddress_.Get_Addr_Str();
-        if (!text)
-            return false;
-        if (lan_.Connect(*text, ipPort_) != 0)
-            return true;
-        lastFailure_ = lan_.LastError();
-        return false;
-    }
+    case PortLAN:
+        return ConnectLanQuietly() != 0;
     default:
         return false;
     }
@@ -277,12 +275,11 @@ int CCommLink::EditIPAddress() {
 }
 
 int CCommLink::ConnectLAN() {
-    auto text = ipAddress_.Get_Addr_Str();
-    if (!text)
+    if (!ipAddress_.Get_Addr_Str())
         return 0;
-    int result = lan_.Connect(*text, ipPort_);
+    const int result = ConnectLanQuietly();
     if (result == 0) {
-        log_.AppendLog(lan_.LastError() + "\n");
+        log_.AppendLog(lastFailure_ + "\n");
         boxes_.ShowMessage("Failed to connect to server.", MessageIcon::Stop);
     }
     return result;

@@ -203,6 +203,10 @@ private:
     static bool EndAtLineEnd(std::string& reply);
 
     void OpenSerial(const std::string& devicePath, int rateCode);
+    // Without a box: false with the reason in LastFailure().
+    bool OpenSerialQuietly(const std::string& devicePath, int rateCode);
+    // lan_.Connect's result; the reason of a failure in LastFailure().
+    int ConnectLanQuietly();
     void CloseSerial();
     CGpibLibrary& Gpib();
     LinkResult OpenGPIB();
@@ -241,7 +245,8 @@ private:
     int portType_ = PortRS232;
     int commPort_ = 1;
     int baudRate_ = 0;
-    int serialRateCode_ = 0; // the rate the serial port was last opened with
+    std::string serialPath_; // the device and rate the serial port was last opened with
+    int serialRateCode_ = 0;
     int gpibAddr_ = 12;
     MyIPAddr ipAddress_;
     int ipPort_ = 5000;

@@ -54,26 +54,26 @@ constexpr PublishedEmf ThermocoupleTable[] = {
     {ThermocoupleType::B, 1820.0, 13.820},
 };
 
-StandardCurve Make(const char* kind, std::optional<double> from, std::optional<double> to,
-                   std::optional<UnitCode> unit = std::nullopt, int points = 200) {
+StandardCurveResult Result(const char* kind, std::optional<double> from, std::optional<double> to,
+                           std::optional<UnitCode> unit, int points) {
     StandardCurveRequest request = RequestOf(*StandardKindByName(kind));
     request.fromKelvin = from;
     request.toKelvin = to;
     request.unit = unit;
     request.points = points;
-    StandardCurveResult result = MakeStandardCurve(request);
+    return MakeStandardCurve(request);
+}
+
+StandardCurve Make(const char* kind, std::optional<double> from, std::optional<double> to,
+                   std::optional<UnitCode> unit = std::nullopt, int points = 200) {
+    StandardCurveResult result = Result(kind, from, to, unit, points);
     EXPECT_TRUE(result.curve) << kind << ": " << result.refusal;
     return result.curve.value_or(StandardCurve{});
 }
 
 std::string Refusal(const char* kind, std::optional<double> from, std::optional<double> to,
                     std::optional<UnitCode> unit = std::nullopt, int points = 200) {
-    StandardCurveRequest request = RequestOf(*StandardKindByName(kind));
-    request.fromKelvin = from;
-    request.toKelvin = to;
-    request.unit = unit;
-    request.points = points;
-    const StandardCurveResult result = MakeStandardCurve(request);
+    const StandardCurveResult result = Result(kind, from, to, unit, points);
     EXPECT_FALSE(result.curve) << kind;
     return result.refusal;
 }
